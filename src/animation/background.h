@@ -1,0 +1,11 @@
+#pragma once
+#include "animation/creature.h"
+
+namespace vex {
+
+void Anim_FarTombStones();
+void Anim_CloseTombStones();
+// Masked draw of c's current frame, then on to its next frame.
+void Anim_Still_Loop(Creature& c);
+
+}  // namespace vex

@@ -1,0 +1,51 @@
+#pragma once
+// Everything shown in the graveyard is a Creature: a position, a strip of
+// frames in a picture, and a speed.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/int16.h"
+#include "platform/surfaces.h"
+
+namespace vex {
+
+struct Creature {
+  int32_t X = 0;
+  int32_t Y = 0;
+  I16 Height;
+  I16 Width;
+  I16 FrameCount;
+  I16 Frame;
+  Surface Picture = 0;
+  int32_t StripX = 0;
+  int32_t StripY = 0;
+  Flag16 Enabled = kFalse;
+  I16 SpeedX;
+  I16 SpeedY;
+  std::string FileName;
+  Flag16 Installed = kFalse;
+};
+
+// Every record of the scene; element 0 of each family is never used.
+struct Scene {
+  Creature BackgroundTop, BackgroundMid1, BackgroundMid2, BackgroundMid3, BackgroundBottom;
+  Creature TombStone1, TombStone2, TombStone3, TombStone4;
+  Creature Hand, Watchman, Owl, Dove, Medallion, Skeleton1, Skeleton2, Crow1, Crow2, Zombie, BloodDrip,
+      GraveDigger, Flower, BouncingPumpkin, Scorpion, Spider;
+  std::array<Creature, 8> Bat;
+  std::array<Creature, 3> Lightning;
+  std::array<Creature, 3> Rat;
+  std::array<Creature, 16> FireFly;
+};
+Scene& scene();
+
+// The frame counters the creatures time their actions by.
+struct FrameCounters {
+  I16 FrameCounter1000;
+  I16 FrameCounter40;
+  I16 FrameCounter100;
+};
+FrameCounters& counters();
+
+}  // namespace vex

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace vex::configuration {
+
+// Shows the settings dialog.
+void load();
+bool exists();
+
+}  // namespace vex::configuration

@@ -1,0 +1,64 @@
+#include "display/clock_message.h"
+
+#include "platform/convert.h"
+#include "startup/settings.h"
+#include "startup/starter.h"
+
+namespace vex {
+
+ClockMessageState& clock_message() {
+  static ClockMessageState s;
+  return s;
+}
+
+namespace {
+
+std::tm local_now() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+
+void draw(const PixelView& screen, const Label& l) {
+  if (!l.Visible) return;
+  draw_text_label(screen, l.Left, l.Top, l.Width, l.Height, l.Caption, l.Alignment, kLabelText, kLabelBack);
+}
+
+}  // namespace
+
+void setup_labels() {
+  ClockMessageState& cm = clock_message();
+  const SettingsState& st = settings();
+  const int W = starter().ScreenWidth;
+  if (!st.MessageText.empty()) {
+    Label& m = cm.ScreenLabel;
+    m.Width = W;
+    m.Caption = "  " + st.MessageText + "  ";
+    m.Left = round_to_i32(W / 2.0 - m.Width / 2.0);
+    m.Top = 5;
+    m.Visible = true;
+    // With the clock on the right, the message keeps to the left.
+    if (st.ClockEnabled) m.Alignment = LabelAlign::kLeft;
+  }
+  if (st.ClockEnabled) {
+    Label& c = cm.ClockLabel;
+    c.Visible = true;
+    c.Left = round_to_i32(W / 2.0 - c.Width / 2.0);
+    c.Top = 5;
+  }
+}
+
+void Update_Clock() {
+  ClockMessageState& cm = clock_message();
+  cm.ClockLabel.Left = I16(starter().ScreenWidth - 100);
+  std::tm t = cm.now ? cm.now() : local_now();
+  cm.ClockLabel.Caption = " " + format_time_hmm_ampm(t) + " ";
+}
+
+void draw_labels(const PixelView& screen) {
+  draw(screen, clock_message().ScreenLabel);
+  draw(screen, clock_message().ClockLabel);
+}
+
+}  // namespace vex

@@ -1,0 +1,67 @@
+#include "display/preview_screen.h"
+
+#include "platform/convert.h"
+#include "platform/failure.h"
+#include "platform/surfaces.h"
+#include "startup/shutdown.h"
+#include "startup/starter.h"
+
+namespace vex::preview_screen {
+
+State& state() {
+  static State s;
+  return s;
+}
+
+bool exists() { return state().window != nullptr; }
+
+void load() {
+  State& st = state();
+  const StarterState& s = starter();
+  st.previewtimer = event_loop().add_timer("previewtimer", previewtimer_Timer);
+  event_loop().set_interval(st.previewtimer, 70);
+  Form_Initialize();
+  st.window = create_embedded_window(static_cast<unsigned long>(s.PreviewParentWindow), s.PreviewRect.right,
+                                     s.PreviewRect.bottom, "Preview");
+  st.window->on_host_gone = Form_Unload;
+  Form_Load();
+}
+
+void Form_Initialize() {
+  trap("PreviewScreen/Form_Initialize", [] {
+    PreviewAnimation& a = state().anim;
+    const Rect32& r = starter().PreviewRect;
+    a.StripOriginX = 0;
+    a.StripOriginY = 0;
+    a.FrameHeight = 100;
+    a.FrameWidth = 127;
+    a.CurrentFrame = 1;
+    a.FrameCount = 18;
+    a.DestX = round_to_i32((static_cast<double>(r.right) - r.left) / 2 - 63.5);
+    a.DestY = round_to_i32((static_cast<double>(r.bottom) - r.top) / 2 - 100.0 / 2);
+  });
+}
+
+void Form_Load() { event_loop().set_enabled(state().previewtimer, true); }
+
+void draw_frame(const PixelView& canvas) {
+  const PreviewAnimation& a = state().anim;
+  BitBltTo(canvas, a.DestX, a.DestY, 127, 100, surfaces().PreviewStrip,
+           check32(a.CurrentFrame * 127LL + a.StripOriginX), a.StripOriginY, Rop::kSrcCopy);
+}
+
+void previewtimer_Timer() {
+  trap("PreviewScreen/PreviewTimer", [] {
+    State& st = state();
+    PreviewAnimation& a = st.anim;
+    a.CurrentFrame = a.CurrentFrame + 1;
+    if (a.CurrentFrame >= 18) a.CurrentFrame = 0;
+    if (!st.window) return;
+    draw_frame(st.window->canvas());
+    st.window->update();
+  });
+}
+
+void Form_Unload() { X_Cleanup_And_End(); }
+
+}  // namespace vex::preview_screen

@@ -1,0 +1,35 @@
+#pragma once
+// The full-screen saver window and its frame loop.
+#include <memory>
+
+#include "platform/event_loop.h"
+#include "platform/video.h"
+
+namespace vex::screen_saver {
+
+struct State {
+  std::unique_ptr<FullScreenWindow> window;
+  TimerId maintimer = -1;
+};
+State& state();
+bool exists();
+
+// Creates the window (Form_Initialize) and loads it (Form_Load).
+void load();
+void Form_Initialize();
+void Form_Load();
+void maintimer_Timer();
+// Copies, offsets or stretches the 800 x 600 frame onto the screen canvas.
+void present_frame(const PixelView& screen);
+void Form_Click();
+void Form_KeyDown();
+void Form_QueryUnload(int& cancel);
+void Form_Unload();
+void set_topmost(bool above);
+// Steps out of the way of the error report: cursor back, not on top, hidden.
+void give_way();
+
+// The creature steps the frame tick takes, in depth order; tests read it.
+void compose_frame();
+
+}  // namespace vex::screen_saver

@@ -1,0 +1,64 @@
+#pragma once
+// One thread, window-timer semantics: a tick runs to its end before anything
+// else; ticks that fall due meanwhile are not queued (at most one late tick
+// follows); a period of 0 never fires; 1..9 ms run at the 10 ms minimum; a
+// negative period is an invalid property value. The clock can be virtual so
+// that tests step ticks without waiting.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vex {
+
+using TimerId = int;
+
+class EventLoop {
+ public:
+  TimerId add_timer(std::string name, std::function<void()> tick);
+  void set_interval(TimerId id, long long ms);
+  long long interval(TimerId id) const;
+  void set_enabled(TimerId id, bool on);
+  bool enabled(TimerId id) const;
+
+  // Called once per loop iteration, before timers run (event polling).
+  void add_pump(std::function<void()> pump);
+  // How the loop sleeps until its next timer; modules that bring their own
+  // event sources wrap the previous waiter.
+  using Waiter = std::function<void(int max_ms)>;
+  void set_waiter(Waiter w) { waiter_ = std::move(w); }
+  const Waiter& waiter() const { return waiter_; }
+
+  // One iteration: pumps, due timers, then waits for the next due timer or
+  // at most max_wait_ms.
+  void run_once(int max_wait_ms = 50);
+
+  void use_virtual_clock(bool on);
+  // Virtual clock only: moves time forward, firing timers as they fall due.
+  void advance(long long ms);
+  long long now() const;
+
+ private:
+  struct Timer {
+    std::string name;
+    std::function<void()> tick;
+    long long period = 0;
+    bool on = false;
+    long long due = 0;
+  };
+  static long long effective(long long period) { return period < 10 ? 10 : period; }
+  void arm(Timer& t);
+  void fire_due();
+  Timer& timer(TimerId id);
+  const Timer& timer(TimerId id) const;
+
+  std::vector<Timer> timers_;
+  std::vector<std::function<void()>> pumps_;
+  Waiter waiter_;
+  bool virtual_ = false;
+  long long virtual_now_ = 0;
+};
+
+EventLoop& event_loop();
+void reset_event_loop();
+
+}  // namespace vex

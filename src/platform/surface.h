@@ -1,0 +1,65 @@
+#pragma once
+// Software raster in one pixel format, XRGB8888. Every operation clips the
+// rectangle against the source and the destination once, then runs plain row
+// loops; a source rectangle partly or wholly outside its picture draws nothing
+// there.
+#include <cstdint>
+#include <vector>
+
+namespace vex {
+
+using Pixel = uint32_t;  // 0x00RRGGBB
+
+inline constexpr Pixel rgb(int r, int g, int b) {
+  return (static_cast<Pixel>(r & 255) << 16) | (static_cast<Pixel>(g & 255) << 8) | static_cast<Pixel>(b & 255);
+}
+// Colours given as a platform colour value 0x00BBGGRR.
+inline constexpr Pixel from_colorref(uint32_t c) { return rgb(c & 255, (c >> 8) & 255, (c >> 16) & 255); }
+
+struct PixelView {
+  Pixel* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int stride = 0;  // in pixels
+  Pixel* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
+  Pixel at(int x, int y) const { return row(y)[x]; }
+  bool empty() const { return pixels == nullptr || width <= 0 || height <= 0; }
+};
+
+class Bitmap {
+ public:
+  Bitmap() = default;
+  Bitmap(int width, int height, Pixel fill = 0);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  Pixel at(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+  Pixel& at(int x, int y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+  PixelView view() { return {pixels_.data(), width_, height_, width_}; }
+  PixelView view() const { return {const_cast<Pixel*>(pixels_.data()), width_, height_, width_}; }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<Pixel> pixels_;
+};
+
+enum class Rop : uint32_t {
+  kSrcCopy = 0x00CC0020,
+  kSrcAnd = 0x008800C6,
+  kSrcPaint = 0x00EE0086,
+  kBlackness = 0x00000042,
+};
+
+// BitBlt: w x h from src (sx, sy) to dst (dx, dy). Blackness ignores src.
+void bit_blt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView& src, int sx, int sy, Rop rop);
+
+// StretchBlt with SRCCOPY and nearest-neighbour sampling (the platform's
+// default stretch mode when enlarging): the source rectangle (sx, sy, sw, sh)
+// onto the destination rectangle (dx, dy, dw, dh).
+void stretch_blt(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx, int sy, int sw,
+                 int sh);
+
+void fill_rect(const PixelView& dst, int x, int y, int w, int h, Pixel colour);
+void set_pixel(const PixelView& dst, int x, int y, Pixel colour);
+
+}  // namespace vex

@@ -1,0 +1,34 @@
+#pragma once
+// Offscreen surfaces, identified by handle as the drawing code expects: 0 (or
+// below) is no surface, and drawing from or to it does nothing.
+#include <cstdint>
+#include <string>
+
+#include "platform/int16.h"
+#include "platform/surface.h"
+
+namespace vex {
+
+using Surface = int32_t;
+
+struct SurfacesState {
+  Surface PaletteSurface = 0;
+  Surface FrameBuffer = 0;
+  Surface PreviewStrip = 0;
+};
+SurfacesState& surfaces();
+// Releases every bitmap and forgets every handle (tests start afresh).
+void reset_surfaces();
+int live_surface_count();
+
+Surface GenerateDC(const std::string& path);
+Surface GenerateBufferDC(I16 width, I16 height, Surface reference);
+int RemoveDC(Surface& surface);
+
+PixelView surface_view(Surface s);
+
+void BitBlt(Surface dst, int x, int y, int w, int h, Surface src, int sx, int sy, Rop rop);
+void BitBltTo(const PixelView& dst, int x, int y, int w, int h, Surface src, int sx, int sy, Rop rop);
+void SetPixel(Surface dst, int x, int y, uint32_t colorref);
+
+}  // namespace vex

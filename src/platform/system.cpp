@@ -1,0 +1,90 @@
+#include "platform/system.h"
+
+#include <filesystem>
+
+#include "platform/convert.h"
+#include "platform/failure.h"
+#include "startup/starter.h"
+
+namespace vex {
+
+namespace fs = std::filesystem;
+
+SystemState& system_state() {
+  static SystemState s;
+  return s;
+}
+
+void CenterForm(WindowPlacement& w) {
+  trap("System/CenterForm", [&] {
+    const StarterState& st = starter();
+    w.left = round_to_i32(st.ScreenWidth / 2.0 - w.outer_width / 2.0);
+    w.top = round_to_i32(st.ScreenHeight / 2.0 - w.outer_height / 2.0);
+  });
+}
+
+void SetTFS(const std::string& command) {
+  trap("System/SetTFS", [&] {
+    const StarterState& st = starter();
+    if (st.PlatformTag != "95" || st.PasswordFlag != 1) return;
+    std::string c = to_lower_ascii(command);
+    int running = c == "disable" ? 1 : c == "enable" ? 0 : -1;
+    if (running >= 0 && system_state().screensaver_running) system_state().screensaver_running(running);
+  });
+}
+
+std::string GetVersion32() {
+  std::string tag;
+  trap("System/GetVersion32", [&] { tag = "Unknown"; });
+  return tag;
+}
+
+std::string TrimPath(const std::string& path) {
+  std::string rest;
+  trap("System/TrimPath", [&] {
+    rest = path;
+    for (std::size_t p; (p = rest.find('/')) != std::string::npos;) rest = rest.substr(p + 1);
+  });
+  return rest;
+}
+
+namespace {
+
+// The first visible regular file in the path's directory whose name matches
+// without regard to letter case; empty when there is none.
+std::string find_file_entry(const std::string& path) {
+  std::string name = TrimPath(path);
+  if (name.empty() || name.front() == '.') return {};
+  fs::path dir = fs::path(path).parent_path();
+  if (dir.empty()) dir = ".";
+  std::error_code ec;
+  // The exact name first: the common case needs no directory scan.
+  if (fs::is_regular_file(dir / name, ec)) return name;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (entry.empty() || entry.front() == '.') continue;
+    if (!iequals(entry, name)) continue;
+    std::error_code ec2;
+    if (fs::is_regular_file(it->path(), ec2)) return entry;
+  }
+  return {};
+}
+
+}  // namespace
+
+Flag16 FileInstallCheck(const std::string& path) {
+  Flag16 result = kFalse;
+  trap("System/FileInstallCheck", [&] {
+    std::string found = find_file_entry(path);
+    result = flag(!found.empty() && to_upper_ascii(found) == to_upper_ascii(TrimPath(path)));
+  });
+  return result;
+}
+
+std::string resolve_file_case(const std::string& path) {
+  std::string found = find_file_entry(path);
+  if (found.empty()) return path;
+  return (fs::path(path).parent_path() / found).string();
+}
+
+}  // namespace vex

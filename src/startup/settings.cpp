@@ -1,0 +1,100 @@
+#include "startup/settings.h"
+
+#include <cstdio>
+
+#include "animation/creature.h"
+#include "platform/convert.h"
+#include "platform/failure.h"
+#include "platform/paths.h"
+#include "platform/profile_file.h"
+
+namespace vex {
+
+SettingsState& settings() {
+  static SettingsState s;
+  return s;
+}
+
+const std::array<const char*, 20> kCreatureKeys = {
+    "bat",       "blooddrip", "bouncingpumpkin", "crow1",    "crow2",     "dove",      "firefly",
+    "flower",    "gravedigger", "hand",          "lightning", "medallion", "owl",      "rat",
+    "scorpion",  "skeleton1", "skeleton2",       "spider",   "watchman",  "zombie"};
+
+namespace {
+
+Creature& creature_for_key(std::size_t i) {
+  Scene& s = scene();
+  Creature* records[] = {&s.Bat[1],     &s.BloodDrip,   &s.BouncingPumpkin, &s.Crow1,        &s.Crow2,
+                         &s.Dove,       &s.FireFly[1],  &s.Flower,          &s.GraveDigger,  &s.Hand,
+                         &s.Lightning[1], &s.Medallion, &s.Owl,             &s.Rat[1],       &s.Scorpion,
+                         &s.Skeleton1,  &s.Skeleton2,   &s.Spider,          &s.Watchman,     &s.Zombie};
+  return *records[i];
+}
+
+// GetPrivateProfileString fills a 128-character buffer: at most 127 come back.
+constexpr std::size_t kValueLimit = 127;
+
+bool is_on(const std::string& text) { return leading_number(text) > 0; }
+
+}  // namespace
+
+std::string ini_path(const std::string& file) {
+  if (file.find('/') != std::string::npos) return file;
+  std::string p = settings_file_path();
+  return p.substr(0, p.rfind('/') + 1) + file;
+}
+
+std::string GetIniData(const std::string& file, const std::string& section, const std::string& key) {
+  std::string result;
+  trap("System/GetIniData", [&] {
+    result = utf8_prefix(profile_get(ini_path(file), section, key).value_or(std::string()), kValueLimit);
+  });
+  return result;
+}
+
+void PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+  trap("System/PutIniData", [&] { profile_put(ini_path(file), section, key, value); });
+}
+
+void X_GetData() {
+  trap("Starter/X_GetData", [] {
+    SettingsState& st = settings();
+    auto get = [](const std::string& key) { return GetIniData(kIniFile, kIniSection, key); };
+    if (!is_on(get("firstrun"))) {
+      Scene& s = scene();
+      for (Creature* c : {&s.Skeleton1, &s.Crow1, &s.Crow2, &s.Watchman, &s.Zombie, &s.BloodDrip, &s.Rat[1],
+                          &s.GraveDigger, &s.Lightning[1], &s.Flower, &s.Owl, &s.Bat[1]})
+        c->Enabled = kTrue;
+      st.Speed = 70;
+      for (int n : {0, 1, 2, 4, 6, 7, 8, 9, 10, 11}) st.SoundEnabled[n] = kTrue;
+      st.SongEnabled[0] = kTrue;
+      return;
+    }
+    for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
+      if (is_on(get(kCreatureKeys[i]))) creature_for_key(i).Enabled = kTrue;
+    st.Speed = round_to_i16(leading_number(get("speed")));
+    st.MessageText = get("messagetext");
+    for (int n = 0; n < 12; ++n)
+      if (is_on(get("song" + std::to_string(n)))) st.SongEnabled[n] = kTrue;
+    for (int n = 0; n < 12; ++n)
+      if (is_on(get("sound" + std::to_string(n)))) st.SoundEnabled[n] = kTrue;
+    if (is_on(get("clock"))) st.ClockEnabled = kTrue;
+  });
+}
+
+void GetDirectories() {
+  trap("Starter/GetDirectories", [] {
+    bool found = false;
+    std::string base = media_base_directory(&found);
+    if (base.empty() || base.back() != '/') base += '/';
+    settings().MediaDirectory = base + "Zelvora/" + "Vexmoor" + "/";
+    if (!found) {
+      // Not an error the program stops for (the scene then stays dark), but
+      // someone starting it from a terminal deserves to know why.
+      std::fprintf(stderr, "vexmoor: no media directory found (looked for Zelvora/Vexmoor/ in every data "
+                           "directory); pictures will be missing\n");
+    }
+  });
+}
+
+}  // namespace vex

@@ -1,0 +1,36 @@
+#pragma once
+// The settings file and the settings read from it at start-up.
+#include <array>
+#include <string>
+
+#include "platform/int16.h"
+
+namespace vex {
+
+inline constexpr const char* kIniFile = "zelvora.ini";
+inline constexpr const char* kIniSection = "Vexmoor";
+
+struct SettingsState {
+  I16 Speed;
+  std::string MessageText;
+  std::array<Flag16, 12> SongEnabled{};
+  std::array<Flag16, 12> SoundEnabled{};
+  Flag16 ClockEnabled = kFalse;
+  // Where every picture, song and sound is read from; ends in a separator.
+  std::string MediaDirectory;
+};
+SettingsState& settings();
+
+// The twenty creature keys, in the order they are read and written.
+extern const std::array<const char*, 20> kCreatureKeys;
+
+std::string GetIniData(const std::string& file, const std::string& section, const std::string& key);
+void PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
+void X_GetData();
+void GetDirectories();
+
+// A bare file name lives in the settings directory; anything with a
+// directory part is used as given.
+std::string ini_path(const std::string& file);
+
+}  // namespace vex

@@ -1,0 +1,66 @@
+#include "startup/shutdown.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "animation/creature.h"
+#include "platform/failure.h"
+#include "platform/mci.h"
+#include "platform/surfaces.h"
+#include "platform/system.h"
+#include "platform/video.h"
+
+namespace vex {
+
+ShutdownState& shutdown_state() {
+  static ShutdownState s;
+  return s;
+}
+
+void set_exit_status(int status) { shutdown_state().exit_status = status; }
+
+void end_process_now(int status) {
+  if (shutdown_state().end_hook) {
+    shutdown_state().end_hook(status);
+    throw ProcessEnded{status};
+  }
+  std::fflush(stdout);
+  std::fflush(stderr);
+  close_display();
+  std::_Exit(status);
+}
+
+void X_Cleanup_And_End() {
+  ++shutdown_state().runs;
+  trap("Starter/X_Cleanup_And_End", [] {
+    SurfacesState& sf = surfaces();
+    Scene& s = scene();
+    // Surfaces already released (by an earlier run that failed part-way, or
+    // the palette right after loading) are skipped by RemoveDC itself.
+    Surface* order[] = {&s.BackgroundTop.Picture, &s.BackgroundMid1.Picture, &s.BackgroundMid2.Picture,
+                        &s.BackgroundMid3.Picture, &s.BackgroundBottom.Picture, &sf.PaletteSurface, &sf.FrameBuffer,
+                        &s.TombStone1.Picture, &s.TombStone2.Picture, &s.TombStone4.Picture, &s.Bat[1].Picture,
+                        &s.BloodDrip.Picture, &s.BouncingPumpkin.Picture, &s.Crow1.Picture, &s.Crow2.Picture,
+                        &s.Dove.Picture, &s.FireFly[1].Picture, &s.Flower.Picture, &s.GraveDigger.Picture,
+                        &s.Hand.Picture, &s.Lightning[1].Picture, &s.Lightning[2].Picture, &s.Medallion.Picture,
+                        &s.Owl.Picture, &s.Rat[1].Picture, &s.Rat[2].Picture, &s.Scorpion.Picture,
+                        &s.Skeleton1.Picture, &s.Skeleton2.Picture, &s.Spider.Picture, &s.Watchman.Picture,
+                        &s.Zombie.Picture, &sf.PreviewStrip};
+    for (Surface* p : order) RemoveDC(*p);
+    ShowCursor(true);
+    SetTFS("enable");
+    for (int n = 0; n < 12; ++n) {
+      std::string alias = "song" + std::to_string(n);
+      std::string reply(255, ' ');
+      mciSendString("status " + alias + " mode", reply);
+      if (reply.compare(0, 7, "playing") == 0) mciSendString("stop " + alias, reply);
+      reply.assign(255, ' ');
+      mciSendString("status " + alias + " mode", reply);
+      if (reply.compare(0, 7, "stopped") == 0) mciSendString("close " + alias, reply);
+    }
+    end_process_now(shutdown_state().exit_status);
+  });
+}
+
+}  // namespace vex

@@ -1,0 +1,183 @@
+#include "startup/starter.h"
+
+#include <cstdio>
+
+#include "animation/properties.h"
+#include "config/configuration.h"
+#include "display/preview_screen.h"
+#include "display/screen_saver.h"
+#include "platform/convert.h"
+#include "platform/failure.h"
+#include "platform/lock_file.h"
+#include "platform/pictures.h"
+#include "platform/random.h"
+#include "platform/system.h"
+#include "platform/video.h"
+#include "platform/x11.h"
+#include "startup/settings.h"
+#include "startup/shutdown.h"
+
+namespace vex {
+
+StarterState& starter() {
+  static StarterState s;
+  return s;
+}
+
+namespace {
+
+class EmptyRegistry : public Registry {
+ public:
+  bool open(uint32_t, const std::string&, uint32_t&) override { return false; }
+  bool query(uint32_t, const std::string&, uint32_t&, std::vector<uint8_t>&, uint32_t&) override { return false; }
+  void close(uint32_t) override {}
+};
+
+bool contains_switch(const std::string& raw, const char* sw) {
+  return to_lower_ascii(raw).find(sw) != std::string::npos;
+}
+
+}  // namespace
+
+std::unique_ptr<Registry> make_system_registry() { return std::make_unique<EmptyRegistry>(); }
+
+int16_t ReadRegistryNumber(Registry& reg, uint32_t root, const std::string& subkey, const std::string& value) {
+  // Every step runs even when an earlier one failed; nothing is reported.
+  uint32_t key = 0;
+  bool opened = reg.open(root, subkey, key);
+  std::vector<uint8_t> buffer(2048, ' ');
+  uint32_t size = 2048;
+  uint32_t type = 0;
+  std::string data;
+  bool ok = opened && reg.query(key, value, type, buffer, size);
+  if (!ok) {
+    data = "Not Found";
+  } else {
+    if (size > buffer.size()) size = static_cast<uint32_t>(buffer.size());
+    data.assign(buffer.begin(), buffer.begin() + size);
+    if (type == 4 && size >= 4) {
+      double v = buffer[0] + buffer[1] * 256.0 + buffer[2] * 65536.0 + buffer[3] * 16777216.0;
+      data = format_000(v);
+    }
+    // The stored size counts a string's terminating NUL.
+    if (size >= 1 && data.size() > size - 1) data = data.substr(0, size - 1);
+  }
+  if (opened) reg.close(key);
+  try {
+    return round_to_i16(leading_number(data));
+  } catch (...) {
+    return 0;
+  }
+}
+
+int choose_mode(const std::string& raw) {
+  if (contains_switch(raw, "/p")) return 4;
+  if (contains_switch(raw, "/c")) return 2;
+  if (contains_switch(raw, "/a")) return 3;
+  return 1;
+}
+
+int32_t parse_preview_handle(const std::string& lowered) {
+  for (std::size_t i = lowered.size(); i >= 1; --i) {
+    std::string rest = lowered.substr(lowered.size() - i);
+    // X11 tools print window ids in hexadecimal; take those as they are.
+    std::string t = trim_blanks(rest);
+    if (t.size() > 2 && t[0] == '0' && t[1] == 'x' &&
+        t.find_first_not_of("0123456789abcdef", 2) == std::string::npos && t.size() <= 10) {
+      unsigned long v = std::stoul(t.substr(2), nullptr, 16);
+      if (v <= 0x7FFFFFFFul) return static_cast<int32_t>(v);
+    }
+    if (auto v = parse_number(rest)) return round_to_i32(*v);
+  }
+  return 0;
+}
+
+void Main(const std::string& raw) {
+  trap("Starter/Main", [&] {
+    StarterState& st = starter();
+    st.RawCommandLine = raw;
+    st.LoweredCommandLine = to_lower_ascii(trim_blanks(raw));
+    bool others = register_instance_and_check_others(default_lock_path());
+    int32_t display_properties = find_top_level_window("Display Properties");
+    if (st.LoweredCommandLine.rfind("/s", 0) == 0 && display_properties == 0 && others) {
+      end_process_now(0);
+      return;
+    }
+    GetDirectories();
+    ScreenSize screen = open_display();
+    st.ScreenWidth = screen.width;
+    st.ScreenHeight = screen.height;
+    st.SceneMinY = -150;
+    st.SceneHalfMaxX = 750;
+    st.SceneMaxX = 1200;
+    st.SceneMinX = -400;
+    seed_from_clock();
+    X_GetData();
+    Properties_Creatures();
+    switch (choose_mode(raw)) {
+      case 4: st.SaverMode = 4; Run_Preview(); return;
+      case 2: st.SaverMode = 2; Run_Configure(); return;
+      case 3: st.SaverMode = 3; Run_Password(); return;
+      default: st.SaverMode = 1; Run_ScreenSaver(); return;
+    }
+  });
+}
+
+void Run_ScreenSaver() {
+  trap("Starter/Run_ScreenSaver", [] {
+    StarterState& st = starter();
+    st.SaverMode = 1;
+    LoadPics4ScreenSaver();
+    ShowCursor(false);
+    st.PlatformTag = GetVersion32();
+    if (st.PlatformTag == "95") {
+      auto reg = make_system_registry();
+      st.PasswordFlag = ReadRegistryNumber(*reg, kHkeyCurrentUser, "Control Panel\\Desktop", "ScreenSaveUsePassword");
+    }
+    SetTFS("disable");
+    screen_saver::load();
+    screen_saver::set_topmost(true);
+  });
+}
+
+void Run_Preview() {
+  trap("Starter/Run_Preview", [] {
+    StarterState& st = starter();
+    st.SaverMode = 4;
+    X_LoadPics4Preview();
+    st.PreviewParentWindow = parse_preview_handle(st.LoweredCommandLine);
+    st.PreviewRect = {};
+    if (auto rect = window_client_rect(st.PreviewParentWindow)) st.PreviewRect = *rect;
+    if (st.PreviewParentWindow == 0 || !window_exists(st.PreviewParentWindow)) {
+      // Without a host there is nothing to draw into; a preview that went on
+      // invisibly would never end.
+      std::fprintf(stderr, "vexmoor: /p needs the id of an existing X11 window to draw the preview in\n");
+      set_exit_status(2);
+      X_Cleanup_And_End();
+      return;
+    }
+    preview_screen::load();
+  });
+}
+
+void Run_Configure() {
+  trap("Starter/Run_Configure", [] {
+    starter().SaverMode = 2;
+    configuration::load();
+  });
+}
+
+void Run_Password() {
+  trap("Starter/Run_Password", [] {
+    StarterState& st = starter();
+    st.SaverMode = 3;
+    const std::string& raw = st.RawCommandLine;
+    if (raw.size() < 3) throw Failure(kInvalidArgument);
+    st.PasswordParentWindow = text_to_i32(raw.substr(3));
+    // The saver password belongs to the Windows 95/98 family; here there is
+    // no password service to hand the change to.
+    std::fprintf(stderr, "vexmoor: this system keeps no screen saver password; there is nothing to change\n");
+  });
+}
+
+}  // namespace vex

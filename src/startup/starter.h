@@ -1,0 +1,56 @@
+#pragma once
+// Start-up: the facts every later step reads, and the choice of mode.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/int16.h"
+#include "platform/x11.h"
+
+namespace vex {
+
+struct StarterState {
+  I16 SaverMode;  // 1 saver, 2 settings, 3 password, 4 preview
+  std::string RawCommandLine;
+  std::string LoweredCommandLine;
+  I16 ScreenWidth, ScreenHeight;
+  I16 SceneMinX, SceneMaxX, SceneMinY, SceneHalfMaxX;
+  std::string PlatformTag;
+  I16 PasswordFlag;
+  int32_t PreviewParentWindow = 0;
+  Rect32 PreviewRect;
+  int32_t PasswordParentWindow = 0;
+};
+StarterState& starter();
+
+// The registry as ReadRegistryNumber sees it. Linux has none: the real one is
+// empty. Tests fill an in-memory one.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  virtual bool open(uint32_t root, const std::string& subkey, uint32_t& key) = 0;
+  // type: 1 string, 4 32-bit number; data holds at most capacity bytes.
+  virtual bool query(uint32_t key, const std::string& name, uint32_t& type, std::vector<uint8_t>& data,
+                     uint32_t& size) = 0;
+  virtual void close(uint32_t key) = 0;
+};
+std::unique_ptr<Registry> make_system_registry();
+inline constexpr uint32_t kHkeyCurrentUser = 0x80000001;
+
+int16_t ReadRegistryNumber(Registry& registry, uint32_t root, const std::string& subkey, const std::string& value);
+
+// The mode the raw command line asks for: "/p" before "/c" before "/a",
+// found anywhere, any case; anything else is the saver.
+int choose_mode(const std::string& raw_command_line);
+// Leading characters dropped one at a time until the rest is a number.
+int32_t parse_preview_handle(const std::string& lowered_command_line);
+
+// The program's entry; returns after the mode routine has set things up.
+void Main(const std::string& raw_command_line);
+void Run_ScreenSaver();
+void Run_Preview();
+void Run_Configure();
+void Run_Password();
+
+}  // namespace vex
