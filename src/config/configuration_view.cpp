@@ -25,6 +25,7 @@ void close_dialog(Fl_Widget*, void*) { X_Cleanup_And_End(); }
 bool exists() { return window != nullptr; }
 
 void load() {
+  serve_fltk_from_loop();
   window = new Fl_Window(420, 150, "Vexmoor Settings");
   window->begin();
   static std::string text;
@@ -42,7 +43,6 @@ void load() {
   WindowPlacement p{0, 0, window->w(), window->h()};
   CenterForm(p);
   window->position(p.left, p.top);
-  serve_fltk_from_loop();
   window->show();
 }
 

@@ -39,6 +39,7 @@ class FltkBugReportView : public BugReportView {
   bool exists() const override { return window_ != nullptr; }
 
   void create() override {
+    serve_fltk_from_loop();
     window_ = new Fl_Window(267, 95, "Error Code:");
     window_->begin();
     auto* label = new Fl_Box(24, 8, 225, 33, "You have found a bug in this screensaver. Please report it now");
@@ -58,7 +59,6 @@ class FltkBugReportView : public BugReportView {
   }
 
   void show() override {
-    serve_fltk_from_loop();
     window_->show();
     Fl::flush();
     set_window_topmost(fl_xid(window_), true);

@@ -103,7 +103,7 @@ void EventLoop::advance(long long ms) {
     virtual_now_ = std::max(virtual_now_, next);
     fire_due();
   }
-  virtual_now_ = target;
+  virtual_now_ = std::max(virtual_now_, target);
 }
 
 }  // namespace vex

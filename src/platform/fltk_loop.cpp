@@ -1,10 +1,12 @@
 #include "platform/fltk_loop.h"
 
 #include <FL/Fl.H>
+#include <FL/x.H>
 
 #include <algorithm>
 
 #include "platform/event_loop.h"
+#include "platform/x11.h"
 
 namespace vex {
 
@@ -12,6 +14,10 @@ void serve_fltk_from_loop() {
   static bool installed = false;
   if (installed) return;
   installed = true;
+  // FLTK puts its own X error handlers in place when it connects; ours must
+  // stay (a vanished display ends us quietly, a bad window id is an answer).
+  fl_open_display();
+  install_x_error_handler();
   EventLoop::Waiter previous = event_loop().waiter();
   event_loop().set_waiter([previous](int ms) {
     if (Fl::first_window()) Fl::wait(std::min(ms, 10) / 1000.0);

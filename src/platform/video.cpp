@@ -189,6 +189,10 @@ class X11EmbeddedWindow : public EmbeddedWindow {
 
 ScreenSize open_display() {
   if (!sdl_video) {
+    // Vexmoor draws on X11. Left to itself SDL would fall back to an
+    // invisible offscreen display when there is none, and the saver would
+    // run unseen; another driver is used only when one is asked for by name.
+    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       const char* d = std::getenv("DISPLAY");
       std::fprintf(stderr, "vexmoor: cannot open the display (DISPLAY=%s): %s\n", d ? d : "(unset)", SDL_GetError());

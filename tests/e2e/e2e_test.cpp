@@ -1,0 +1,213 @@
+// The real vexmoor binary, on private X servers.
+// gtest first: Xlib's None macro must not reach its templates.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "support/test_support.h"
+#include "x_session.h"  // Xlib
+
+namespace vex::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override { write_fixture_media(dir / "data/Zelvora/Vexmoor/"); }
+
+  void settings(const std::string& text) {
+    std::filesystem::create_directories(dir.path() / "config");
+    std::ofstream(dir / "config/zelvora.ini") << text;
+  }
+
+  std::map<std::string, std::string> env(const XServer* x) const {
+    return {{"DISPLAY", x ? x->name() : "<unset>"},
+            {"SDL_VIDEODRIVER", "<unset>"},
+            {"SDL_AUDIODRIVER", "dummy"},
+            {"XDG_CONFIG_HOME", dir / "config"},
+            {"XDG_DATA_HOME", dir / "data"},
+            {"XDG_DATA_DIRS", dir / "nodata"},
+            {"XDG_RUNTIME_DIR", dir.str()},
+            {"XDG_CACHE_HOME", dir / "cache"}};
+  }
+
+  std::unique_ptr<Process> start(const XServer* x, std::vector<std::string> args) {
+    args.insert(args.begin(), VEXMOOR_BINARY);
+    return std::make_unique<Process>(args, env(x));
+  }
+
+  std::string xdotool(const XServer& x, std::vector<std::string> args, int* status = nullptr) {
+    args.insert(args.begin(), "xdotool");
+    return run_tool(args, env(&x), status);
+  }
+
+  TempDir dir;
+};
+
+// How many pixels of the picture have exactly this colour.
+int count(const Bitmap& b, Pixel colour, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
+  if (x1 < 0) x1 = b.width();
+  if (y1 < 0) y1 = b.height();
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += b.at(x, y) == colour;
+  return n;
+}
+
+TEST_F(EndToEnd, TheSaverFillsTheScreenWithTheSceneAndEndsOnAKeyNotOnMotion) {
+  XServer x(1024, 768);
+  settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\n");
+  auto saver = start(&x, {"/s"});
+  Bitmap shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = x.grab();
+    return shot.width() == 1024 && shot.at(512, 100) == fixture_colour("v_background_top.bmp");
+  })) << saver->stderr_text();
+  // Stretched by 1.28: the ground band starts at 447 * 1.28 = 572.
+  EXPECT_EQ(shot.at(512, 700), fixture_colour("v_background_bot.bmp"));
+  EXPECT_EQ(shot.at(100, 450), fixture_colour("v_background_mid3.bmp"));  // left half of the band
+  EXPECT_GT(count(shot, fixture_colour("v_flower.bmp")), 40 * 40);
+  EXPECT_GT(count(shot, fixture_colour("v_tombstone1.bmp")), 100 * 150);
+
+  xdotool(x, {"mousemove", "100", "100"});
+  xdotool(x, {"mousemove", "600", "400"});
+  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(saver->running()) << "mouse movement must not end the saver";
+
+  xdotool(x, {"key", "space"});
+  auto status = saver->wait_for_exit(5s);
+  ASSERT_TRUE(status) << "a key must end the saver";
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EndToEnd, AClickEndsTheSaverAndMessageAndClockStandAtTheTop) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\nclock=1\nmessagetext=Boo to you\n");
+  auto saver = start(&x, {});  // no switch: the saver
+  Bitmap shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = x.grab();
+    return shot.at(400, 300) != 0u && count(shot, rgb(64, 64, 64), 0, 5, 300, 24) > 20 &&
+           count(shot, rgb(64, 64, 64), 700, 5, 789, 24) > 20;
+  })) << saver->stderr_text();
+  EXPECT_EQ(shot.at(400, 100), fixture_colour("v_background_top.bmp"));
+  EXPECT_EQ(shot.at(400, 10), 0u);  // the message label's black background
+  xdotool(x, {"click", "1"});
+  auto status = saver->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EndToEnd, ASecondSaverEndsAtOnceWhileTheFirstRuns) {
+  XServer x(640, 480);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
+  auto first = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] { return x.grab().at(320, 100) != 0u; })) << first->stderr_text();
+  auto second = start(&x, {"/S"});
+  auto status = second->wait_for_exit(3s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+  EXPECT_TRUE(first->running());
+  // 640 x 480 shows the scene's lower right part: the top band's row 120 at
+  // the screen's top.
+  EXPECT_EQ(x.grab().at(10, 0), fixture_colour("v_background_top.bmp"));
+}
+
+TEST_F(EndToEnd, ThePreviewPlaysInsideItsHostAndEndsWithIt) {
+  XServer x(640, 480);
+  Display* d = x.display();
+  Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 50, 50, 152, 112, 0, 0, WhitePixel(d, 0));
+  XMapWindow(d, host);
+  XSync(d, False);
+  auto preview = start(&x, {"/p", std::to_string(host)});
+  Bitmap shot;
+  Pixel strip = fixture_colour("v_preview.bmp");
+  ASSERT_TRUE(eventually([&] {
+    shot = x.grab(host);
+    return shot.width() == 152 && shot.at(12 + 63, 6 + 50) == strip;
+  })) << preview->stderr_text();
+  EXPECT_EQ(shot.at(2, 2), 0u);       // the child window's black fills the host
+  EXPECT_EQ(shot.at(150, 110), 0u);
+  EXPECT_EQ(shot.at(12, 6), 0u);      // the frame's own border (fixture)
+  EXPECT_EQ(shot.at(13, 7), strip);
+  EXPECT_EQ(shot.at(139, 56), 0u);    // right of the 127-wide frame
+  XDestroyWindow(d, host);
+  XSync(d, False);
+  auto status = preview->wait_for_exit(5s);
+  ASSERT_TRUE(status) << "the preview must end with its host";
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EndToEnd, APreviewWithoutAUsableHostEndsAtOnceAndSaysWhy) {
+  XServer x(640, 480);
+  for (auto args : {std::vector<std::string>{"/p"}, {"/p", "123456"}, {"/p:987"}}) {
+    auto preview = start(&x, args);
+    auto status = preview->wait_for_exit(5s);
+    ASSERT_TRUE(status) << args.back();
+    EXPECT_EQ(*status, 2);
+    EXPECT_NE(preview->stderr_text().find("/p needs the id of an existing X11 window"), std::string::npos);
+  }
+}
+
+TEST_F(EndToEnd, ABadSpeedShowsTheErrorWindowWithItsExactCaption) {
+  XServer x(1024, 768);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=99999\n");
+  auto saver = start(&x, {"/s"});
+  std::string id;
+  ASSERT_TRUE(eventually([&] {
+    id = xdotool(x, {"search", "--name", "^Error Code: VXMR- 6 Starter/X_GetData$"});
+    return !id.empty();
+  })) << saver->stderr_text();
+  EXPECT_NE(saver->stderr_text().find("Error Code: VXMR- 6 Starter/X_GetData"), std::string::npos);
+  std::string geometry = xdotool(x, {"getwindowgeometry", id});
+  EXPECT_NE(geometry.find("267x95"), std::string::npos) << geometry;
+  // The saver stepped aside for it, so the report is what the user sees:
+  // the saver's window is no longer shown and the report's grey is on screen.
+  EXPECT_EQ(xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}), "");
+  std::string pos = geometry.substr(geometry.find("Position: ") + 10);
+  int wx = std::stoi(pos), wy = std::stoi(pos.substr(pos.find(',') + 1));
+  Bitmap shot = x.grab();
+  EXPECT_LT(count(shot, 0, wx, wy, wx + 267, wy + 95), 267 * 95 / 4) << "the report must be on top";
+  EXPECT_TRUE(saver->running());
+  xdotool(x, {"windowactivate", "--sync", id});
+  xdotool(x, {"key", "--window", id, "Escape"});
+  auto status = saver->wait_for_exit(5s);
+  ASSERT_TRUE(status) << "closing the error window ends the program";
+}
+
+TEST_F(EndToEnd, TheSettingsSwitchOpensAWindowThatSaysWhatIsThere) {
+  XServer x(1024, 768);
+  auto dialog = start(&x, {"/c"});
+  std::string id;
+  ASSERT_TRUE(eventually([&] {
+    id = xdotool(x, {"search", "--name", "^Vexmoor Settings$"});
+    return !id.empty();
+  })) << dialog->stderr_text();
+  xdotool(x, {"windowactivate", "--sync", id});
+  xdotool(x, {"key", "--window", id, "Escape"});
+  auto status = dialog->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EndToEnd, ThePasswordSwitchHasNothingToChangeAndEnds) {
+  XServer x(640, 480);
+  auto p = start(&x, {"/a", "500"});
+  auto status = p->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+  EXPECT_NE(p->stderr_text().find("nothing to change"), std::string::npos);
+}
+
+TEST_F(EndToEnd, WithoutADisplayItSaysSoAndFails) {
+  auto p = start(nullptr, {"/s"});
+  auto status = p->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_NE(*status, 0);
+  EXPECT_NE(p->stderr_text().find("cannot open the display"), std::string::npos) << p->stderr_text();
+}
+
+}  // namespace
+}  // namespace vex::test

@@ -1,0 +1,182 @@
+#include "x_session.h"
+
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace vex::test {
+namespace {
+
+std::vector<char*> c_strings(std::vector<std::string>& v) {
+  std::vector<char*> r;
+  for (auto& s : v) r.push_back(s.data());
+  r.push_back(nullptr);
+  return r;
+}
+
+std::vector<std::string> make_env(const std::map<std::string, std::string>& overrides) {
+  std::map<std::string, std::string> all;
+  for (char** e = environ; *e; ++e) {
+    std::string kv = *e;
+    auto eq = kv.find('=');
+    if (eq != std::string::npos) all[kv.substr(0, eq)] = kv.substr(eq + 1);
+  }
+  for (auto& [k, v] : overrides) {
+    if (v == "<unset>") all.erase(k);
+    else all[k] = v;
+  }
+  std::vector<std::string> r;
+  for (auto& [k, v] : all) r.push_back(k + "=" + v);
+  return r;
+}
+
+int spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& env, const std::string& out,
+          const std::string& err) {
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  auto envs = make_env(env);
+  auto a = c_strings(argv);
+  auto e = c_strings(envs);
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, a[0], &fa, nullptr, a.data(), e.data());
+  posix_spawn_file_actions_destroy(&fa);
+  if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
+  return pid;
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string temp_name(const char* tag) {
+  static int n = 0;
+  return (std::filesystem::temp_directory_path() /
+          ("vexmoor-e2e-" + std::to_string(getpid()) + "-" + std::to_string(++n) + tag))
+      .string();
+}
+
+}  // namespace
+
+XServer::XServer(int width, int height) {
+  // The server picks a free display number itself and tells it through a
+  // pipe, so parallel tests never race for one.
+  int fds[2];
+  if (pipe(fds) != 0) throw std::runtime_error("pipe");
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
+  posix_spawn_file_actions_addclose(&fa, fds[0]);
+  std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0",
+                                   std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"};
+  auto a = c_strings(argv);
+  pid_t pid = -1;
+  int rc = posix_spawnp(&pid, "Xvfb", &fa, nullptr, a.data(), environ);
+  posix_spawn_file_actions_destroy(&fa);
+  close(fds[1]);
+  if (rc != 0) {
+    close(fds[0]);
+    throw std::runtime_error("cannot start Xvfb");
+  }
+  pid_ = pid;
+  std::string number;
+  char c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  close(fds[0]);
+  name_ = ":" + number;
+  for (int i = 0; i < 100 && !display_ && !number.empty(); ++i) {
+    display_ = XOpenDisplay(name_.c_str());
+    if (!display_) usleep(50 * 1000);
+  }
+  if (!display_) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    throw std::runtime_error("cannot start a private X server");
+  }
+}
+
+XServer::~XServer() {
+  if (display_) XCloseDisplay(display_);
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+Bitmap XServer::grab(Window w) const {
+  if (!w) w = DefaultRootWindow(display_);
+  XWindowAttributes a;
+  if (!XGetWindowAttributes(display_, w, &a)) return {};
+  XImage* img = XGetImage(display_, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
+                          ZPixmap);
+  if (!img) return {};
+  Bitmap b(a.width, a.height);
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) b.at(x, y) = static_cast<Pixel>(XGetPixel(img, x, y) & 0xFFFFFF);
+  XDestroyImage(img);
+  return b;
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env)
+    : err_path_(temp_name(".err")) {
+  pid_ = spawn(argv, env, "/dev/null", err_path_);
+}
+
+Process::~Process() {
+  if (!status_) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  std::filesystem::remove(err_path_);
+}
+
+std::optional<int> Process::wait_for_exit(std::chrono::milliseconds timeout) {
+  eventually([&] { return !running(); }, timeout);
+  return status_;
+}
+
+bool Process::running() {
+  if (status_) return false;
+  int st = 0;
+  if (waitpid(pid_, &st, WNOHANG) == pid_) {
+    status_ = WIFEXITED(st) ? WEXITSTATUS(st) : 128 + WTERMSIG(st);
+    return false;
+  }
+  return true;
+}
+
+std::string Process::stderr_text() const { return read_file(err_path_); }
+
+std::string run_tool(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, int* status) {
+  std::string out = temp_name(".out");
+  int pid = spawn(argv, env, out, "/dev/null");
+  int st = 0;
+  waitpid(pid, &st, 0);
+  if (status) *status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  std::string text = read_file(out);
+  std::filesystem::remove(out);
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+}  // namespace vex::test

@@ -1,0 +1,59 @@
+#include "startup/shutdown.h"
+
+#include <gtest/gtest.h>
+
+#include "animation/creature.h"
+#include "platform/surfaces.h"
+#include "platform/video.h"
+#include "startup/starter.h"
+#include "support/test_support.h"
+
+namespace vex {
+namespace {
+
+using test::ProgramTest;
+
+class Shutdown : public ProgramTest {};
+
+TEST_F(Shutdown, ReleasesEverySurfaceShowsTheCursorAndEnds) {
+  Scene& s = scene();
+  s.BackgroundTop.Picture = GenerateBufferDC(4, 4, 0);
+  s.Owl.Picture = GenerateBufferDC(4, 4, 0);
+  s.Rat[2].Picture = GenerateBufferDC(4, 4, 0);
+  surfaces().FrameBuffer = GenerateBufferDC(8, 8, 0);
+  surfaces().PreviewStrip = GenerateBufferDC(8, 8, 0);
+  int cursor = cursor_display_count();
+  set_exit_status(0);
+  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_EQ(live_surface_count(), 0);
+  EXPECT_EQ(s.BackgroundTop.Picture, 0);
+  EXPECT_EQ(s.Owl.Picture, 0);
+  EXPECT_EQ(surfaces().FrameBuffer, 0);
+  EXPECT_EQ(cursor_display_count(), cursor + 1);
+  EXPECT_EQ(ended_, std::vector<int>{0});
+  EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(Shutdown, APreviewHoldsOnlyItsStripAndEndsTheSameWay) {
+  surfaces().PreviewStrip = GenerateBufferDC(8, 8, 0);
+  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_EQ(live_surface_count(), 0);
+  EXPECT_EQ(ended_.size(), 1u);
+}
+
+TEST_F(Shutdown, RemoveDcIgnoresHandlesThatAreNoSurface) {
+  Surface none = 0, negative = -4, gone = 12345;
+  EXPECT_EQ(RemoveDC(none), 0);
+  EXPECT_EQ(RemoveDC(negative), 0);
+  EXPECT_EQ(RemoveDC(gone), 0);
+  Surface s = GenerateBufferDC(800, 600, 0);
+  EXPECT_EQ(surface_view(s).width, 800);
+  EXPECT_EQ(surface_view(s).height, 600);
+  EXPECT_EQ(RemoveDC(s), 1);
+  EXPECT_EQ(s, 0);
+  EXPECT_EQ(RemoveDC(s), 0);
+  EXPECT_TRUE(reports().empty());
+}
+
+}  // namespace
+}  // namespace vex
