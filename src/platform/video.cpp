@@ -41,7 +41,11 @@ PixelView surface_pixels(SDL_Surface* s) {
 // already has our pixel format we draw straight into it.
 class SurfaceShower {
  public:
-  explicit SurfaceShower(SDL_Window* w) : window_(w) {}
+  // A new window shows black, whatever memory its surface was given.
+  explicit SurfaceShower(SDL_Window* w) : window_(w) {
+    PixelView c = canvas();
+    fill_rect(c, 0, 0, c.width, c.height, 0);
+  }
   PixelView canvas() {
     SDL_Surface* s = SDL_GetWindowSurface(window_);
     if (!s) return {};
