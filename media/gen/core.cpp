@@ -78,6 +78,27 @@ void Canvas::fill_from(const Image& img) {
     cairo_surface_mark_dirty(surf_);
 }
 
+void Canvas::modulate(const std::function<double(int, int)>& k) {
+    cairo_surface_flush(surf_);
+    unsigned char* data = cairo_image_surface_get_data(surf_);
+    int stride = cairo_image_surface_get_stride(surf_);
+    for (int y = 0; y < h_; ++y) {
+        std::uint32_t* row = reinterpret_cast<std::uint32_t*>(data + std::size_t(y) * stride);
+        for (int x = 0; x < w_; ++x) {
+            std::uint32_t v = row[x];
+            std::uint32_t a = v >> 24;
+            if (!a) continue;
+            double m = k(x, y);
+            auto ch = [&](int shift) {
+                double c = ((v >> shift) & 255) * m;
+                return std::uint32_t(std::clamp(std::lround(c), 0L, long(a)));
+            };
+            row[x] = (a << 24) | (ch(16) << 16) | (ch(8) << 8) | ch(0);
+        }
+    }
+    cairo_surface_mark_dirty(surf_);
+}
+
 double hash01(int x, int y, int seed) {
     std::uint32_t h = std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + std::uint32_t(seed) * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;

@@ -4,6 +4,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -28,6 +29,10 @@ struct Image {
     bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h; }
     Image crop(int x0, int y0, int cw, int ch) const;
     void paste(const Image& src, int x0, int y0);
+};
+
+struct Pt {
+    double x, y;
 };
 
 // Floating colour in 0..1; the drawing code thinks in these.
@@ -65,6 +70,8 @@ public:
     // The drawing composited over black (what an OR-drawn glow adds).
     Image on_black() const;
     void fill_from(const Image& img);
+    // Multiplies the colour of every drawn pixel by k(x, y) (grain, weathering).
+    void modulate(const std::function<double(int, int)>& k);
 
 private:
     int w_, h_;

@@ -57,6 +57,9 @@ double cloud_density(double x, double y) {
     band += 0.22 * std::exp(-std::pow((y - 205) / 14, 2)) * std::exp(-std::pow((x - 410) / 110, 2));
     double storm = 0.30 * std::exp(-std::pow((y - 108) / 34, 2)) * smoothstep(330, 40, x);
     storm += 0.12 * smoothstep(260, 0, x) * smoothstep(260, 60, y);
+    // The clouds the two bolts drop from.
+    storm += 0.34 * std::exp(-std::pow((x - 105) / 95, 2) - std::pow((y - 104) / 26, 2));
+    storm += 0.30 * std::exp(-std::pow((x - 400) / 105, 2) - std::pow((y - 198) / 17, 2));
     double moonClear = 0.18 * std::exp(-std::pow(std::hypot(x - kMoonX, (y - kMoonY) * 1.4) / 90, 2));
     return d + band + storm - moonClear - 0.10;
 }
@@ -497,10 +500,10 @@ void paint_ground_details(cairo_t* cr) {
     mound(cr, kTomb3X + 38, 584, 40, 12);
     // The grave being dug: a dark pit and its spoil heap.
     auto pit = [](cairo_t* c) {
-        cairo_move_to(c, 606, 484);
-        cairo_line_to(c, 652, 483);
-        cairo_line_to(c, 657, 493);
-        cairo_line_to(c, 602, 494);
+        cairo_move_to(c, 630, 482);
+        cairo_line_to(c, 664, 481);
+        cairo_line_to(c, 669, 491);
+        cairo_line_to(c, 626, 492);
         cairo_close_path(c);
     };
     set(cr, rgb(50, 42, 42));
@@ -512,7 +515,7 @@ void paint_ground_details(cairo_t* cr) {
     set(cr, rgb(6, 5, 7));
     pit(cr);
     cairo_fill(cr);
-    mound(cr, 585, 489, 22, 13);
+    mound(cr, 606, 488, 22, 13);
     // Grass tufts, bigger towards the viewer.
     Rng rng(0x9a55);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
@@ -520,7 +523,7 @@ void paint_ground_details(cairo_t* cr) {
         double y = kBotY + 4 + std::pow(rng.uni(), 0.7) * (kBotH - 4);
         double x = rng.range(-5, 805);
         if (std::abs(x - path_center(y)) < 10 + 30 * (y - kBotY) / kBotH) continue;
-        if (x > 595 && x < 665 && y > 476 && y < 498) continue;
+        if (x > 585 && x < 690 && y > 474 && y < 498) continue;
         double depth = (y - kBotY) / kBotH;
         double h = 2.5 + 9 * depth * rng.range(0.5, 1.2);
         int blades = 3 + rng.below(4);
