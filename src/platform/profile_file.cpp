@@ -177,7 +177,7 @@ bool profile_put(const std::string& file, const std::string& section, const std:
   } else if (f.section_line) {
     const Line& l = lines[f.last_in_section];
     std::string before = text.substr(0, l.end);
-    if (l.end == l.begin + l.text.size()) before += eol;  // the last line had no line end
+    if (l.end == l.begin || text[l.end - 1] != '\n') before += eol;  // the last line had no line end
     out = before + entry + eol + text.substr(l.end);
   } else {
     out = text;

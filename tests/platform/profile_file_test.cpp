@@ -73,6 +73,16 @@ TEST_F(ProfileFile, WritesReplaceOnlyTheirKeyAndKeepTheRest) {
             "; my notes\r\n[Other]\r\nx=1\r\n\r\n[Vexmoor]\r\nspeed= 70\r\nbat=1\r\nclock= 0\r\n\r\n[Last]\r\ny=2\r\n");
 }
 
+TEST_F(ProfileFile, AKeyAddedAfterALastLineWithoutItsLineEndGetsALineOfItsOwn) {
+  write(ini, "[Vexmoor]\nbat=1\r");
+  ASSERT_TRUE(profile_put(ini, "Vexmoor", "speed", " 70"));
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), "70");
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "bat"), "1");
+  write(ini, "[Vexmoor]\nbat=1");
+  ASSERT_TRUE(profile_put(ini, "Vexmoor", "speed", " 70"));
+  EXPECT_EQ(read(ini), "[Vexmoor]\nbat=1\nspeed= 70\n");
+}
+
 TEST_F(ProfileFile, AValueCannotBreakIntoNewLines) {
   ASSERT_TRUE(profile_put(ini, "Vexmoor", "messagetext", "line1\n[Evil]\nspeed=1"));
   EXPECT_EQ(profile_get(ini, "Vexmoor", "messagetext"), "line1 [Evil] speed=1");
