@@ -104,14 +104,20 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
         set(cr, rgb(255, 255, 240));
         cairo_fill(cr);
         cairo_restore(cr);
-        // Lid edges.
-        cairo_set_line_width(cr, 0.7);
-        set(cr, rgb(60, 46, 38));
-        cairo_move_to(cr, ex - r, ey - half);
-        cairo_line_to(cr, ex + r, ey - half);
-        cairo_move_to(cr, ex - r, ey + half);
-        cairo_line_to(cr, ex + r, ey + half);
-        cairo_stroke(cr);
+        // Lid edges, only across the eye itself.
+        if (open < 0.95) {
+            cairo_save(cr);
+            ellipse(cr, ex, ey, r, r);
+            cairo_clip(cr);
+            cairo_set_line_width(cr, 0.7);
+            set(cr, rgb(60, 46, 38));
+            cairo_move_to(cr, ex - r, ey - half);
+            cairo_line_to(cr, ex + r, ey - half);
+            cairo_move_to(cr, ex - r, ey + half);
+            cairo_line_to(cr, ex + r, ey + half);
+            cairo_stroke(cr);
+            cairo_restore(cr);
+        }
     }
     // Beak.
     cairo_move_to(cr, -1.3, 2.6);
@@ -149,16 +155,16 @@ Image make_owl_preview(const PicSpec& spec) {
     DrawFn d = [](cairo_t* cr, int f, int) {
         // A bough to sit on, lit from the right.
         auto bough = [](cairo_t* c) {
-            cairo_move_to(c, 2, 68);
-            cairo_curve_to(c, 26, 63, 56, 64, 80, 60);
-            cairo_line_to(c, 80, 67);
-            cairo_curve_to(c, 56, 71, 26, 71, 2, 75);
+            cairo_move_to(c, 2, 75);
+            cairo_curve_to(c, 26, 73, 56, 74, 80, 71);
+            cairo_line_to(c, 80, 77);
+            cairo_curve_to(c, 56, 80, 26, 80, 2, 80);
             cairo_close_path(c);
         };
         rimlit(cr, bough, rgb(30, 26, 28), rgb(110, 110, 130), -1.2, 1.4);
         cairo_save(cr);
-        cairo_translate(cr, 41, 27);
-        cairo_scale(cr, 2.55, 2.55);
+        cairo_translate(cr, 41, 26);
+        cairo_scale(cr, 2.05, 2.05);
         static const double kOpen[] = {0.0, 0.4, 0.75, 1.0};
         draw_owl(cr, kOpen[f], true);
         cairo_restore(cr);

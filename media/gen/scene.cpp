@@ -59,7 +59,7 @@ double cloud_density(double x, double y) {
     storm += 0.12 * smoothstep(260, 0, x) * smoothstep(260, 60, y);
     // The clouds the two bolts drop from.
     storm += 0.34 * std::exp(-std::pow((x - 105) / 95, 2) - std::pow((y - 104) / 26, 2));
-    storm += 0.30 * std::exp(-std::pow((x - 400) / 105, 2) - std::pow((y - 198) / 17, 2));
+    storm += 0.40 * std::exp(-std::pow((x - 405) / 115, 2) - std::pow((y - 205) / 15, 2));
     double moonClear = 0.18 * std::exp(-std::pow(std::hypot(x - kMoonX, (y - kMoonY) * 1.4) / 90, 2));
     return d + band + storm - moonClear - 0.10;
 }
@@ -119,10 +119,12 @@ void paint_sky(FBuf& b) {
             double dm = std::hypot(x - kMoonX, y - kMoonY);
             double near = std::exp(-std::pow(dm / 210, 2));
             double stormy = smoothstep(300, 60, x) * smoothstep(40, 130, y);
-            Col base = mix(rgb(30, 34, 62), rgb(18, 19, 34), stormy);
+            // Storm clouds are heavier and catch a little light on their rolls.
+            Col base = mix(rgb(30, 34, 62), rgb(38, 40, 68), stormy);
             base = mix(base, rgb(70, 78, 112), near * 0.6);
             Col lit = mix(rgb(96, 104, 140), rgb(205, 210, 228), near);
-            Col c = mix(base, lit, clamp01(edge * (0.35 + 0.65 * near) + 0.08 * near));
+            Col c = mix(base, lit, clamp01(edge * (0.35 + 0.65 * near + 0.5 * stormy) + 0.08 * near));
+            c = mix(c, rgb(14, 15, 28), stormy * smoothstep(0.62, 0.9, dens) * 0.6);
             b.at(x, y) = mix(b.at(x, y), c, a * 0.93);
         }
     // Hills: far ridge, near ridge, and the rise the old graveyard stands on.

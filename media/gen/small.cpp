@@ -51,9 +51,9 @@ Image make_flower(const PicSpec& spec) {
         // Two dead leaves at the foot.
         for (int s : {-1, 1}) {
             auto leaf = [&](cairo_t* c) {
-                cairo_move_to(c, 25, 49);
-                cairo_curve_to(c, 25 + s * 8, 44 + 0.6 * std::sin(ph + s), 25 + s * 16, 46, 25 + s * 21, 49.5);
-                cairo_curve_to(c, 25 + s * 14, 49.5, 25 + s * 7, 50, 25, 49);
+                cairo_move_to(c, 25, 48.5);
+                cairo_curve_to(c, 25 + s * 6, 40 + 0.6 * std::sin(ph + s), 25 + s * 15, 41, 25 + s * 20, 47.5);
+                cairo_curve_to(c, 25 + s * 13, 49.5, 25 + s * 6, 50, 25, 48.5);
                 cairo_close_path(c);
             };
             cairo_new_path(cr);
@@ -61,16 +61,16 @@ Image make_flower(const PicSpec& spec) {
             set(cr, edge);
             cairo_set_line_width(cr, 1.2);
             cairo_stroke(cr);
-            rimlit(cr, leaf, rgb(50, 50, 34), rgb(110, 110, 80), -0.6, 0.6);
+            rimlit(cr, leaf, rgb(40, 58, 36), rgb(112, 132, 86), -0.8, 0.8);
         }
         // The stalk bends over at the top; the flowers hang from it.
         cairo_save(cr);
-        cairo_translate(cr, 25, 49);
+        cairo_translate(cr, 24, 49);
         cairo_rotate(cr, sway);
         auto stem = [](cairo_t* c) {
             cairo_move_to(c, 0, 0);
-            cairo_curve_to(c, -2, -16, 2, -30, 10, -36);
-            cairo_curve_to(c, 15, -39, 18, -36, 19, -30);
+            cairo_curve_to(c, -2, -16, 1, -30, 8, -36);
+            cairo_curve_to(c, 12, -39, 15, -36, 16, -29);
         };
         cairo_new_path(cr);
         stem(cr);
@@ -86,7 +86,7 @@ Image make_flower(const PicSpec& spec) {
         cairo_set_line_width(cr, 0.6);
         cairo_stroke(cr);
         // Blooms: purple petals gone brown at the edges, drooping.
-        const double blooms[][3] = {{19, -28, 1.0}, {9, -36, 0.8}, {3, -24, 0.7}};
+        const double blooms[][3] = {{16, -26, 1.0}, {8, -35, 0.85}, {1, -25, 0.75}};
         for (int b = 0; b < 3; ++b) {
             double bx = blooms[b][0], by = blooms[b][1], k = blooms[b][2];
             double droop = 0.15 * std::sin(ph + b * 1.3);
@@ -94,27 +94,32 @@ Image make_flower(const PicSpec& spec) {
             cairo_translate(cr, bx, by);
             cairo_rotate(cr, -sway * 0.5 + droop);
             cairo_scale(cr, k, k);
-            for (int i = 0; i < 5; ++i) {
-                double a = kPi / 2 + (i - 2) * 0.62;
-                auto petal = [&](cairo_t* c) {
+            // An orchid bloom gone over: three sepals, two broad petals, the
+            // lip, purple fading to brown at the curled edges.
+            auto part = [&](double x, double y, double rx, double ry, double rot, Col base, Col lit) {
+                auto shape = [&](cairo_t* c) {
                     cairo_save(c);
-                    cairo_rotate(c, a);
-                    cairo_move_to(c, 0, 0);
-                    cairo_curve_to(c, 2.5, -1.5, 7.5, -2.2, 8.8, 0.5);
-                    cairo_curve_to(c, 7.0, 2.0, 2.5, 1.8, 0, 0);
-                    cairo_close_path(c);
+                    cairo_translate(c, x, y);
+                    cairo_rotate(c, rot);
+                    ellipse(c, 0, 0, rx, ry);
                     cairo_restore(c);
                 };
                 cairo_new_path(cr);
-                petal(cr);
+                shape(cr);
                 set(cr, edge);
                 cairo_set_line_width(cr, 1.0);
                 cairo_stroke(cr);
-                rimlit(cr, petal, mix(rgb(104, 44, 110), rgb(92, 70, 50), i % 2 * 0.5),
-                       rgb(196, 130, 200), -0.6, 0.6);
-            }
-            ellipse(cr, 0, 1.0, 1.8, 2.2);
-            set(cr, rgb(220, 200, 120));
+                rimlit(cr, shape, base, lit, -0.6, 0.6);
+            };
+            const Col sepal = rgb(96, 58, 92), petal = rgb(122, 60, 124), withered = rgb(100, 74, 54);
+            part(0, -5.0, 2.0, 4.0, 0.0, mix(sepal, withered, 0.4), rgb(190, 140, 190));
+            part(-3.6, 3.8, 1.7, 3.8, 0.55, mix(sepal, withered, 0.6), rgb(170, 130, 150));
+            part(3.6, 3.8, 1.7, 3.8, -0.55, mix(sepal, withered, 0.3), rgb(190, 140, 190));
+            part(-4.4, -0.6, 4.0, 3.2, -0.25, mix(petal, withered, 0.25), rgb(214, 150, 214));
+            part(4.4, -0.6, 4.0, 3.2, 0.25, mix(petal, withered, 0.5), rgb(214, 150, 214));
+            part(0, 2.6, 2.0, 2.6, 0.0, rgb(150, 40, 90), rgb(230, 110, 160));
+            ellipse(cr, 0, 0.6, 1.0, 1.1);
+            set(cr, rgb(230, 206, 110));
             cairo_fill(cr);
             cairo_restore(cr);
         }
@@ -213,21 +218,29 @@ Image make_spider(const PicSpec& spec) {
         cairo_rectangle(cr, 39, 0, 1, 44);
         cairo_fill(cr);
         const Col body = rgb(16, 14, 20), lit = rgb(120, 118, 140), edge = rgb(4, 4, 6);
-        // Eight legs, jointed, hanging around the body.
-        for (int s : {-1, 1})
+        // Eight jointed legs from the head-chest: front pairs reaching down,
+        // hind pairs up along the abdomen, every knee bent outwards.
+        const double dirs[4] = {1.00, 0.38, -0.30, -0.98};
+        const double femur[4] = {15, 17, 16, 17}, tibia[4] = {17, 18, 16, 19};
+        for (int side : {-1, 1})
             for (int i = 0; i < 4; ++i) {
-                double ax = cx + s * 3.0, ay = 60 + i * 2.2;
-                double kx = cx + s * (16 + 3 * (i == 1 || i == 2)), ky = ay - 13 + i * 8;
-                double fx = cx + s * (22 + 4 * (i == 1 || i == 2) - 4 * (i == 3)), fy = ay + 4 + i * 9;
+                double a = dirs[i];
+                double ax = cx + side * 3.0, ay = 65.5 - i * 1.2;
+                double kx = ax + side * femur[i] * std::cos(a - 0.65), ky = ay + femur[i] * std::sin(a - 0.65);
+                double tx = kx + side * tibia[i] * std::cos(a + 0.55), ty = ky + tibia[i] * std::sin(a + 0.55);
                 cairo_move_to(cr, ax, ay);
                 cairo_line_to(cr, kx, ky);
-                cairo_line_to(cr, fx, fy);
+                cairo_line_to(cr, tx, ty);
                 set(cr, edge);
-                cairo_set_line_width(cr, 2.6);
+                cairo_set_line_width(cr, 2.8);
                 cairo_stroke_preserve(cr);
-                set(cr, s > 0 ? lit : body);
-                cairo_set_line_width(cr, 1.3);
+                set(cr, side > 0 ? mix(body, lit, 0.55) : mix(body, lit, 0.15));
+                cairo_set_line_width(cr, 1.4);
                 cairo_stroke(cr);
+                // Knee joints catch the moon.
+                ellipse(cr, kx, ky, 1.2, 1.2);
+                set(cr, side > 0 ? lit : mix(body, lit, 0.3));
+                cairo_fill(cr);
             }
         // It hangs from its spinnerets: abdomen up by the thread, head below.
         auto abdomen = [&](cairo_t* c) { ellipse(c, cx, 52, 10.5, 12.5); };

@@ -88,9 +88,10 @@ void grain_and_moss(Canvas& c, int seed, double mossFrom) {
     cairo_set_operator(cr, CAIRO_OPERATOR_ATOP);  // moss only where there is stone
     for (int y = 0; y < c.h(); ++y)
         for (int x = 0; x < c.w(); ++x) {
-            double wet = smoothstep(mossFrom, c.h(), y) * 0.9 + 0.15;
-            double m = fbm(x / 5.0, y / 4.0, seed + 20, 4) + 0.25 * wet;
-            double a = smoothstep(0.68, 0.8, m) * 0.85;
+            // Moss gathers low down where the damp stays, in clumps.
+            double wet = smoothstep(mossFrom, c.h(), y);
+            double m = 0.7 * fbm(x / 9.0, y / 7.0, seed + 20, 3) + 0.3 * fbm(x / 2.5, y / 2.5, seed + 22, 2) + 0.22 * wet;
+            double a = smoothstep(0.66, 0.76, m) * 0.85;
             if (a <= 0) continue;
             set(cr, mix(look::kMoss, rgb(90, 120, 70), hash01(x, y, seed + 21) * 0.5), a);
             cairo_rectangle(cr, x, y, 1, 1);
@@ -281,9 +282,9 @@ Image make_tombstone4(const PicSpec& spec) {
         cairo_line_to(k, mid + 6, 27);
     }, 2.0);
     // An old name and dates, worn.
-    double h = 9;
-    double w1 = text_width("EZRA VANE", h, 0.2);
-    engrave(cr, [&](cairo_t* k) { text_path(k, "EZRA VANE", mid - w1 / 2, 108, h, 0.2); }, 1.5);
+    double h = 8;
+    double w1 = text_width("EZRA VANE", h, 0.18);
+    engrave(cr, [&](cairo_t* k) { text_path(k, "EZRA VANE", mid - w1 / 2, 108, h, 0.18); }, 1.4);
     double w2 = text_width("1791-1847", 7, 0.2);
     engrave(cr, [&](cairo_t* k) { text_path(k, "1791-1847", mid - w2 / 2, 122, 7, 0.2); }, 1.2);
     engrave(cr, [&](cairo_t* k) {

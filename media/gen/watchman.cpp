@@ -74,14 +74,15 @@ void draw_spirit(cairo_t* cr, int f, int frames) {
         cairo_curve_to(c, 52, 18, 56, 32, 50, 48);
         cairo_close_path(c);
     };
+    // The hood covers the top of the robe rather than adding to it.
+    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     hood(cr);
     cairo_pattern_t* hp = cairo_pattern_create_radial(44, 22, 2, 36, 34, 24);
     cairo_pattern_add_color_stop_rgba(hp, 0, 0.85, 1.0, 0.95, 0.85);
-    cairo_pattern_add_color_stop_rgba(hp, 1, ghost.r, ghost.g, ghost.b, 0.4);
+    cairo_pattern_add_color_stop_rgba(hp, 1, ghost.r * 0.7, ghost.g * 0.8, ghost.b * 0.8, 0.75);
     cairo_set_source(cr, hp);
     cairo_fill(cr);
     cairo_pattern_destroy(hp);
-    cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
     ellipse(cr, 33, 35, 7.5, 9.5);
     set(cr, rgb(0, 0, 0));
     cairo_fill(cr);
