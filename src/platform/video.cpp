@@ -197,6 +197,10 @@ ScreenSize open_display() {
     // invisible offscreen display when there is none, and the saver would
     // run unseen; another driver is used only when one is asked for by name.
     if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Our frames are finished pixels: the window system's own shared-memory
+    // image shows them directly. SDL would otherwise route them through an
+    // OpenGL texture, which without a GPU costs two software-GL threads.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       const char* d = std::getenv("DISPLAY");
       std::fprintf(stderr, "vexmoor: cannot open the display (DISPLAY=%s): %s\n", d ? d : "(unset)", SDL_GetError());
