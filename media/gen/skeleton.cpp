@@ -127,6 +127,29 @@ void skull(cairo_t* cr, const Style& st, Pt c, double tilt, double jaw) {
         cairo_close_path(k);
     };
     with_edge(cr, st, kNear, cranium);
+    // Roundness: light falls from the upper right, the back of the skull turns away.
+    cairo_save(cr);
+    cranium(cr);
+    cairo_clip(cr);
+    cairo_pattern_t* sh = cairo_pattern_create_radial(3.0 * s, -5.0 * s, 1.0 * s, 0.5 * s, -1.0 * s, 9.5 * s);
+    cairo_pattern_add_color_stop_rgba(sh, 0, 1, 1, 0.95, 0.25);
+    cairo_pattern_add_color_stop_rgba(sh, 0.6, 0, 0, 0, 0.0);
+    cairo_pattern_add_color_stop_rgba(sh, 1, 0.05, 0.05, 0.12, 0.45);
+    cairo_set_source(cr, sh);
+    cairo_paint(cr);
+    cairo_pattern_destroy(sh);
+    cairo_restore(cr);
+    // Cheekbone arching back under the eye towards the ear.
+    if (st.detail) {
+        cairo_move_to(cr, 5.6 * s, 1.6 * s);
+        cairo_curve_to(cr, 3.5 * s, 2.6 * s, 0.5 * s, 1.8 * s, -1.5 * s, 1.2 * s);
+        set(cr, rgb(110, 108, 104));
+        cairo_set_line_width(cr, 0.5 * s);
+        cairo_stroke(cr);
+        ellipse(cr, -2.8 * s, 1.2 * s, 0.9 * s, 0.9 * s);  // ear hole
+        set(cr, rgb(30, 28, 34));
+        cairo_fill(cr);
+    }
     // Eye socket, nose, cheek shadow, upper teeth.
     set(cr, rgb(10, 8, 12));
     ellipse(cr, 3.8 * s, -1.6 * s, 2.1 * s, 2.3 * s);
@@ -220,6 +243,12 @@ void draw_pose(cairo_t* cr, const Style& st, const Pose& p) {
     long_bone(cr, st, kNear, p.hip, p.kneeN, 1.9);
     long_bone(cr, st, kNear, p.kneeN, p.ankleN, 1.55);
     foot(cr, st, kNear, p.ankleN, p.footN);
+    // Neck: a short stack of vertebrae up to the base of the skull.
+    for (int i = 1; i <= 3; ++i) {
+        double t = i / 4.0;
+        Pt v{lerp(p.neck.x, p.head.x - 2.5 * st.s, t), lerp(p.neck.y, p.head.y + 3.0 * st.s, t)};
+        with_edge(cr, st, kNear, [&](cairo_t* c) { ellipse(c, v.x, v.y, 1.2 * st.s, 0.9 * st.s); });
+    }
     skull(cr, st, p.head, p.headTilt, p.jaw);
     long_bone(cr, st, kNear, p.shoulder, p.elbowN, 1.3);
     long_bone(cr, st, kNear, p.elbowN, p.wristN, 1.05);
