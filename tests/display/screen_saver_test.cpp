@@ -99,6 +99,23 @@ TEST_F(Saver, WithNoCreatureTheLayersAndStonesStillDraw) {
   EXPECT_NE(scene().Lightning[2].Picture, 0);
 }
 
+TEST_F(Saver, WithoutAnyPicturesTheSaverStillRunsDarkAndQuiet) {
+  write_settings("[Vexmoor]\nfirstrun=1\nflower=1\nowl=1\nspeed=10\n");
+  open_display();
+  starter().ScreenWidth = 800;
+  starter().ScreenHeight = 600;
+  settings().MediaDirectory = dir_ / "no-media/";
+  X_GetData();
+  Properties_Creatures();
+  LoadPics4ScreenSaver();
+  screen_saver::load();
+  ticks(5);
+  EXPECT_EQ(screen(400, 300), 0u);
+  EXPECT_EQ(counters().FrameCounter1000, 5);
+  EXPECT_EQ(scene().Owl.Picture, 0);  // not installed, so not loaded
+  EXPECT_TRUE(reports().empty());
+}
+
 TEST_F(Saver, CountersWrapAtTheirTops) {
   start("[Vexmoor]\nfirstrun=1\nspeed=10\n");
   ticks(41);
