@@ -119,15 +119,15 @@ void present_frame(const PixelView& screen) {
 void Form_Click() { request_close(); }
 void Form_KeyDown() { request_close(); }
 
-void Form_QueryUnload(int& cancel) {
-  trap("ScreenSaver/Form_QueryUnload", [&] {
+void Form_QueryUnload(int& /*cancel*/) {
+  trap("ScreenSaver/Form_QueryUnload", [] {
     const StarterState& s = starter();
     if (s.PlatformTag != "95" || s.PasswordFlag != 1) return;
     ShowCursor(true);
     // The password check belongs to the Windows 95/98 family and has no
-    // counterpart here: with nothing to ask, the close goes ahead.
+    // counterpart here: with nothing to ask, the close goes ahead (cancel
+    // stays 0).
     ShowCursor(false);
-    (void)cancel;
   });
 }
 

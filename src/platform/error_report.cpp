@@ -39,10 +39,12 @@ void ReportError(std::string_view label, int code) {
   // Only the full-screen saver window installs this hook, so it stands for
   // "in the saver mode, with the saver window up".
   if (st.saver_give_way) st.saver_give_way();
-  st.last_caption = error_caption(code, label);
+  std::string caption = error_caption(code, label);
+  // A terminal user sees the report too, once per new failure (one that
+  // repeats every frame would otherwise flood the terminal).
+  if (caption != st.last_caption) std::fprintf(stderr, "vexmoor: %s\n", caption.c_str());
+  st.last_caption = caption;
   ++st.reports;
-  // A terminal user sees the report too; the window may be behind something.
-  std::fprintf(stderr, "vexmoor: %s\n", st.last_caption.c_str());
   if (!st.view) return;
   if (!st.view->exists()) st.view->create();
   st.view->set_caption(st.last_caption);

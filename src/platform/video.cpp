@@ -201,6 +201,9 @@ ScreenSize open_display() {
     // image shows them directly. SDL would otherwise route them through an
     // OpenGL texture, which without a GPU costs two software-GL threads.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A saver that minimised itself whenever a notification took the focus
+    // would uncover the desktop it is meant to hide.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       const char* d = std::getenv("DISPLAY");
       std::fprintf(stderr, "vexmoor: cannot open the display (DISPLAY=%s): %s\n", d ? d : "(unset)", SDL_GetError());
