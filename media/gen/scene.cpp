@@ -470,6 +470,9 @@ void paint_ground(FBuf& b) {
             double pd = std::abs(x - path_center(y)) / (14 + 30 * depth);
             double onPath = smoothstep(1.1, 0.7, pd + 0.25 * (n1 - 0.5));
             c = mix(c, mix(rgb(48, 44, 46), rgb(86, 80, 82), n1), onPath * 0.85);
+            // Fine blades: short vertical streaks, finer further away.
+            double blades = value_noise(x / (0.9 + 1.2 * depth), y / (3.0 + 5.0 * depth), 204) - 0.5;
+            c = scale(c, 1.0 + 0.28 * blades * (1 - onPath) * (1 - bare * 0.7));
             // Shadow at the foot of the wall, moonlight further out.
             c = scale(c, 0.55 + 0.45 * smoothstep(0.0, 0.25, depth));
             c = mix(c, rgb(90, 100, 130), 0.08 * depth * smoothstep(0.4, 0.8, n2));
@@ -539,6 +542,22 @@ void paint_ground_details(cairo_t* cr) {
             cairo_curve_to(cr, bx, y - h * 0.5, bx + lean * 0.6, y - h * 0.8, bx + lean, y - h);
             cairo_stroke(cr);
         }
+    }
+    // Fallen leaves, dull orange and brown under the moon, thickest near the tree.
+    for (int i = 0; i < 260; ++i) {
+        double y = kBotY + 3 + std::pow(rng.uni(), 0.8) * (kBotH - 4);
+        double x = rng.uni() < 0.35 ? rng.range(560, 800) : rng.range(0, 800);
+        double depth = (y - kBotY) / kBotH;
+        double len = 1.2 + 2.4 * depth * rng.range(0.6, 1.2);
+        Col lc = mix(rgb(120, 70, 30), rgb(90, 60, 50), rng.uni());
+        lc = mix(lc, rgb(60, 66, 80), 0.35);
+        cairo_save(cr);
+        cairo_translate(cr, x, y);
+        cairo_rotate(cr, rng.range(-0.6, 0.6));
+        ellipse(cr, 0, 0, len, len * 0.45);
+        set(cr, lc);
+        cairo_fill(cr);
+        cairo_restore(cr);
     }
     // Pebbles along the path.
     for (int i = 0; i < 90; ++i) {

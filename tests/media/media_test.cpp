@@ -407,6 +407,43 @@ TEST_F(MediaScene, WalkersFeetHoldTheGroundAtTheirSpeed) {
     }
 }
 
+// Pixels that change from frame a to frame b of a strip.
+int frame_change(const Bmp& b, const Expected& e, int strip, int fa, int fb) {
+    int n = 0;
+    for (int y = 0; y < e.fh; ++y)
+        for (int x = 0; x < e.fw; ++x)
+            n += !(b.at((strip * e.frames + fa) * e.fw + x, y) == b.at((strip * e.frames + fb) * e.fw + x, y));
+    return n;
+}
+
+TEST_F(MediaScene, LoopsCloseWithoutAJump) {
+    struct Loop {
+        const char* file;
+        int length;  // frames played in a loop (the strip or its first part)
+    };
+    // Everything the saver or the dialog plays round and round; the title
+    // strip loops over 18 frames in the preview window and 21 in the dialog.
+    const Loop loops[] = {{"v_bat.bmp", 8},        {"v_dove.bmp", 8},     {"v_skeleton1.bmp", 12},
+                          {"v_skeleton2.bmp", 12}, {"v_zombie.bmp", 10},  {"v_watchman.bmp", 14},
+                          {"v_bouncingpumpkin.bmp", 8}, {"v_scorpion.bmp", 5}, {"v_rat1.bmp", 5},
+                          {"v_rat2.bmp", 5},       {"v_firefly.bmp", 8},  {"v_flower.bmp", 8},
+                          {"v_gravedigger.bmp", 16}, {"v_Crow2.bmp", 7},  {"v_blooddrip.bmp", 14},
+                          {"v_bat_preview.bmp", 8}, {"v_preview.bmp", 18}, {"v_preview.bmp", 21}};
+    for (const Loop& l : loops) {
+        const Expected& e = expected(l.file);
+        const Bmp& b = bmp(l.file);
+        for (int s = 0; s < e.strips; ++s) {
+            int biggest = 0;
+            for (int f = 0; f + 1 < l.length; ++f) biggest = std::max(biggest, frame_change(b, e, s, f, f + 1));
+            int seam = frame_change(b, e, s, l.length - 1, 0);
+            // The step from the last frame back to the first changes no more of
+            // the picture than the steps inside the loop do.
+            EXPECT_LE(seam, biggest * 5 / 4 + 4) << l.file << " strip " << s << " jumps from frame " << l.length - 1
+                                                << " back to 0";
+        }
+    }
+}
+
 TEST(MediaGenerator, TwoRunsWriteIdenticalBytes) {
     ASSERT_TRUE(MediaSet::get().ok());
     fs::path second = fresh_dir("again");
