@@ -149,7 +149,7 @@ void draw_crow(cairo_t* cr, const CrowPose& p) {
 Image make_crow1(const PicSpec& spec) {
     using namespace geom;
     // The feet grip the stone's top edge exactly where the stone is.
-    const double feetCol = 40.0;
+    const double feetCol = 43.0;
     const double feetRow = kTomb1Y + tomb1_top(feetCol + 51.0) - 365.0;
     DrawFn d = [&](cairo_t* cr, int f, int) {
         CrowPose p;

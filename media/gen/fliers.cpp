@@ -130,6 +130,10 @@ Image make_bat(const PicSpec& spec) {
             cairo_scale(cr, -1, 1);
         }
         double ph = kTau * f / spec.frames;
+        // A little under full size, so raised wing tips stay inside the frame.
+        cairo_translate(cr, 13, 12.5);
+        cairo_scale(cr, 0.9, 0.9);
+        cairo_translate(cr, -13, -11.5);
         draw_bat(cr, std::cos(ph), 0.8 * std::sin(ph));
     };
     return build_masked(spec, d, {look::kNightSky, 0.42});
@@ -138,8 +142,8 @@ Image make_bat(const PicSpec& spec) {
 Image make_bat_preview(const PicSpec& spec) {
     DrawFn d = [&](cairo_t* cr, int f, int) {
         double ph = kTau * f / spec.frames;
-        cairo_translate(cr, 18 - 13 * 1.36, 16 - 11.5 * 1.36);
-        cairo_scale(cr, 1.36, 1.36);
+        cairo_translate(cr, 18 - 13 * 1.26, 17 - 11.5 * 1.26);
+        cairo_scale(cr, 1.26, 1.26);
         draw_bat(cr, std::cos(ph), 0.8 * std::sin(ph));
     };
     return build_masked(spec, d, {rgb(0, 0, 0), 0.45});
@@ -152,6 +156,9 @@ Image make_dove(const PicSpec& spec) {
             cairo_scale(cr, -1, 1);
         }
         double ph = kTau * f / spec.frames;
+        cairo_translate(cr, 13.5, 23);
+        cairo_scale(cr, 0.9, 0.9);
+        cairo_translate(cr, -13.5, -23);
         draw_dove(cr, std::cos(ph), -1.5 * std::sin(ph));
     };
     return build_masked(spec, d, {look::kNightSky, 0.42});

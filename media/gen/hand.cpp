@@ -107,7 +107,7 @@ Image make_hand(const PicSpec& spec) {
         cairo_save(cr);
         cairo_rectangle(cr, 0, 0, 61, kSoilLine + 1 - bulge);
         cairo_clip(cr);
-        double wristY = kSoilLine + 14 - rise * 78;
+        double wristY = kSoilLine + 14 - rise * 75;
         cairo_translate(cr, 30 - 3 * rise, wristY);
         cairo_rotate(cr, 0.06 - 0.12 * rise);
         arm(cr, rise, 1.0 - rise * 0.85);

@@ -91,9 +91,9 @@ Image make_pumpkin(const PicSpec& spec) {
         double t = (f - 4) / 4.0;
         double height = apex * (1 - t * t);
         // Squash on the ground, stretch while it moves fast, round at the top.
-        double sy = f == 0 ? 0.80 : (f == 1 || f == 7 ? 1.10 : 1.0);
-        double sx = f == 0 ? 1.16 : (f == 1 || f == 7 ? 0.93 : 1.0);
-        double w = 38 * sx, h = 32 * sy;
+        double sy = f == 0 ? 0.82 : (f == 1 || f == 7 ? 1.10 : 1.0);
+        double sx = f == 0 ? 1.12 : (f == 1 || f == 7 ? 0.93 : 1.0);
+        double w = 36 * sx, h = 31 * sy;
         cairo_translate(cr, spec.fw / 2.0, ground - height - h / 2);
         draw_pumpkin(cr, w, h, 0.09 * std::sin(kTau * f / 8));
     };

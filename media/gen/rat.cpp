@@ -146,7 +146,10 @@ Image make_rat(const PicSpec& spec, double scaleBy, double speed) {
             cairo_scale(cr, -1, 1);
         }
         cairo_scale(cr, scaleBy, scaleBy);
-        draw_rat(cr, f, speed / scaleBy, 1.3 / scaleBy);
+        cairo_translate(cr, 32.5, 41);
+        cairo_scale(cr, 0.94, 0.94);
+        cairo_translate(cr, -32.5, -41);
+        draw_rat(cr, f, speed / scaleBy / 0.94, 1.3 / scaleBy);
     };
     return build_masked(spec, d, {look::kNightGround, 0.42});
 }

@@ -49,11 +49,11 @@ void limb(cairo_t* cr, const std::vector<Pt>& pts, double w, Col col) {
     cairo_stroke(cr);
 }
 
-void draw_scorpion(cairo_t* cr, int f) {
+void draw_scorpion(cairo_t* cr, int f, double k) {
     const int n = 5;
     const double heading = std::atan2(1.0, -2.0);
     const View V{20.0, 19.5, std::cos(heading), std::sin(heading), 0.8};
-    const Pt step{2.0, -1.0};  // how the ground moves inside the sprite per frame
+    const Pt step{2.0 / k, -1.0 / k};  // how the ground moves inside the sprite per frame, before scaling by k
     const double phase = kTau * f / n;
     // Legs: attach along the body, feet out to the side; two alternating sets.
     for (int side : {-1, 1})
@@ -118,7 +118,12 @@ void draw_scorpion(cairo_t* cr, int f) {
 }  // namespace
 
 Image make_scorpion(const PicSpec& spec) {
-    DrawFn d = [](cairo_t* cr, int f, int) { draw_scorpion(cr, f); };
+    DrawFn d = [](cairo_t* cr, int f, int) {
+        cairo_translate(cr, 18, 17);
+        cairo_scale(cr, 0.88, 0.88);
+        cairo_translate(cr, -19, -17);
+        draw_scorpion(cr, f, 0.88);
+    };
     return build_masked(spec, d, {look::kNightGround, 0.42});
 }
 

@@ -65,7 +65,7 @@ Image make_flower(const PicSpec& spec) {
         }
         // The stalk bends over at the top; the flowers hang from it.
         cairo_save(cr);
-        cairo_translate(cr, 24, 49);
+        cairo_translate(cr, 22, 49);
         cairo_rotate(cr, sway);
         auto stem = [](cairo_t* c) {
             cairo_move_to(c, 0, 0);

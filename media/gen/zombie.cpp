@@ -37,8 +37,8 @@ void leg(cairo_t* cr, Pt hip, Pt ankle, bool nearSide, double footPitch) {
 }
 
 void arm(cairo_t* cr, Pt shoulder, double a1, double a2, bool nearSide) {
-    Pt elbow{shoulder.x + std::cos(a1) * 9.5, shoulder.y + std::sin(a1) * 9.5};
-    Pt wrist{elbow.x + std::cos(a2) * 9.0, elbow.y + std::sin(a2) * 9.0};
+    Pt elbow{shoulder.x + std::cos(a1) * 8.8, shoulder.y + std::sin(a1) * 8.8};
+    Pt wrist{elbow.x + std::cos(a2) * 8.2, elbow.y + std::sin(a2) * 8.2};
     double k = nearSide ? 1.0 : 0.68;
     part(cr, [&](cairo_t* c) { capsule(c, shoulder.x, shoulder.y, 3.0, elbow.x, elbow.y, 2.6); }, scale(kShirt, k),
          scale(kShirtLit, k));
@@ -54,9 +54,9 @@ void arm(cairo_t* cr, Pt shoulder, double a1, double a2, bool nearSide) {
          scale(kSkin, k), scale(kSkinLit, k));
 }
 
-void draw_zombie(cairo_t* cr, int f) {
+void draw_zombie(cairo_t* cr, int f, double v) {
     const int n = 10;
-    const double v = 2.0, ground = 64.0, hipX = 13.0;
+    const double ground = 64.0, hipX = 12.0;
     Foot a = foot_at(f, n, 0, 6, 6.0, v, 2.2);
     Foot b = foot_at(f, n, 5, 6, 6.0, v, 1.2);  // the bad leg barely leaves the ground
     double phase = kTau * f / n;
@@ -151,7 +151,11 @@ Image make_zombie(const PicSpec& spec) {
         // Drawn walking right, mirrored: it shuffles left.
         cairo_translate(cr, spec.fw, 0);
         cairo_scale(cr, -1, 1);
-        draw_zombie(cr, f);
+        // Slightly reduced about the feet so the reaching hands stay in frame.
+        cairo_translate(cr, 12, 64);
+        cairo_scale(cr, 0.93, 0.93);
+        cairo_translate(cr, -12, -64);
+        draw_zombie(cr, f, 2.0 / 0.93);  // 2 px a tick in the scene, before the reduction
     };
     return build_masked(spec, d, {rgb(20, 26, 40), 0.42});
 }
