@@ -32,7 +32,7 @@ void drop(cairo_t* cr, double x, double y, double r, double stretch) {
 
 }  // namespace
 
-Image make_blooddrip(const PicSpec& spec) {
+Image make_blooddrip(const Layout& lay) {
     using namespace geom;
     const double ox = kTomb1X - 20, oy = kTomb1Y + 83;  // where the saver puts this picture
     const double sx = kDripX - ox, sy = kDripY - oy;    // the cornice corner, in the frame
@@ -66,7 +66,6 @@ Image make_blooddrip(const PicSpec& spec) {
             cairo_curve_to(c, sx - 4, sy - 3, sx - 6, sy - 4, sx - 6, sy - 7);
             cairo_close_path(c);
         });
-        // The drop itself.
         static const double kBead[] = {3.1, 0, 0, 0, 0, 0, 0, 0.9, 1.3, 1.7, 2.0, 2.3, 2.6, 2.9};
         if (kBead[f] > 0) {
             double r = kBead[f];
@@ -96,7 +95,7 @@ Image make_blooddrip(const PicSpec& spec) {
             }
         }
     };
-    return build_masked(spec, d, {look::kStone, 0.42});
+    return build_masked(lay, d, {look::kStone, 0.42});
 }
 
 }  // namespace mediagen

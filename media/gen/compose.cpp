@@ -31,25 +31,25 @@ struct Composer {
     const Library& lib;
     Image buf{geom::kSceneW, geom::kSceneH};
 
-    const std::pair<PicSpec, Image>& get(const std::string& f) const { return lib.at(f); }
+    const std::pair<Layout, Image>& get(const std::string& f) const { return lib.at(f); }
 
     void layer(const std::string& f, int y, Rop op) {
-        const auto& [spec, img] = get(f);
+        const auto& [lay, img] = get(f);
         blit(buf, 0, y, img.w, img.h, img, 0, 0, op);
     }
     void masked(const std::string& f, int frame, int strip, int x, int y) {
-        const auto& [spec, img] = get(f);
-        int sx = (strip * spec.frames + frame) * spec.fw;
-        blit(buf, x, y, spec.fw, spec.fh, img, sx, spec.fh, Rop::And);
-        blit(buf, x, y, spec.fw, spec.fh, img, sx, 0, Rop::Or);
+        const auto& [lay, img] = get(f);
+        int sx = (strip * lay.frames + frame) * lay.fw;
+        blit(buf, x, y, lay.fw, lay.fh, img, sx, lay.fh, Rop::And);
+        blit(buf, x, y, lay.fw, lay.fh, img, sx, 0, Rop::Or);
     }
     void glow(const std::string& f, int frame, int x, int y) {
-        const auto& [spec, img] = get(f);
-        blit(buf, x, y, spec.fw, spec.fh, img, frame * spec.fw, 0, Rop::Or);
+        const auto& [lay, img] = get(f);
+        blit(buf, x, y, lay.fw, lay.fh, img, frame * lay.fw, 0, Rop::Or);
     }
     void opaque(const std::string& f, int frame, int x, int y) {
-        const auto& [spec, img] = get(f);
-        blit(buf, x, y, spec.fw, spec.fh, img, frame * spec.fw, 0, Rop::Copy);
+        const auto& [lay, img] = get(f);
+        blit(buf, x, y, lay.fw, lay.fh, img, frame * lay.fw, 0, Rop::Copy);
     }
 };
 
@@ -164,7 +164,7 @@ const Moment kMoments[] = {
       {780, 120, 1}}},
 };
 
-int sheet_zoom(const PicSpec& s) {
+int sheet_zoom(const Layout& s) {
     int w = s.width(), h = s.height();
     int z = 1;
     while (z < 6 && w * (z + 1) <= 1400 && h * (z + 1) <= 900) ++z;

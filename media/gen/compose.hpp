@@ -9,7 +9,7 @@
 
 namespace mediagen {
 
-using Library = std::map<std::string, std::pair<PicSpec, Image>>;
+using Library = std::map<std::string, std::pair<Layout, Image>>;
 
 void write_sheets(const std::string& dir, const Library& lib);
 

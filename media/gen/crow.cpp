@@ -33,7 +33,6 @@ void feathered(cairo_t* cr, const std::function<void(cairo_t*)>& shape, Col base
 
 // A crow standing with its feet at (0,0), facing +x, about 30 units long.
 void draw_crow(cairo_t* cr, const CrowPose& p) {
-    // Legs and toes.
     cairo_set_line_width(cr, 1.1);
     set(cr, rgb(40, 40, 46));
     for (double fx : {-1.5, 2.0}) {
@@ -46,7 +45,6 @@ void draw_crow(cairo_t* cr, const CrowPose& p) {
     cairo_save(cr);
     cairo_translate(cr, 0, -9);
     cairo_rotate(cr, p.pitch);
-    // Tail.
     cairo_save(cr);
     cairo_translate(cr, -9, -1);
     cairo_rotate(cr, p.tail);
@@ -60,7 +58,6 @@ void draw_crow(cairo_t* cr, const CrowPose& p) {
               },
               kBlack, kSheen);
     cairo_restore(cr);
-    // Body.
     double sw = 1.0 + 0.05 * p.breath;
     feathered(cr, [&](cairo_t* c) { ellipse(c, 0, -5.5, 11.5, 6.2 * sw); }, kBlack, kSheen);
     // Folded wing with its primaries.
@@ -79,7 +76,6 @@ void draw_crow(cairo_t* cr, const CrowPose& p) {
         cairo_line_to(cr, -8 - i * 2.6, -3.6 + i * 0.4);
     }
     cairo_stroke(cr);
-    // Neck and head.
     cairo_translate(cr, 8.5 + p.neckReach * 0.6, -9.0 - p.neckReach);
     cairo_rotate(cr, -p.pitch * 0.7 + p.neck);
     feathered(cr, [&](cairo_t* c) { capsule(c, -3.0, 4.0 + p.neckReach, 4.2, 0, 0, 3.8); }, kBlack, kSheen);
@@ -146,7 +142,7 @@ void draw_crow(cairo_t* cr, const CrowPose& p) {
 
 }  // namespace
 
-Image make_crow1(const PicSpec& spec) {
+Image make_crow1(const Layout& lay) {
     using namespace geom;
     // The feet grip the stone's top edge exactly where the stone is.
     const double feetCol = 43.0;
@@ -165,10 +161,10 @@ Image make_crow1(const PicSpec& spec) {
         cairo_scale(cr, 1.6, 1.6);
         draw_crow(cr, p);
     };
-    return build_masked(spec, d, {look::kStone, 0.42});
+    return build_masked(lay, d, {look::kStone, 0.42});
 }
 
-Image make_crow2(const PicSpec& spec) {
+Image make_crow2(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int) {
         // A pecking loop: lean, dip, peck, come up, look about.
         static const double kPitch[] = {-0.25, 0.05, 0.45, 0.62, 0.30, -0.15, -0.30};
@@ -181,13 +177,13 @@ Image make_crow2(const PicSpec& spec) {
         p.tail = -0.25 * p.pitch;
         p.beakOpen = f == 4 ? 0.25 : 0.0;
         // Facing left, standing on the ground at the bottom of the frame.
-        cairo_translate(cr, spec.fw, 0);
+        cairo_translate(cr, lay.fw, 0);
         cairo_scale(cr, -1, 1);
         cairo_translate(cr, 46, 55);
         cairo_scale(cr, 1.5, 1.5);
         draw_crow(cr, p);
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace mediagen

@@ -11,8 +11,8 @@ namespace {
 
 const Col kDialogGrey = rgb(212, 208, 200);
 
-Image opaque(const PicSpec& spec, const std::function<void(cairo_t*)>& draw) {
-    Canvas c(spec.fw, spec.fh);
+Image opaque(const Layout& lay, const std::function<void(cairo_t*)>& draw) {
+    Canvas c(lay.fw, lay.fh);
     set(c.cr(), kDialogGrey);
     cairo_paint(c.cr());
     draw(c.cr());
@@ -21,8 +21,8 @@ Image opaque(const PicSpec& spec, const std::function<void(cairo_t*)>& draw) {
 
 }  // namespace
 
-Image make_question(const PicSpec& spec) {
-    return opaque(spec, [](cairo_t* cr) {
+Image make_question(const Layout& lay) {
+    return opaque(lay, [](cairo_t* cr) {
         // A round blue button lit from the top left, a white question mark.
         ellipse(cr, 8.5, 8.5, 8.0, 8.0);
         set(cr, rgb(20, 40, 110));
@@ -46,8 +46,8 @@ Image make_question(const PicSpec& spec) {
     });
 }
 
-Image make_speaker(const PicSpec& spec) {
-    return opaque(spec, [](cairo_t* cr) {
+Image make_speaker(const Layout& lay) {
+    return opaque(lay, [](cairo_t* cr) {
         // Loudspeaker: magnet box, cone, and two sound waves.
         cairo_move_to(cr, 1.5, 6);
         cairo_line_to(cr, 4.5, 6);
@@ -74,11 +74,11 @@ Image make_speaker(const PicSpec& spec) {
     });
 }
 
-Image make_logo(const PicSpec& spec) {
-    return opaque(spec, [&](cairo_t* cr) {
+Image make_logo(const Layout& lay) {
+    return opaque(lay, [&](cairo_t* cr) {
         // A night panel with the name in bone letters; the dialog shows the
         // top 57 rows, so everything that matters sits there.
-        const double W = spec.fw, H = 56;
+        const double W = lay.fw, H = 56;
         cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, H);
         cairo_pattern_add_color_stop_rgb(sky, 0, look::kSkyTop.r, look::kSkyTop.g, look::kSkyTop.b);
         cairo_pattern_add_color_stop_rgb(sky, 1, look::kSkyLow.r, look::kSkyLow.g, look::kSkyLow.b);
@@ -175,13 +175,13 @@ Image make_logo(const PicSpec& spec) {
     });
 }
 
-Image make_webaddress(const PicSpec& spec) {
-    return opaque(spec, [&](cairo_t* cr) {
+Image make_webaddress(const Layout& lay) {
+    return opaque(lay, [&](cairo_t* cr) {
         // A made-up address in link blue, underlined.
         const std::string addr = "VEXMOOR.EXAMPLE";
         const double h = 8.0;
         double w = text_width(addr, h, 0.28);
-        double x0 = (spec.fw - w) / 2;
+        double x0 = (lay.fw - w) / 2;
         cairo_new_path(cr);
         text_path(cr, addr, x0, 11, h, 0.28);
         set(cr, rgb(0, 0, 170));
@@ -192,10 +192,10 @@ Image make_webaddress(const PicSpec& spec) {
     });
 }
 
-Image make_palette(const PicSpec& spec) {
+Image make_palette(const Layout& lay) {
     // Sixteen rows of the night palette's ramps, so the file carries real
     // colours in the format every picture uses.
-    Image img(spec.fw, spec.fh);
+    Image img(lay.fw, lay.fh);
     const Col ramps[16][2] = {
         {look::kSkyTop, look::kSkyLow}, {look::kHillNear, look::kMist}, {look::kStoneDark, look::kStoneLit},
         {look::kGrass, look::kGrassLit}, {look::kSoil, look::kSoilLit}, {look::kBoneDark, look::kBone},
@@ -203,9 +203,9 @@ Image make_palette(const PicSpec& spec) {
         {look::kMoss, rgb(120, 150, 100)}, {rgb(30, 20, 40), rgb(200, 130, 210)}, {rgb(20, 20, 30), rgb(120, 126, 170)},
         {rgb(40, 30, 20), rgb(230, 200, 140)}, {rgb(0, 0, 0), rgb(255, 255, 255)}, {rgb(60, 0, 0), rgb(255, 80, 40)},
         {rgb(10, 20, 80), rgb(140, 180, 255)}};
-    for (int y = 0; y < spec.fh; ++y)
-        for (int x = 0; x < spec.fw; ++x) {
-            Col c = mix(ramps[y][0], ramps[y][1], x / double(spec.fw - 1));
+    for (int y = 0; y < lay.fh; ++y)
+        for (int x = 0; x < lay.fw; ++x) {
+            Col c = mix(ramps[y][0], ramps[y][1], x / double(lay.fw - 1));
             img.at(x, y) = {std::uint8_t(std::lround(c.r * 255)), std::uint8_t(std::lround(c.g * 255)),
                             std::uint8_t(std::lround(c.b * 255))};
         }

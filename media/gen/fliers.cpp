@@ -92,7 +92,6 @@ void draw_dove(cairo_t* cr, double e, double bob) {
         cairo_close_path(c);
     };
     outline([&](cairo_t* c) { wing(c, -e * 0.65, 13.0); }, shade, white);
-    // Tail fan.
     outline(
         [&](cairo_t* c) {
             cairo_move_to(c, cx - 5.0, cy - 1.0);
@@ -102,7 +101,6 @@ void draw_dove(cairo_t* cr, double e, double bob) {
             cairo_close_path(c);
         },
         shade, white);
-    // Body and head.
     outline(
         [&](cairo_t* c) {
             ellipse(c, cx, cy, 6.5, 3.6);
@@ -123,45 +121,45 @@ void draw_dove(cairo_t* cr, double e, double bob) {
 
 }  // namespace
 
-Image make_bat(const PicSpec& spec) {
+Image make_bat(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int s) {
         if (s == 1) {  // second strip: flying left
-            cairo_translate(cr, spec.fw, 0);
+            cairo_translate(cr, lay.fw, 0);
             cairo_scale(cr, -1, 1);
         }
-        double ph = kTau * f / spec.frames;
+        double ph = kTau * f / lay.frames;
         // A little under full size, so raised wing tips stay inside the frame.
         cairo_translate(cr, 13, 12.5);
         cairo_scale(cr, 0.9, 0.9);
         cairo_translate(cr, -13, -11.5);
         draw_bat(cr, std::cos(ph), 0.8 * std::sin(ph));
     };
-    return build_masked(spec, d, {look::kNightSky, 0.42});
+    return build_masked(lay, d, {look::kNightSky, 0.42});
 }
 
-Image make_bat_preview(const PicSpec& spec) {
+Image make_bat_preview(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int) {
-        double ph = kTau * f / spec.frames;
+        double ph = kTau * f / lay.frames;
         cairo_translate(cr, 18 - 13 * 1.26, 17 - 11.5 * 1.26);
         cairo_scale(cr, 1.26, 1.26);
         draw_bat(cr, std::cos(ph), 0.8 * std::sin(ph));
     };
-    return build_masked(spec, d, {rgb(0, 0, 0), 0.45});
+    return build_masked(lay, d, {rgb(0, 0, 0), 0.45});
 }
 
-Image make_dove(const PicSpec& spec) {
+Image make_dove(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int s) {
         if (s == 0) {  // first strip: flying left
-            cairo_translate(cr, spec.fw, 0);
+            cairo_translate(cr, lay.fw, 0);
             cairo_scale(cr, -1, 1);
         }
-        double ph = kTau * f / spec.frames;
+        double ph = kTau * f / lay.frames;
         cairo_translate(cr, 13.5, 23);
         cairo_scale(cr, 0.9, 0.9);
         cairo_translate(cr, -13.5, -23);
         draw_dove(cr, std::cos(ph), -1.5 * std::sin(ph));
     };
-    return build_masked(spec, d, {look::kNightSky, 0.42});
+    return build_masked(lay, d, {look::kNightSky, 0.42});
 }
 
 }  // namespace mediagen

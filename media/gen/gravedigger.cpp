@@ -77,7 +77,6 @@ void draw_digger(cairo_t* cr, int f) {
     limb(cr, hip, kneeB, 3.4, 2.8, scale(kCoat, 0.7), scale(kCoatLit, 0.7));
     limb(cr, kneeB, footBack, 2.8, 2.4, scale(kCoat, 0.7), scale(kCoatLit, 0.7));
     part(cr, [&](cairo_t* c) { capsule(c, footBack.x - 3, footBack.y + 0.5, 2.0, footBack.x + 2, footBack.y + 0.5, 1.8); }, kHat, kHatLit);
-    // The spade.
     part(cr, [&](cairo_t* c) { capsule(c, tip.x + dir.x * 6, tip.y + dir.y * 6, 1.2, top.x, top.y, 1.1); }, kWood, kWoodLit);
     part(cr, [&](cairo_t* c) { capsule(c, top.x - dir.y * 2.5, top.y + dir.x * 2.5, 0.9, top.x + dir.y * 2.5, top.y - dir.x * 2.5, 0.9); }, kWood, kWoodLit);
     auto blade = [&](cairo_t* c) {
@@ -114,7 +113,6 @@ void draw_digger(cairo_t* cr, int f) {
         cairo_curve_to(c, hip.x - 7, hip.y + 2, shoulder.x - 6, shoulder.y + 8, shoulder.x - 3, shoulder.y - 1);
         cairo_close_path(c);
     };
-    // Near leg under the coat.
     Pt kneeF = knee_of(hip, footFront, 11, 10, -1.0);
     limb(cr, hip, kneeF, 3.4, 2.8, kCoat, kCoatLit);
     limb(cr, kneeF, footFront, 2.8, 2.4, kCoat, kCoatLit);
@@ -151,9 +149,9 @@ void draw_digger(cairo_t* cr, int f) {
 
 }  // namespace
 
-Image make_gravedigger(const PicSpec& spec) {
+Image make_gravedigger(const Layout& lay) {
     DrawFn d = [](cairo_t* cr, int f, int) { draw_digger(cr, f); };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace mediagen

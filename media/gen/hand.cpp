@@ -19,7 +19,6 @@ void soil(cairo_t* cr, double bulge) {
         cairo_close_path(c);
     };
     rimlit(cr, heap, rgb(36, 30, 30), rgb(96, 86, 84), -2.0, 2.0);
-    // Clods and pebbles.
     for (int i = 0; i < 40; ++i) {
         double x = rng.range(8, 54), y = rng.range(85, 96) - bulge * 0.6;
         double r = rng.range(0.8, 2.2);
@@ -52,7 +51,6 @@ void arm(cairo_t* cr, double spread, double curl) {
         cairo_close_path(c);
     };
     rimlit(cr, sleeve, rgb(34, 30, 40), rgb(90, 86, 104), -1.4, 0.8);
-    // Palm.
     auto palm = [](cairo_t* c) {
         cairo_move_to(c, -5.5, 2);
         cairo_curve_to(c, -7, -6, -6, -12, -2, -13);
@@ -96,7 +94,7 @@ void arm(cairo_t* cr, double spread, double curl) {
 
 }  // namespace
 
-Image make_hand(const PicSpec& spec) {
+Image make_hand(const Layout& lay) {
     DrawFn d = [](cairo_t* cr, int f, int) {
         double t = f / 16.0;
         double rise = t * t * (3 - 2 * t);  // slow start, a push, slow end
@@ -120,7 +118,7 @@ Image make_hand(const PicSpec& spec) {
             rimlit(cr, clod, rgb(34, 28, 28), rgb(100, 90, 86), -0.6, 0.6);
         }
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace mediagen

@@ -95,23 +95,23 @@ std::vector<Stroke> make_bolt(std::uint64_t seed, double x0, double x1, double y
 
 }  // namespace
 
-Image make_lightning1(const PicSpec& spec) {
+Image make_lightning1(const Layout& lay) {
     auto strokes = make_bolt(0x1b01, 70, 96, 178, 2);
     DrawFn d = [&](cairo_t* cr, int f, int) {
         static const double kReach[] = {0.55, 1.0, 1.0, 1.0};
         static const double kGlow[] = {0.8, 1.0, 1.1, 1.25};
         draw_bolt(cr, strokes, f, kReach[f], kGlow[f]);
     };
-    return build_masked(spec, d, {rgb(24, 30, 62), 0.40});
+    return build_masked(lay, d, {rgb(24, 30, 62), 0.40});
 }
 
-Image make_lightning2(const PicSpec& spec) {
+Image make_lightning2(const Layout& lay) {
     auto strokes = make_bolt(0x2b02, 100, 74, 172, 1);
     DrawFn d = [&](cairo_t* cr, int f, int) {
         // Frame 0: the leader halfway down with its first branches; 1: the full strike.
         draw_bolt(cr, strokes, f == 0 ? 0 : 3, f == 0 ? 0.6 : 1.0, f == 0 ? 0.85 : 1.15);
     };
-    return build_masked(spec, d, {rgb(26, 32, 66), 0.40});
+    return build_masked(lay, d, {rgb(26, 32, 66), 0.40});
 }
 
 }  // namespace mediagen

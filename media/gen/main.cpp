@@ -38,24 +38,24 @@ int main(int argc, char** argv) {
     const auto& table = picture_table();
     std::vector<std::future<Image>> jobs;
     for (const Entry& e : table)
-        jobs.push_back(std::async(std::launch::async, [&e] { return e.make(e.spec); }));
+        jobs.push_back(std::async(std::launch::async, [&e] { return e.make(e.lay); }));
 
     Library lib;
     int failures = 0;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        const PicSpec& spec = table[i].spec;
+        const Layout& lay = table[i].lay;
         Image img = jobs[i].get();
-        std::string problem = check_layout(spec, img);
+        std::string problem = check_layout(lay, img);
         if (!problem.empty()) {
             std::fprintf(stderr, "mediagen: %s\n", problem.c_str());
             ++failures;
             continue;
         }
-        if (!write_bmp(out + "/" + spec.file, img)) {
-            std::fprintf(stderr, "mediagen: cannot write %s/%s\n", out.c_str(), spec.file.c_str());
+        if (!write_bmp(out + "/" + lay.file, img)) {
+            std::fprintf(stderr, "mediagen: cannot write %s/%s\n", out.c_str(), lay.file.c_str());
             ++failures;
         }
-        lib.emplace(spec.file, std::make_pair(spec, std::move(img)));
+        lib.emplace(lay.file, std::make_pair(lay, std::move(img)));
     }
     if (failures) return 1;
     if (!sheets.empty()) write_sheets(sheets, lib);

@@ -13,7 +13,6 @@ namespace {
 void draw_owl(cairo_t* cr, double open, bool perched) {
     const Col feather = rgb(104, 88, 72), featherDark = rgb(52, 42, 36), featherLit = rgb(176, 160, 136);
     const Col disc = rgb(168, 150, 122), discDark = rgb(96, 80, 64);
-    // Body.
     auto body = [](cairo_t* c) { ellipse(c, 0, 13.5, 9.0, 11.5); };
     rimlit(cr, body, feather, featherLit, -1.4, 0.8);
     // Breast: pale with dark chevrons.
@@ -52,7 +51,6 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
                 cairo_stroke(cr);
             }
     }
-    // Head with ear tufts.
     auto head = [](cairo_t* c) {
         ellipse(c, 0, 0, 9.6, 8.4);
         cairo_move_to(c, -8.8, -3);
@@ -74,7 +72,6 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
         set(cr, disc);
         cairo_fill(cr);
     }
-    // Eyes.
     for (int s : {-1, 1}) {
         double ex = s * 4.0, ey = 0.4, r = 2.9;
         if (open < 0.08) {
@@ -119,7 +116,6 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
             cairo_restore(cr);
         }
     }
-    // Beak.
     cairo_move_to(cr, -1.3, 2.6);
     cairo_line_to(cr, 1.3, 2.6);
     cairo_line_to(cr, 0, 5.6);
@@ -130,12 +126,12 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
 
 }  // namespace
 
-Image make_owl(const PicSpec& spec) {
+Image make_owl(const Layout& lay) {
     using namespace geom;
     const Image sky = scene_layers().top.crop(kOwlX, kOwlY, kOwlW, kOwlH);
-    Image out(spec.width(), spec.height());
+    Image out(lay.width(), lay.height());
     const double hx = kHollowCX - kOwlX, hy = kHollowCY - kOwlY;
-    for (int f = 0; f < spec.frames; ++f) {
+    for (int f = 0; f < lay.frames; ++f) {
         Canvas c(kOwlW, kOwlH);
         c.fill_from(sky);
         cairo_t* cr = c.cr();
@@ -151,7 +147,7 @@ Image make_owl(const PicSpec& spec) {
     return out;
 }
 
-Image make_owl_preview(const PicSpec& spec) {
+Image make_owl_preview(const Layout& lay) {
     DrawFn d = [](cairo_t* cr, int f, int) {
         // A bough to sit on, lit from the right.
         auto bough = [](cairo_t* c) {
@@ -169,7 +165,7 @@ Image make_owl_preview(const PicSpec& spec) {
         draw_owl(cr, kOpen[f], true);
         cairo_restore(cr);
     };
-    return build_masked(spec, d, {rgb(0, 0, 0), 0.45});
+    return build_masked(lay, d, {rgb(0, 0, 0), 0.45});
 }
 
 }  // namespace mediagen

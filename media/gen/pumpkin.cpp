@@ -33,7 +33,6 @@ void draw_pumpkin(cairo_t* cr, double w, double h, double tilt) {
         cairo_pattern_destroy(p);
         cairo_restore(cr);
     }
-    // Stem.
     auto stem = [&](cairo_t* c) {
         cairo_move_to(c, -2.5, -h / 2 + 2);
         cairo_curve_to(c, -2.5, -h / 2 - 3, 0, -h / 2 - 6, 4, -h / 2 - 7);
@@ -85,7 +84,7 @@ void draw_pumpkin(cairo_t* cr, double w, double h, double tilt) {
 
 }  // namespace
 
-Image make_pumpkin(const PicSpec& spec) {
+Image make_pumpkin(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int) {
         const double ground = 135.0, apex = 96.0;
         double t = (f - 4) / 4.0;
@@ -94,10 +93,10 @@ Image make_pumpkin(const PicSpec& spec) {
         double sy = f == 0 ? 0.82 : (f == 1 || f == 7 ? 1.10 : 1.0);
         double sx = f == 0 ? 1.12 : (f == 1 || f == 7 ? 0.93 : 1.0);
         double w = 36 * sx, h = 31 * sy;
-        cairo_translate(cr, spec.fw / 2.0, ground - height - h / 2);
+        cairo_translate(cr, lay.fw / 2.0, ground - height - h / 2);
         draw_pumpkin(cr, w, h, 0.09 * std::sin(kTau * f / 8));
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace mediagen

@@ -126,7 +126,6 @@ void draw_rat(cairo_t* cr, double f, double v, double edge) {
     set(cr, rgb(232, 210, 140));
     cairo_rectangle(cr, 11.6, 1.4, 1.2, 2.2);
     cairo_fill(cr);
-    // Whiskers.
     set(cr, rgb(170, 170, 180), 0.8);
     cairo_set_line_width(cr, 0.5);
     for (int i = -1; i <= 1; ++i) {
@@ -139,10 +138,10 @@ void draw_rat(cairo_t* cr, double f, double v, double edge) {
     draw_leg(legs[3]);
 }
 
-Image make_rat(const PicSpec& spec, double scaleBy, double speed) {
+Image make_rat(const Layout& lay, double scaleBy, double speed) {
     DrawFn d = [&](cairo_t* cr, int f, int s) {
         if (s == 1) {  // the second strip runs left
-            cairo_translate(cr, spec.fw, 0);
+            cairo_translate(cr, lay.fw, 0);
             cairo_scale(cr, -1, 1);
         }
         cairo_scale(cr, scaleBy, scaleBy);
@@ -151,12 +150,12 @@ Image make_rat(const PicSpec& spec, double scaleBy, double speed) {
         cairo_translate(cr, -32.5, -41);
         draw_rat(cr, f, speed / scaleBy / 0.94, 1.3 / scaleBy);
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace
 
-Image make_rat1(const PicSpec& spec) { return make_rat(spec, 1.0, 10.0); }
-Image make_rat2(const PicSpec& spec) { return make_rat(spec, 0.69, 8.0); }
+Image make_rat1(const Layout& lay) { return make_rat(lay, 1.0, 10.0); }
+Image make_rat2(const Layout& lay) { return make_rat(lay, 0.69, 8.0); }
 
 }  // namespace mediagen

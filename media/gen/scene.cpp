@@ -618,10 +618,10 @@ const SceneLayers& scene_layers() {
     return layers;
 }
 
-Image make_background_top(const PicSpec&) { return scene_layers().top; }
-Image make_background_mid1(const PicSpec&) { return scene_layers().mid1; }
-Image make_background_mid2(const PicSpec&) { return scene_layers().mid2; }
-Image make_background_mid3(const PicSpec&) { return scene_layers().mid3; }
-Image make_background_bot(const PicSpec&) { return scene_layers().bot; }
+Image make_background_top(const Layout&) { return scene_layers().top; }
+Image make_background_mid1(const Layout&) { return scene_layers().mid1; }
+Image make_background_mid2(const Layout&) { return scene_layers().mid2; }
+Image make_background_mid3(const Layout&) { return scene_layers().mid3; }
+Image make_background_bot(const Layout&) { return scene_layers().bot; }
 
 }  // namespace mediagen

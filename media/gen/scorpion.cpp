@@ -117,14 +117,14 @@ void draw_scorpion(cairo_t* cr, int f, double k) {
 
 }  // namespace
 
-Image make_scorpion(const PicSpec& spec) {
+Image make_scorpion(const Layout& lay) {
     DrawFn d = [](cairo_t* cr, int f, int) {
         cairo_translate(cr, 18, 17);
         cairo_scale(cr, 0.88, 0.88);
         cairo_translate(cr, -19, -17);
         draw_scorpion(cr, f, 0.88);
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
 }  // namespace mediagen

@@ -316,30 +316,30 @@ Pose pose_at(const Style& st, const Walk& w, double f) {
 
 }  // namespace
 
-Image make_skeleton1(const PicSpec& spec) {
+Image make_skeleton1(const Layout& lay) {
     // 12 frames, 15 px a tick: one stride of 180 px, two steps of 90. The far
     // foot lands on frame 9 and a little further ahead than the near foot does
     // on frame 4, which makes both steps 90 px although 5 and 7 frames apart.
     const Style st{1.84, 1.4, true};
     const Walk w{12, 15.0, 4, 9, 6, 37.5, 52.5, 68, 197, 1};
     DrawFn d = [&](cairo_t* cr, int f, int) { draw_pose(cr, st, pose_at(st, w, f)); };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
-Image make_skeleton2(const PicSpec& spec) {
-    // 12 frames at 7 px a tick: 84 px per strip, walked as two strides of four
-    // 21 px steps, which suits a figure 60 px tall. Drawn walking right and
+Image make_skeleton2(const Layout& lay) {
+    // 12 frames at 7 px a tick: 84 px per strip, walked as two strides (four
+    // steps of 21 px), which suits a figure 60 px tall. Drawn walking right and
     // mirrored for the left-walking first strip.
     const Style st{0.58, 0.75, false};
     const Walk w{12, 7.0, 0, 6, 7, 12.25, 12.25, 21, 62, 2};
     DrawFn d = [&](cairo_t* cr, int f, int s) {
         if (s == 0) {
-            cairo_translate(cr, spec.fw, 0);
+            cairo_translate(cr, lay.fw, 0);
             cairo_scale(cr, -1, 1);
         }
         draw_pose(cr, st, pose_at(st, w, f));
     };
-    return build_masked(spec, d, {rgb(20, 26, 40), 0.42});
+    return build_masked(lay, d, {rgb(20, 26, 40), 0.42});
 }
 
 }  // namespace mediagen

@@ -5,7 +5,7 @@
 
 namespace mediagen {
 
-Image make_firefly(const PicSpec& spec) {
+Image make_firefly(const Layout& lay) {
     // Eight frames of one slow pulse. It is ORed into the scene, so only
     // light is drawn; the frame's border stays black.
     static const double kPulse[] = {0.18, 0.4, 0.72, 1.0, 0.9, 0.66, 0.42, 0.24};
@@ -30,22 +30,22 @@ Image make_firefly(const PicSpec& spec) {
         ellipse(cr, cx + 2.2, cy - 2.0, 2.0, 1.0);
         cairo_fill(cr);
     };
-    Image img = build_glow(spec, d);
+    Image img = build_glow(lay, d);
     // Clear the outer ring: the glow fades out before it, but never leaks.
-    for (int f = 0; f < spec.frames; ++f)
-        for (int y = 0; y < spec.fh; ++y)
-            for (int x = 0; x < spec.fw; ++x)
-                if (x == 0 || y == 0 || x == spec.fw - 1 || y == spec.fh - 1) {
-                    img.at(f * spec.fw + x, y) = {};
-                    img.at(f * spec.fw + x, spec.fh + y) = {255, 255, 255};
+    for (int f = 0; f < lay.frames; ++f)
+        for (int y = 0; y < lay.fh; ++y)
+            for (int x = 0; x < lay.fw; ++x)
+                if (x == 0 || y == 0 || x == lay.fw - 1 || y == lay.fh - 1) {
+                    img.at(f * lay.fw + x, y) = {};
+                    img.at(f * lay.fw + x, lay.fh + y) = {255, 255, 255};
                 }
     return img;
 }
 
-Image make_flower(const PicSpec& spec) {
+Image make_flower(const Layout& lay) {
     // A withered orchid on a bent stalk, swaying on a loop of eight frames.
     DrawFn d = [&](cairo_t* cr, int f, int) {
-        const double ph = kTau * f / spec.frames;
+        const double ph = kTau * f / lay.frames;
         const double sway = 0.12 * std::sin(ph);
         const Col stalk = rgb(58, 72, 48), stalkLit = rgb(120, 140, 100), edge = rgb(12, 14, 12);
         // Two dead leaves at the foot.
@@ -125,10 +125,10 @@ Image make_flower(const PicSpec& spec) {
         }
         cairo_restore(cr);
     };
-    return build_masked(spec, d, {look::kNightGround, 0.42});
+    return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 
-Image make_medallion(const PicSpec& spec) {
+Image make_medallion(const Layout& lay) {
     // A bronze medallion set into the stone, a skull in relief; a glint runs
     // across it in frames 1 and 2.
     DrawFn d = [](cairo_t* cr, int f, int) {
@@ -206,10 +206,10 @@ Image make_medallion(const PicSpec& spec) {
             }
         }
     };
-    return build_masked(spec, d, {look::kStone, 0.45});
+    return build_masked(lay, d, {look::kStone, 0.45});
 }
 
-Image make_spider(const PicSpec& spec) {
+Image make_spider(const Layout& lay) {
     // A black widow hanging head down from its thread, which comes in at
     // column 39 from the top of the frame, in the saver's thread grey.
     DrawFn d = [](cairo_t* cr, int, int) {
@@ -285,7 +285,7 @@ Image make_spider(const PicSpec& spec) {
         }
         cairo_stroke(cr);
     };
-    return build_masked(spec, d, {look::kNightSky, 0.42});
+    return build_masked(lay, d, {look::kNightSky, 0.42});
 }
 
 }  // namespace mediagen

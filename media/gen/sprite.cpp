@@ -28,29 +28,29 @@ void resolve_frame(const Canvas& c, const Edge& edge, Image& image, Image& mask,
         }
 }
 
-Image build_masked(const PicSpec& spec, const DrawFn& draw, const Edge& edge) {
-    Image image(spec.width(), spec.fh), mask(spec.width(), spec.fh);
-    for (int s = 0; s < spec.strips; ++s)
-        for (int f = 0; f < spec.frames; ++f) {
-            Canvas c(spec.fw, spec.fh);
+Image build_masked(const Layout& lay, const DrawFn& draw, const Edge& edge) {
+    Image image(lay.width(), lay.fh), mask(lay.width(), lay.fh);
+    for (int s = 0; s < lay.strips; ++s)
+        for (int f = 0; f < lay.frames; ++f) {
+            Canvas c(lay.fw, lay.fh);
             draw(c.cr(), f, s);
-            resolve_frame(c, edge, image, mask, (s * spec.frames + f) * spec.fw);
+            resolve_frame(c, edge, image, mask, (s * lay.frames + f) * lay.fw);
         }
-    Image out(spec.width(), 2 * spec.fh);
+    Image out(lay.width(), 2 * lay.fh);
     out.paste(image, 0, 0);
-    out.paste(mask, 0, spec.fh);
+    out.paste(mask, 0, lay.fh);
     return out;
 }
 
-Image build_glow(const PicSpec& spec, const DrawFn& draw) {
-    Image image(spec.width(), spec.fh);
-    for (int s = 0; s < spec.strips; ++s)
-        for (int f = 0; f < spec.frames; ++f) {
-            Canvas c(spec.fw, spec.fh);
+Image build_glow(const Layout& lay, const DrawFn& draw) {
+    Image image(lay.width(), lay.fh);
+    for (int s = 0; s < lay.strips; ++s)
+        for (int f = 0; f < lay.frames; ++f) {
+            Canvas c(lay.fw, lay.fh);
             draw(c.cr(), f, s);
-            image.paste(c.on_black(), (s * spec.frames + f) * spec.fw, 0);
+            image.paste(c.on_black(), (s * lay.frames + f) * lay.fw, 0);
         }
-    return spec.has_mask() ? with_mask(image) : image;
+    return lay.has_mask() ? with_mask(image) : image;
 }
 
 Image with_mask(const Image& row) {
@@ -61,16 +61,16 @@ Image with_mask(const Image& row) {
     return out;
 }
 
-std::string check_layout(const PicSpec& spec, const Image& img) {
-    if (img.w != spec.width() || img.h != spec.height())
-        return spec.file + ": " + std::to_string(img.w) + "x" + std::to_string(img.h) + " instead of " +
-               std::to_string(spec.width()) + "x" + std::to_string(spec.height());
-    if (!spec.has_mask()) return {};
-    for (int y = 0; y < spec.fh; ++y)
+std::string check_layout(const Layout& lay, const Image& img) {
+    if (img.w != lay.width() || img.h != lay.height())
+        return lay.file + ": " + std::to_string(img.w) + "x" + std::to_string(img.h) + " instead of " +
+               std::to_string(lay.width()) + "x" + std::to_string(lay.height());
+    if (!lay.has_mask()) return {};
+    for (int y = 0; y < lay.fh; ++y)
         for (int x = 0; x < img.w; ++x) {
             bool scene = img.at(x, y) == kBlack;
-            if (img.at(x, spec.fh + y) != (scene ? kWhite : kBlack))
-                return spec.file + ": mask disagrees with image at (" + std::to_string(x) + "," + std::to_string(y) +
+            if (img.at(x, lay.fh + y) != (scene ? kWhite : kBlack))
+                return lay.file + ": mask disagrees with image at (" + std::to_string(x) + "," + std::to_string(y) +
                        ")";
         }
     return {};

@@ -15,7 +15,7 @@ enum class Kind {
     GlowMasked,  // ORed in the scene, masked in the dialog: glow plus mask row
 };
 
-struct PicSpec {
+struct Layout {
     std::string file;
     int fw = 0, fh = 0;  // one frame
     int frames = 1;
@@ -41,12 +41,12 @@ struct Edge {
 // Resolves one drawn frame into its image and mask halves (coverage rule).
 void resolve_frame(const Canvas& c, const Edge& edge, Image& image, Image& mask, int x0);
 
-Image build_masked(const PicSpec& spec, const DrawFn& draw, const Edge& edge = {});
-Image build_glow(const PicSpec& spec, const DrawFn& draw);
+Image build_masked(const Layout& lay, const DrawFn& draw, const Edge& edge = {});
+Image build_glow(const Layout& lay, const DrawFn& draw);
 // Adds the exact mask row under an image row (white where the image is black).
 Image with_mask(const Image& imageRow);
 
 // What every masked picture must satisfy; returns an empty string when it does.
-std::string check_layout(const PicSpec& spec, const Image& img);
+std::string check_layout(const Layout& lay, const Image& img);
 
 }  // namespace mediagen

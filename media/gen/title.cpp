@@ -175,14 +175,14 @@ void bat(cairo_t* cr, int f) {
 
 }  // namespace
 
-Image make_title(const PicSpec& spec) {
+Image make_title(const Layout& lay) {
     DrawFn d = [](cairo_t* cr, int f, int) {
         backdrop(cr, f);
         pumpkin(cr, f);
         bat(cr, f);
         title(cr, f);
     };
-    return build_masked(spec, d, {rgb(0, 0, 0), 0.5});
+    return build_masked(lay, d, {rgb(0, 0, 0), 0.5});
 }
 
 }  // namespace mediagen

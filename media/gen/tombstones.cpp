@@ -113,20 +113,20 @@ void grass_front(cairo_t* cr, double x0, double x1, double base, int seed) {
     }
 }
 
-Image finish(const PicSpec& spec, Canvas& c) {
-    Image image(spec.fw, spec.fh), mask(spec.fw, spec.fh);
+Image finish(const Layout& lay, Canvas& c) {
+    Image image(lay.fw, lay.fh), mask(lay.fw, lay.fh);
     resolve_frame(c, {look::kNightGround, 0.45}, image, mask, 0);
-    Image out(spec.fw, 2 * spec.fh);
+    Image out(lay.fw, 2 * lay.fh);
     out.paste(image, 0, 0);
-    out.paste(mask, 0, spec.fh);
+    out.paste(mask, 0, lay.fh);
     return out;
 }
 
 }  // namespace
 
-Image make_tombstone1(const PicSpec& spec) {
+Image make_tombstone1(const Layout& lay) {
     using namespace geom;
-    Canvas c(spec.fw, spec.fh);
+    Canvas c(lay.fw, lay.fh);
     cairo_t* cr = c.cr();
     const double L = kTomb1Left, R = kTomb1Right;
     const double ledgeTop = 83, ledgeBot = kDripY - kTomb1Y;  // the blood drips off this corner
@@ -206,11 +206,11 @@ Image make_tombstone1(const PicSpec& spec) {
     }, 1.1);
     grain_and_moss(c, 301, 120);
     grass_front(cr, 0, 134, 199, 303);
-    return finish(spec, c);
+    return finish(lay, c);
 }
 
-Image make_tombstone2(const PicSpec& spec) {
-    Canvas c(spec.fw, spec.fh);
+Image make_tombstone2(const Layout& lay) {
+    Canvas c(lay.fw, lay.fh);
     cairo_t* cr = c.cr();
     const double cx = 38.5, ringY = 32;
     // The ring first, then the cross over it.
@@ -241,12 +241,12 @@ Image make_tombstone2(const PicSpec& spec) {
     }, 1.0);
     grain_and_moss(c, 401, 80);
     grass_front(cr, 8, 70, 124, 403);
-    return finish(spec, c);
+    return finish(lay, c);
 }
 
-Image make_tombstone4(const PicSpec& spec) {
+Image make_tombstone4(const Layout& lay) {
     using namespace geom;
-    Canvas c(spec.fw, spec.fh);
+    Canvas c(lay.fw, lay.fh);
     cairo_t* cr = c.cr();
     const double L = kTomb4Left, R = kTomb4Right, mid = (L + R) / 2;
     auto body = [&](cairo_t* k) {
@@ -296,7 +296,7 @@ Image make_tombstone4(const PicSpec& spec) {
     stone(cr, [&](cairo_t* k) { cairo_rectangle(k, L - 6, 158, R - L + 12, 26); }, L - 6, 158, R + 6, 184);
     grain_and_moss(c, 501, 110);
     grass_front(cr, 6, 100, 183, 503);
-    return finish(spec, c);
+    return finish(lay, c);
 }
 
 }  // namespace mediagen

@@ -125,15 +125,15 @@ void draw_spirit(cairo_t* cr, int f, int frames) {
 
 }  // namespace
 
-Image make_watchman(const PicSpec& spec) {
-    DrawFn d = [&](cairo_t* cr, int f, int) { draw_spirit(cr, f, spec.frames); };
-    Image img = build_glow(spec, d);
+Image make_watchman(const Layout& lay) {
+    DrawFn d = [&](cairo_t* cr, int f, int) { draw_spirit(cr, f, lay.frames); };
+    Image img = build_glow(lay, d);
     // Keep the outermost ring of every frame dark so no stray glow draws a
     // line around the spirit.
-    for (int f = 0; f < spec.frames; ++f)
-        for (int y = 0; y < spec.fh; ++y)
-            for (int x = 0; x < spec.fw; ++x)
-                if (x == 0 || y == 0 || x == spec.fw - 1 || y == spec.fh - 1) img.at(f * spec.fw + x, y) = {};
+    for (int f = 0; f < lay.frames; ++f)
+        for (int y = 0; y < lay.fh; ++y)
+            for (int x = 0; x < lay.fw; ++x)
+                if (x == 0 || y == 0 || x == lay.fw - 1 || y == lay.fh - 1) img.at(f * lay.fw + x, y) = {};
     return img;
 }
 

@@ -146,10 +146,10 @@ void draw_zombie(cairo_t* cr, int f, double v) {
 
 }  // namespace
 
-Image make_zombie(const PicSpec& spec) {
+Image make_zombie(const Layout& lay) {
     DrawFn d = [&](cairo_t* cr, int f, int) {
         // Drawn walking right, mirrored: it shuffles left.
-        cairo_translate(cr, spec.fw, 0);
+        cairo_translate(cr, lay.fw, 0);
         cairo_scale(cr, -1, 1);
         // Slightly reduced about the feet so the reaching hands stay in frame.
         cairo_translate(cr, 12, 64);
@@ -157,7 +157,7 @@ Image make_zombie(const PicSpec& spec) {
         cairo_translate(cr, -12, -64);
         draw_zombie(cr, f, 2.0 / 0.93);  // 2 px a tick in the scene, before the reduction
     };
-    return build_masked(spec, d, {rgb(20, 26, 40), 0.42});
+    return build_masked(lay, d, {rgb(20, 26, 40), 0.42});
 }
 
 }  // namespace mediagen
