@@ -11,7 +11,7 @@ namespace {
 // (+x). `e` is the wing lift: 1 raised, -1 fully down.
 void draw_bat(cairo_t* cr, double e, double bob) {
     const double cx = 13, cy = 11.5 + bob;
-    const Col body = rgb(34, 26, 40), lit = rgb(120, 104, 136), membrane = rgb(58, 38, 66);
+    const Col body = rgb(30, 24, 36), lit = rgb(112, 108, 142), membrane = rgb(50, 36, 60);
     for (int s : {-1, 1}) {
         // Each wing is one membrane hinged at the shoulder and swung up or
         // down; the far wing (behind the turned body) is a touch smaller.

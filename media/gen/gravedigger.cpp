@@ -118,8 +118,28 @@ void draw_digger(cairo_t* cr, int f) {
     limb(cr, kneeF, footFront, 2.8, 2.4, kCoat, kCoatLit);
     part(cr, [&](cairo_t* c) { capsule(c, footFront.x - 3.5, footFront.y + 0.5, 2.0, footFront.x + 1.5, footFront.y + 0.5, 1.8); }, kHat, kHatLit);
     part(cr, coat, kCoat, kCoatLit);
+    // A rope for a belt, and the coat's buttoned edge catching the moon.
+    set(cr, rgb(120, 100, 70));
+    cairo_set_line_width(cr, 1.1);
+    cairo_move_to(cr, hip.x - 6.5, hip.y - 1.5);
+    cairo_line_to(cr, hip.x + 6.0, hip.y - 0.5);
+    cairo_stroke(cr);
+    set(cr, rgb(90, 84, 80));
+    cairo_set_line_width(cr, 0.8);
+    cairo_move_to(cr, shoulder.x - 4.5, shoulder.y + 3);
+    cairo_curve_to(cr, shoulder.x - 6, shoulder.y + 10, hip.x - 7, hip.y - 4, hip.x - 6, hip.y + 10);
+    cairo_stroke(cr);
     // Head: a grey face under a broad, battered hat.
-    part(cr, [&](cairo_t* c) { ellipse(c, head.x, head.y + 0.5, 3.6, 4.0); }, kSkin, kSkinLit);
+    part(cr,
+         [&](cairo_t* c) {
+             ellipse(c, head.x, head.y + 0.5, 3.6, 4.0);
+             // A long nose in profile, turned to his work.
+             cairo_move_to(c, head.x - 3.0, head.y - 0.5);
+             cairo_line_to(c, head.x - 5.6, head.y + 1.8);
+             cairo_line_to(c, head.x - 3.0, head.y + 2.0);
+             cairo_close_path(c);
+         },
+         kSkin, kSkinLit);
     set(cr, rgb(150, 150, 150));
     ellipse(cr, head.x - 1.2, head.y + 3.5, 2.6, 1.6);  // stubbled beard
     cairo_fill(cr);
