@@ -72,10 +72,10 @@ Image make_blooddrip(const Layout& lay) {
             drop(cr, sx, sy + r * (f == 0 ? 1.8 : 1.0), r, f == 0 ? 1.6 : 0.6);
         } else if (f >= 1 && f <= 3) {
             double y = sy + 6 + (poolY - sy - 10) * std::pow(f / 3.3, 2.0);
-            drop(cr, sx, y, 2.4, 2.2 + f * 0.4);
+            drop(cr, sx, y, 2.8, 2.0 + f * 0.4);
         } else if (f == 4 || f == 5) {
             // Splash: a little crown and flying droplets.
-            double h = f == 4 ? 1.0 : 0.6;
+            double h = f == 4 ? 1.4 : 0.8;
             glossy(cr, [&](cairo_t* c) {
                 cairo_move_to(c, sx - 6, poolY);
                 cairo_line_to(c, sx - 5, poolY - 5 * h);
