@@ -79,13 +79,6 @@ SDL_Surface* render(const std::string& text, Pixel fg, Pixel bg) {
 
 }  // namespace
 
-int label_text_width(const std::string& text) {
-  TTF_Font* font = label_font();
-  int w = 0, h = 0;
-  if (!font || text.empty() || TTF_SizeUTF8(font, text.c_str(), &w, &h) != 0) return 0;
-  return w;
-}
-
 void draw_text_label(const PixelView& target, int left, int top, int width, int height, const std::string& text,
                      LabelAlign align, Pixel fg, Pixel bg) {
   fill_rect(target, left, top, width, height, bg);

@@ -14,7 +14,4 @@ enum class LabelAlign { kCentre, kLeft };
 void draw_text_label(const PixelView& target, int left, int top, int width, int height, const std::string& text,
                      LabelAlign align, Pixel fg, Pixel bg);
 
-// Width in pixels the text takes in the label font (0 when no font).
-int label_text_width(const std::string& text);
-
 }  // namespace vex
