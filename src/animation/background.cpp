@@ -3,30 +3,21 @@
 #include "animation/drawing.h"
 
 namespace vex {
-namespace {
-
-// Tombstones have no frames: the strip offset alone picks the source.
-void draw_stone(const Creature& t, Surface picture) {
-  Surface fb = surfaces().FrameBuffer;
-  BitBlt(fb, t.X, t.Y, t.Width, t.Height, picture, t.StripX, t.Height, Rop::kSrcAnd);
-  BitBlt(fb, t.X, t.Y, t.Width, t.Height, picture, t.StripX, 0, Rop::kSrcPaint);
-}
-
-}  // namespace
 
 void Anim_FarTombStones() {
   trap("Animations\\Anim_FarTombStones", [] {
+    // A stone stays at frame 0, so its strip offset alone picks the source.
     Scene& s = scene();
-    draw_stone(s.TombStone2, s.TombStone2.Picture);
-    draw_stone(s.TombStone3, s.TombStone2.Picture);
+    draw_masked(s.TombStone2, s.TombStone2.Picture);
+    draw_masked(s.TombStone3, s.TombStone2.Picture);
   });
 }
 
 void Anim_CloseTombStones() {
   trap("Animations\\Anim_CloseTombStones", [] {
     Scene& s = scene();
-    draw_stone(s.TombStone1, s.TombStone1.Picture);
-    draw_stone(s.TombStone4, s.TombStone4.Picture);
+    draw_masked(s.TombStone1, s.TombStone1.Picture);
+    draw_masked(s.TombStone4, s.TombStone4.Picture);
   });
 }
 

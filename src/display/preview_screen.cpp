@@ -46,8 +46,9 @@ void Form_Load() { event_loop().set_enabled(state().previewtimer, true); }
 
 void draw_frame(const PixelView& canvas) {
   const PreviewAnimation& a = state().anim;
-  BitBltTo(canvas, a.DestX, a.DestY, 127, 100, surfaces().PreviewStrip,
-           check32(a.CurrentFrame * 127LL + a.StripOriginX), a.StripOriginY, Rop::kSrcCopy);
+  BitBltTo(canvas, a.DestX, a.DestY, a.FrameWidth, a.FrameHeight, surfaces().PreviewStrip,
+           check32(static_cast<long long>(a.CurrentFrame) * a.FrameWidth + a.StripOriginX), a.StripOriginY,
+           Rop::kSrcCopy);
 }
 
 void previewtimer_Timer() {

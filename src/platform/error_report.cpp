@@ -44,7 +44,6 @@ void ReportError(std::string_view label, int code) {
   // repeats every frame would otherwise flood the terminal).
   if (caption != st.last_caption) std::fprintf(stderr, "vexmoor: %s\n", caption.c_str());
   st.last_caption = caption;
-  ++st.reports;
   if (!st.view) return;
   if (!st.view->exists()) st.view->create();
   st.view->set_caption(st.last_caption);

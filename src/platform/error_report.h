@@ -22,7 +22,6 @@ struct ErrorReportState {
   std::unique_ptr<BugReportView> view;
   // Set by the saver window while it exists: makes it give way to the report.
   std::function<void()> saver_give_way;
-  int reports = 0;
   std::string last_caption;
 };
 ErrorReportState& error_report();

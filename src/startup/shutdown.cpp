@@ -32,7 +32,6 @@ void end_process_now(int status) {
 }
 
 void X_Cleanup_And_End() {
-  ++shutdown_state().runs;
   trap("Starter/X_Cleanup_And_End", [] {
     SurfacesState& sf = surfaces();
     Scene& s = scene();

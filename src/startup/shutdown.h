@@ -14,7 +14,6 @@ void set_exit_status(int status);
 struct ShutdownState {
   std::function<void(int status)> end_hook;
   int exit_status = 0;
-  int runs = 0;
 };
 ShutdownState& shutdown_state();
 

@@ -60,7 +60,6 @@ void reset_program_state() {
   reset_surfaces();
   error_report().view.reset();
   error_report().saver_give_way = nullptr;
-  error_report().reports = 0;
   error_report().last_caption.clear();
   clock_message() = ClockMessageState{};
   system_state() = SystemState{};
