@@ -8,7 +8,7 @@
 #include "animation/creature.h"
 #include "animation/drawing.h"
 #include "display/screen_saver.h"
-#include "platform/bitmap_file.h"
+#include "os/bitmap_file.h"
 #include "platform/surfaces.h"
 #include "startup/starter.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/bitmap_file.h"
+#include "os/bitmap_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto bm = vex::decode_bmp(std::span<const uint8_t>(data, size));

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/convert.h"
-#include "platform/profile_file.h"
+#include "base/convert.h"
+#include "os/profile_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/vexmoor-ini-fuzz-" + std::to_string(getpid()) + ".ini";

@@ -1,6 +1,7 @@
 #include "animation/background.h"
 
 #include "animation/drawing.h"
+#include "platform/error_report.h"
 
 namespace vex {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/int16.h"
+#include "base/int16.h"
 #include "platform/surfaces.h"
 
 namespace vex {

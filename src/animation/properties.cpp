@@ -3,8 +3,9 @@
 #include <cmath>
 
 #include "animation/creature.h"
-#include "platform/convert.h"
-#include "platform/random.h"
+#include "base/convert.h"
+#include "base/random.h"
+#include "platform/error_report.h"
 #include "platform/system.h"
 #include "startup/settings.h"
 #include "startup/starter.h"

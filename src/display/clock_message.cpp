@@ -1,6 +1,6 @@
 #include "display/clock_message.h"
 
-#include "platform/convert.h"
+#include "base/convert.h"
 #include "startup/settings.h"
 #include "startup/starter.h"
 

@@ -4,8 +4,8 @@
 #include <ctime>
 #include <string>
 
-#include "platform/label_font.h"
-#include "platform/surface.h"
+#include "os/label_font.h"
+#include "os/raster.h"
 
 namespace vex {
 

@@ -1,7 +1,7 @@
 #include "display/preview_screen.h"
 
-#include "platform/convert.h"
-#include "platform/failure.h"
+#include "base/convert.h"
+#include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "startup/shutdown.h"
 #include "startup/starter.h"

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/event_loop.h"
-#include "platform/int16.h"
-#include "platform/video.h"
+#include "base/int16.h"
+#include "os/event_loop.h"
+#include "os/window.h"
 
 namespace vex::preview_screen {
 

@@ -4,7 +4,6 @@
 #include "animation/creature.h"
 #include "display/clock_message.h"
 #include "platform/error_report.h"
-#include "platform/failure.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
 #include "startup/shutdown.h"

@@ -2,8 +2,8 @@
 // The full-screen saver window and its frame loop.
 #include <memory>
 
-#include "platform/event_loop.h"
-#include "platform/video.h"
+#include "os/event_loop.h"
+#include "os/window.h"
 
 namespace vex::screen_saver {
 

@@ -1,19 +1,12 @@
 #include "platform/bug_report_form.h"
 
-#include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
-#include <FL/Fl_Window.H>
-#include <FL/x.H>
-
 #include <filesystem>
 #include <fstream>
 
-#include "platform/fltk_loop.h"
-#include "platform/launcher.h"
-#include "platform/paths.h"
+#include "os/launcher.h"
+#include "os/paths.h"
+#include "os/widgets.h"
 #include "platform/system.h"
-#include "platform/x11.h"
 #include "startup/settings.h"
 #include "startup/shutdown.h"
 
@@ -34,54 +27,50 @@ std::string html_escape(const std::string& s) {
   return r;
 }
 
-class FltkBugReportView : public BugReportView {
+class BugReportForm : public BugReportView {
  public:
   bool exists() const override { return window_ != nullptr; }
 
   void create() override {
-    serve_fltk_from_loop();
-    window_ = new Fl_Window(267, 95, "Error Code:");
-    window_->begin();
-    auto* label = new Fl_Box(24, 8, 225, 33, "You have found a bug in this screensaver. Please report it now");
-    label->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
-    label->labelsize(12);
-    auto* button = new Fl_Button(16, 56, 233, 25, "Report This Bug Now");
-    button->labelsize(12);
-    button->callback([](Fl_Widget*, void* self) { static_cast<FltkBugReportView*>(self)->Command1_Click(); }, this);
-    window_->end();
-    window_->callback([](Fl_Widget*, void*) { Form_Unload(); });
+    window_ = ui::create_window(267, 95, "Error Code:");
+    window_->add_label({24, 8, 225, 33}, "You have found a bug in this screensaver. Please report it now",
+                       ui::TextAlign::kCentre);
+    window_->add_button({16, 56, 233, 25}, "Report This Bug Now").on_click = [this] { Command1_Click(); };
+    window_->on_close = Form_Unload;
     Form_Load();
   }
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
-    window_->copy_label(caption.c_str());
+    window_->set_caption(caption);
   }
 
   void show() override {
     window_->show();
-    Fl::flush();
-    set_window_topmost(fl_xid(window_), true);
+    // Centred again now that the window manager's frame, if any, is known:
+    // it is the outer size that stands in the middle of the screen.
+    Form_Load();
+    window_->set_topmost(true);
   }
 
  private:
   void Form_Load() {
-    WindowPlacement p{window_->x(), window_->y(), window_->w(), window_->h()};
+    WindowPlacement p{0, 0, window_->outer_width(), window_->outer_height()};
     CenterForm(p);
-    window_->position(p.left, p.top);
+    window_->move_outer_to(p.left, p.top);
   }
 
   void Command1_Click() { open_in_browser("file://" + write_bug_report_page(caption_)); }
 
   static void Form_Unload() { X_Cleanup_And_End(); }
 
-  Fl_Window* window_ = nullptr;
+  std::unique_ptr<ui::Window> window_;
   std::string caption_;
 };
 
 }  // namespace
 
-std::unique_ptr<BugReportView> make_fltk_bug_report_view() { return std::make_unique<FltkBugReportView>(); }
+std::unique_ptr<BugReportView> make_bug_report_form() { return std::make_unique<BugReportForm>(); }
 
 std::string write_bug_report_page(const std::string& caption) {
   std::string dir = cache_directory();

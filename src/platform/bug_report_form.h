@@ -1,5 +1,5 @@
 #pragma once
-// The error-report window (FLTK).
+// The error-report window: its behaviour, on the OS layer's widgets.
 #include <memory>
 #include <string>
 
@@ -7,7 +7,7 @@
 
 namespace vex {
 
-std::unique_ptr<BugReportView> make_fltk_bug_report_view();
+std::unique_ptr<BugReportView> make_bug_report_form();
 
 // The local bug-report page for the failure shown in caption: how to report
 // it and where the settings and media are. Returns its path.

@@ -1,33 +1,15 @@
 #include "platform/error_report.h"
 
 #include <cstdio>
-#include <new>
-#include <stdexcept>
 
-#include "platform/convert.h"
-#include "platform/failure.h"
+#include "base/convert.h"
+#include "base/failure.h"
 
 namespace vex {
 
 ErrorReportState& error_report() {
   static ErrorReportState state;
   return state;
-}
-
-int failure_code(const std::exception_ptr& e) noexcept {
-  try {
-    std::rethrow_exception(e);
-  } catch (const Failure& f) {
-    return f.code();
-  } catch (const std::bad_alloc&) {
-    return kOutOfMemory;
-  } catch (const std::out_of_range&) {
-    return kIndexOutOfRange;
-  } catch (const std::overflow_error&) {
-    return kOverflow;
-  } catch (...) {
-    return kInvalidArgument;
-  }
 }
 
 std::string error_caption(int code, std::string_view label) {

@@ -1,7 +1,7 @@
 #include "platform/pictures.h"
 
 #include "animation/creature.h"
-#include "platform/failure.h"
+#include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
 

@@ -1,8 +1,9 @@
 #include "platform/surfaces.h"
+#include "platform/error_report.h"
 
 #include <unordered_map>
 
-#include "platform/bitmap_file.h"
+#include "os/bitmap_file.h"
 #include "platform/system.h"
 
 namespace vex {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/int16.h"
-#include "platform/surface.h"
+#include "base/int16.h"
+#include "os/raster.h"
 
 namespace vex {
 

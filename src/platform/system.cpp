@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "platform/convert.h"
-#include "platform/failure.h"
+#include "base/convert.h"
+#include "platform/error_report.h"
 #include "startup/starter.h"
 
 namespace vex {

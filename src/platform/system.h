@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/int16.h"
+#include "base/int16.h"
 
 namespace vex {
 

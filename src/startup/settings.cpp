@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "animation/creature.h"
-#include "platform/convert.h"
-#include "platform/failure.h"
-#include "platform/paths.h"
-#include "platform/profile_file.h"
+#include "base/convert.h"
+#include "os/paths.h"
+#include "os/profile_file.h"
+#include "platform/error_report.h"
 
 namespace vex {
 

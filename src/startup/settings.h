@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "platform/int16.h"
+#include "base/int16.h"
 
 namespace vex {
 

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "animation/creature.h"
-#include "platform/failure.h"
-#include "platform/mci.h"
+#include "os/mci.h"
+#include "os/window.h"
+#include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "platform/system.h"
-#include "platform/video.h"
 
 namespace vex {
 

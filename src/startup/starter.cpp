@@ -3,17 +3,17 @@
 #include <cstdio>
 
 #include "animation/properties.h"
+#include "base/convert.h"
+#include "base/random.h"
 #include "config/configuration.h"
 #include "display/preview_screen.h"
 #include "display/screen_saver.h"
-#include "platform/convert.h"
-#include "platform/failure.h"
-#include "platform/lock_file.h"
+#include "os/host_window.h"
+#include "os/lock_file.h"
+#include "os/window.h"
+#include "platform/error_report.h"
 #include "platform/pictures.h"
-#include "platform/random.h"
 #include "platform/system.h"
-#include "platform/video.h"
-#include "platform/x11.h"
 #include "startup/settings.h"
 #include "startup/shutdown.h"
 
@@ -97,16 +97,31 @@ void Main(const std::string& raw) {
     StarterState& st = starter();
     st.RawCommandLine = raw;
     st.LoweredCommandLine = to_lower_ascii(trim_blanks(raw));
-    bool others = register_instance_and_check_others(default_lock_path());
     int32_t display_properties = find_top_level_window("Display Properties");
-    if (st.LoweredCommandLine.rfind("/s", 0) == 0 && display_properties == 0 && others) {
-      end_process_now(0);
-      return;
+    const int mode = choose_mode(raw);
+    // Only full-screen savers hold the lock, so a preview or the settings
+    // dialog never keeps a saver from starting; a second saver, with or
+    // without its switch, ends at once.
+    if (mode == 1) {
+      std::string problem;
+      InstanceLock lock = take_instance_lock(default_lock_path(), &problem);
+      if (lock == InstanceLock::kUnavailable)
+        std::fprintf(stderr, "vexmoor: cannot take the one-instance lock %s (%s); a second saver started now "
+                             "would not be noticed\n", default_lock_path().c_str(), problem.c_str());
+      if (lock == InstanceLock::kOtherRunning && display_properties == 0) {
+        end_process_now(0);
+        return;
+      }
     }
     GetDirectories();
-    ScreenSize screen = open_display();
-    st.ScreenWidth = screen.width;
-    st.ScreenHeight = screen.height;
+    std::string why;
+    std::optional<ScreenSize> screen = open_display(&why);
+    if (!screen) {
+      std::fprintf(stderr, "vexmoor: %s\n", why.c_str());
+      end_process_now(1);
+    }
+    st.ScreenWidth = screen->width;
+    st.ScreenHeight = screen->height;
     st.SceneMinY = -150;
     st.SceneHalfMaxX = 750;
     st.SceneMaxX = 1200;
@@ -114,7 +129,7 @@ void Main(const std::string& raw) {
     seed_from_clock();
     X_GetData();
     Properties_Creatures();
-    switch (choose_mode(raw)) {
+    switch (mode) {
       case 4: st.SaverMode = 4; Run_Preview(); return;
       case 2: st.SaverMode = 2; Run_Configure(); return;
       case 3: st.SaverMode = 3; Run_Password(); return;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/int16.h"
-#include "platform/x11.h"
+#include "base/int16.h"
+#include "os/host_window.h"
 
 namespace vex {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "animation/creature.h"
-#include "platform/random.h"
+#include "base/random.h"
 #include "startup/settings.h"
 #include "startup/starter.h"
 #include "support/test_support.h"

@@ -3,7 +3,7 @@
 #include "animation/background.h"
 #include "animation/creature.h"
 #include "animation/drawing.h"
-#include "platform/bitmap_file.h"
+#include "os/bitmap_file.h"
 #include "platform/surfaces.h"
 #include "support/test_support.h"
 

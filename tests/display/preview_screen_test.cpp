@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/bitmap_file.h"
+#include "os/bitmap_file.h"
 #include "platform/surfaces.h"
 #include "startup/starter.h"
 #include "support/test_support.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "os/raster.h"
 
 namespace vex::test {
 

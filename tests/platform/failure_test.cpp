@@ -2,9 +2,8 @@
 
 #include <stdexcept>
 
+#include "base/int16.h"
 #include "platform/error_report.h"
-#include "platform/failure.h"
-#include "platform/int16.h"
 #include "support/test_support.h"
 
 namespace vex {
@@ -13,18 +12,6 @@ namespace {
 using test::ProgramTest;
 
 class FailureTrap : public ProgramTest {};
-
-TEST_F(FailureTrap, SixteenBitArithmeticOverflowsInsteadOfWrapping) {
-  I16 v = 32767;
-  EXPECT_THROW(++v, Failure);
-  EXPECT_EQ(v, 32767);
-  I16 w = -32768;
-  EXPECT_THROW(w -= 1, Failure);
-  EXPECT_THROW(I16(40000), Failure);
-  EXPECT_THROW(mul16(300, 200), Failure);
-  EXPECT_EQ(mul16(-128, 256), -32768);
-  EXPECT_THROW(check32(1LL << 31), Failure);
-}
 
 TEST_F(FailureTrap, ReportsTheCodeAndLabelAndSkipsTheRest) {
   bool after = false;

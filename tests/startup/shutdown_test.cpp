@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "animation/creature.h"
+#include "os/window.h"
 #include "platform/surfaces.h"
-#include "platform/video.h"
 #include "startup/starter.h"
 #include "support/test_support.h"
 

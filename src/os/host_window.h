@@ -1,0 +1,32 @@
+#pragma once
+// The little the program asks of the window system directly: find a window by its
+// title, tell whether a window id is real and how large it is, keep a window
+// above others. Everything works (answering "none") without a display.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vex {
+
+struct Rect32 {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;
+  bool operator==(const Rect32&) const = default;
+};
+
+// Xlib's default error handler ends the process on a bad window id; ours
+// records the error instead. Must run before any other X connection opens.
+void install_x_error_handler();
+
+// Called when the connection to the display is lost (the X server ended).
+// Nothing can be drawn any more and the connection must not be touched, so
+// the handler must end the process without the usual clean-up; without one
+// the process ends with status 1.
+void set_display_lost_handler(void (*handler)());
+
+int32_t find_top_level_window(const std::string& title);
+bool window_exists(int32_t id);
+// Client area of the window: (0, 0, width, height); nullopt for no window.
+std::optional<Rect32> window_client_rect(int32_t id);
+void set_window_topmost(unsigned long id, bool above);
+
+}  // namespace vex

@@ -1,0 +1,31 @@
+#include "os/linux/fltk_loop.h"
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+
+#include <algorithm>
+
+#include "os/event_loop.h"
+#include "os/host_window.h"
+
+namespace vex {
+
+void serve_fltk_from_loop() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  // FLTK puts its own X error handlers in place when it connects; ours must
+  // stay (a vanished display ends us quietly, a bad window id is an answer).
+  fl_open_display();
+  install_x_error_handler();
+  EventLoop::Waiter previous = event_loop().waiter();
+  event_loop().set_waiter([previous](int ms) {
+    if (Fl::first_window()) Fl::wait(std::min(ms, 10) / 1000.0);
+    else if (previous) previous(ms);
+  });
+  event_loop().add_pump([] {
+    if (Fl::first_window()) Fl::check();
+  });
+}
+
+}  // namespace vex

@@ -1,0 +1,253 @@
+#include "os/window.h"
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/failure.h"
+#include "os/event_loop.h"
+#include "os/host_window.h"
+
+namespace vex {
+namespace {
+
+bool sdl_video = false;
+int cursor_count = 0;
+
+// Windows by SDL window id, so events reach the window they belong to.
+std::map<Uint32, FullScreenWindow*>& windows() {
+  static std::map<Uint32, FullScreenWindow*> w;
+  return w;
+}
+
+// Copies a canvas into an SDL surface of any pixel format.
+void copy_to_surface(const Bitmap& from, SDL_Surface* to) {
+  SDL_ConvertPixels(from.width(), from.height(), SDL_PIXELFORMAT_RGB888, from.view().pixels, from.width() * 4,
+                    to->format->format, to->pixels, to->pitch);
+}
+
+PixelView surface_pixels(SDL_Surface* s) {
+  return {static_cast<Pixel*>(s->pixels), s->w, s->h, s->pitch / 4};
+}
+
+// A window shows our canvas through its SDL window surface; when that surface
+// already has our pixel format we draw straight into it.
+class SurfaceShower {
+ public:
+  // A new window shows black, whatever memory its surface was given.
+  explicit SurfaceShower(SDL_Window* w) : window_(w) {
+    PixelView c = canvas();
+    fill_rect(c, 0, 0, c.width, c.height, 0);
+  }
+  PixelView canvas() {
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s) return {};
+    if (s->format->format == SDL_PIXELFORMAT_RGB888 && s->pitch % 4 == 0) return surface_pixels(s);
+    if (backing_.width() != s->w || backing_.height() != s->h) backing_ = Bitmap(s->w, s->h, 0);
+    converting_ = true;
+    return backing_.view();
+  }
+  void update() {
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s) return;
+    if (converting_ && backing_.width() == s->w && backing_.height() == s->h) copy_to_surface(backing_, s);
+    SDL_UpdateWindowSurface(window_);
+  }
+
+ private:
+  SDL_Window* window_;
+  Bitmap backing_;
+  bool converting_ = false;
+};
+
+void pump_sdl_events() {
+  if (!sdl_video) return;
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    FullScreenWindow* target = nullptr;
+    auto find = [&](Uint32 id) {
+      auto it = windows().find(id);
+      target = it == windows().end() ? nullptr : it->second;
+    };
+    switch (e.type) {
+      case SDL_KEYDOWN:
+        find(e.key.windowID);
+        if (target && target->on_key) target->on_key();
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        find(e.button.windowID);
+        if (target && target->on_click) target->on_click();
+        break;
+      case SDL_WINDOWEVENT:
+        find(e.window.windowID);
+        if (!target) break;
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE && target->on_close) target->on_close();
+        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) target->update();
+        break;
+      case SDL_QUIT:
+        if (!windows().empty()) {
+          FullScreenWindow* w = windows().begin()->second;
+          if (w->on_close) w->on_close();
+        }
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+class SdlFullScreenWindow : public FullScreenWindow {
+ public:
+  SdlFullScreenWindow(int w, int h) {
+    window_ = SDL_CreateWindow("Vexmoor", 0, 0, w, h,
+                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!window_) throw Failure(kNoObject, SDL_GetError());
+    shower_ = std::make_unique<SurfaceShower>(window_);
+    windows()[SDL_GetWindowID(window_)] = this;
+  }
+  ~SdlFullScreenWindow() override {
+    windows().erase(SDL_GetWindowID(window_));
+    SDL_DestroyWindow(window_);
+  }
+  PixelView canvas() override { return shower_->canvas(); }
+  void update() override { shower_->update(); }
+  void show() override {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+    visible_ = true;
+  }
+  void hide() override {
+    SDL_HideWindow(window_);
+    visible_ = false;
+  }
+  bool visible() const override { return visible_; }
+  void set_topmost(bool above) override { SDL_SetWindowAlwaysOnTop(window_, above ? SDL_TRUE : SDL_FALSE); }
+
+ private:
+  SDL_Window* window_ = nullptr;
+  std::unique_ptr<SurfaceShower> shower_;
+  bool visible_ = false;
+};
+
+class X11EmbeddedWindow : public EmbeddedWindow {
+ public:
+  X11EmbeddedWindow(unsigned long host, int w, int h, const std::string& caption) : host_(host) {
+    // Our own connection: SDL reports nothing about a foreign parent, so we
+    // watch the host (and our child) for destruction ourselves.
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) throw Failure(kNoObject, "no X display");
+    child_ = XCreateSimpleWindow(display_, host, 0, 0, static_cast<unsigned>(std::max(w, 1)),
+                                 static_cast<unsigned>(std::max(h, 1)), 0, 0, BlackPixel(display_, DefaultScreen(display_)));
+    XStoreName(display_, child_, caption.c_str());
+    XSelectInput(display_, child_, StructureNotifyMask);
+    XSelectInput(display_, host, StructureNotifyMask);
+    XMapWindow(display_, child_);
+    XSync(display_, False);
+    window_ = SDL_CreateWindowFrom(reinterpret_cast<void*>(child_));
+    if (!window_) throw Failure(kNoObject, SDL_GetError());
+    shower_ = std::make_unique<SurfaceShower>(window_);
+    event_loop().add_pump([this, alive = alive_] {
+      if (*alive) watch_host();
+    });
+  }
+  ~X11EmbeddedWindow() override {
+    *alive_ = false;
+    if (window_) SDL_DestroyWindow(window_);
+    if (display_) XCloseDisplay(display_);
+  }
+  PixelView canvas() override { return gone_ ? PixelView{} : shower_->canvas(); }
+  void update() override {
+    if (!gone_) shower_->update();
+  }
+
+ private:
+  void watch_host() {
+    if (gone_) return;  // reported once
+    while (XPending(display_)) {
+      XEvent e;
+      XNextEvent(display_, &e);
+      if (e.type == DestroyNotify && (e.xdestroywindow.window == host_ || e.xdestroywindow.window == child_))
+        gone_ = true;
+    }
+    if (!gone_ && !window_exists(static_cast<int32_t>(host_))) gone_ = true;
+    if (gone_ && on_host_gone) on_host_gone();
+  }
+
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  unsigned long host_;
+  Display* display_ = nullptr;
+  Window child_ = 0;
+  SDL_Window* window_ = nullptr;
+  std::unique_ptr<SurfaceShower> shower_;
+  bool gone_ = false;
+};
+
+}  // namespace
+
+std::optional<ScreenSize> open_display(std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return std::nullopt;
+  };
+  if (!sdl_video) {
+    // Vexmoor draws on X11. Left to itself SDL would fall back to an
+    // invisible offscreen display when there is none, and the saver would
+    // run unseen; another driver is used only when one is asked for by name.
+    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // Our frames are finished pixels: the window system's own shared-memory
+    // image shows them directly. SDL would otherwise route them through an
+    // OpenGL texture, which without a GPU costs two software-GL threads.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A saver that minimised itself whenever a notification took the focus
+    // would uncover the desktop it is meant to hide.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Termination requests are ours to handle (os/signals.h), in every mode;
+    // SDL's handlers would turn them into a quit event only its windows see.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+      const char* d = std::getenv("DISPLAY");
+      return fail(std::string("cannot open the display (DISPLAY=") + (d ? d : "(unset)") + "): " + SDL_GetError());
+    }
+    sdl_video = true;
+    event_loop().add_pump(pump_sdl_events);
+    event_loop().set_waiter([](int ms) { SDL_WaitEventTimeout(nullptr, ms); });
+  }
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return fail(std::string("cannot measure the screen: ") + SDL_GetError());
+  return ScreenSize{mode.w, mode.h};
+}
+
+void close_display() {
+  if (!sdl_video) return;
+  SDL_Quit();
+  sdl_video = false;
+}
+
+bool display_open() { return sdl_video; }
+
+int ShowCursor(bool show) {
+  cursor_count += show ? 1 : -1;
+  if (sdl_video) SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return cursor_count;
+}
+
+int cursor_display_count() { return cursor_count; }
+
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(int width, int height) {
+  return std::make_unique<SdlFullScreenWindow>(width, height);
+}
+
+std::unique_ptr<EmbeddedWindow> create_embedded_window(unsigned long host, int width, int height,
+                                                       const std::string& caption) {
+  return std::make_unique<X11EmbeddedWindow>(host, width, height, caption);
+}
+
+}  // namespace vex

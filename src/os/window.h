@@ -1,0 +1,61 @@
+#pragma once
+// Windows on the screen: the full-screen saver window and the preview window
+// embedded in a host. The pictures are drawn by our own raster code into a
+// canvas; the window only shows it.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "os/raster.h"
+
+namespace vex {
+
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+};
+
+// Opens the display and measures the screen; nullopt, with the reason in
+// error, when there is no display to open.
+std::optional<ScreenSize> open_display(std::string* error = nullptr);
+void close_display();
+bool display_open();
+
+// Cursor shown while the display count is 0 or more, as the platform counts
+// it; returns the new count.
+int ShowCursor(bool show);
+int cursor_display_count();
+
+class FullScreenWindow {
+ public:
+  virtual ~FullScreenWindow() = default;
+  // The window's pixels; valid until the next call of any other member.
+  virtual PixelView canvas() = 0;
+  // Puts what was drawn into the canvas on the screen.
+  virtual void update() = 0;
+  virtual void show() = 0;
+  virtual void hide() = 0;
+  virtual bool visible() const = 0;
+  virtual void set_topmost(bool above) = 0;
+
+  std::function<void()> on_click;
+  std::function<void()> on_key;
+  std::function<void()> on_close;
+};
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(int width, int height);
+
+class EmbeddedWindow {
+ public:
+  virtual ~EmbeddedWindow() = default;
+  virtual PixelView canvas() = 0;
+  virtual void update() = 0;
+  // The host window went away (the preview must end with it).
+  std::function<void()> on_host_gone;
+};
+// A child window filling (0, 0, width, height) of the host X11 window.
+std::unique_ptr<EmbeddedWindow> create_embedded_window(unsigned long host, int width, int height,
+                                                       const std::string& caption);
+
+}  // namespace vex
