@@ -1,5 +1,5 @@
 // Any bytes as a settings file: reading never fails, and writing a key then
-// reading it back gives the value written (blanks around it aside), while
+// reading it back gives the value exactly as written, while
 // every other key reads as before.
 #include <unistd.h>
 
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   vex::profile_get(path, "Vexmoor", "speed");
   if (!vex::profile_put(path, "Vexmoor", "speed", " 70")) __builtin_trap();
   auto speed = vex::profile_get(path, "Vexmoor", "speed");
-  if (!speed || *speed != "70") __builtin_trap();
+  if (!speed || *speed != " 70") __builtin_trap();
   if (vex::profile_get(path, "Vexmoor", "clock") != before) __builtin_trap();
   std::remove(path.c_str());
   return 0;

@@ -66,6 +66,46 @@ std::optional<double> parse_number(std::string_view text) {
 
 bool is_numeric(std::string_view text) { return parse_number(text).has_value(); }
 
+std::size_t numeric_suffix_start(std::string_view s) {
+  // Read from the right: blanks, then [sign] mantissa [exponent]. Each part
+  // is the longest run that can stand there, so one pass finds the start.
+  constexpr std::size_t npos = std::string_view::npos;
+  auto run_start = [&](std::size_t end, auto pred) {
+    while (end > 0 && pred(s[end - 1])) --end;
+    return end;
+  };
+  auto digit = [](char c) { return is_digit(c); };
+  const std::size_t e = run_start(s.size(), is_blank);
+  // The mantissa ending at m: digits, an optional point, digits, one digit
+  // at least; its start, or npos.
+  auto mantissa_start = [&](std::size_t m) -> std::size_t {
+    std::size_t d1 = run_start(m, digit);
+    if (d1 > 0 && s[d1 - 1] == '.') {
+      std::size_t d0 = run_start(d1 - 1, digit);
+      if ((m - d1) + (d1 - 1 - d0) == 0) return npos;
+      return d0;
+    }
+    return m > d1 ? d1 : npos;
+  };
+  std::size_t best = npos;
+  auto consider = [&](std::size_t start) {
+    if (start == npos) return;
+    if (start > 0 && (s[start - 1] == '+' || s[start - 1] == '-')) --start;
+    if (best == npos || start < best) best = start;
+  };
+  consider(mantissa_start(e));
+  std::size_t a = run_start(e, digit);
+  if (a < e && a > 0) {
+    std::size_t p = npos;
+    auto is_exp = [](char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; };
+    if (is_exp(s[a - 1])) p = a - 1;
+    else if ((s[a - 1] == '+' || s[a - 1] == '-') && a >= 2 && is_exp(s[a - 2])) p = a - 2;
+    if (p != npos) consider(mantissa_start(p));
+  }
+  if (best == npos) return npos;
+  return run_start(best, is_blank);
+}
+
 int16_t round_to_i16(double v) {
   double r = round_half_even(v);
   if (r < INT16_MIN || r > INT16_MAX) throw Failure(kOverflow);

@@ -17,6 +17,11 @@ double leading_number(std::string_view text);
 std::optional<double> parse_number(std::string_view text);
 bool is_numeric(std::string_view text);
 
+// Where the longest suffix of text that is_numeric begins (the blanks before
+// the number included), or npos when no suffix is a number. Linear in the
+// text's length.
+std::size_t numeric_suffix_start(std::string_view text);
+
 // Nearest integer, halves to the even neighbour; out of range is overflow.
 int16_t round_to_i16(double v);
 int32_t round_to_i32(double v);

@@ -1,8 +1,11 @@
 #include "display/screen_saver.h"
 
+#include <cstdio>
+
 #include "animation/background.h"
 #include "animation/creature.h"
 #include "display/clock_message.h"
+#include "os/paths.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
@@ -45,6 +48,7 @@ void load() {
   st.window->on_key = Form_KeyDown;
   st.window->on_close = request_close;
   st.maintimer = event_loop().add_timer("maintimer", maintimer_Timer);
+  st.labeltimer = event_loop().add_timer("labeltimer", labeltimer_Timer);
   error_report().saver_give_way = give_way;
   Form_Initialize();
   Form_Load();
@@ -53,6 +57,9 @@ void load() {
 void Form_Initialize() {
   trap("ScreenSaver/Form_Initialize", [] {
     event_loop().set_interval(state().maintimer, settings().Speed);
+    if (settings().Speed == 0)
+      std::fprintf(stderr, "vexmoor: the frame period (\"speed\" in %s) is 0, so no frame is ever drawn\n",
+                   settings_file_path().c_str());
     Scene& s = scene();
     copy_layer(s.BackgroundTop, Rop::kSrcCopy);
     copy_layer(s.BackgroundMid1, Rop::kSrcCopy);
@@ -65,9 +72,21 @@ void Form_Load() {
   trap("ScreenSaver/Form_Load", [] {
     State& st = state();
     const StarterState& s = starter();
-    bit_blt(st.window->canvas(), 0, 0, s.ScreenWidth, s.ScreenHeight, {}, 0, 0, Rop::kBlackness);
     event_loop().set_enabled(st.maintimer, true);
+    const long long period = event_loop().interval(st.maintimer);
+    if (settings().ClockEnabled && (period == 0 || period > kLabelRefreshMs)) {
+      event_loop().set_interval(st.labeltimer, kLabelRefreshMs);
+      event_loop().set_enabled(st.labeltimer, true);
+    }
     st.window->show();
+    // Black from the first moment it shows (the window's own pixels are
+    // only valid once it is shown), with the labels over it before the first
+    // frame, however long that takes; with no frames to carry it, the clock
+    // keeps the time by a timer of its own.
+    PixelView screen = st.window->canvas();
+    bit_blt(screen, 0, 0, s.ScreenWidth, s.ScreenHeight, {}, 0, 0, Rop::kBlackness);
+    Update_Clock();
+    draw_labels(screen);
     st.window->update();
     // A failure reported before the window existed (a bad settings file)
     // would otherwise sit unseen behind the full-screen window.
@@ -99,6 +118,15 @@ void maintimer_Timer() {
     PixelView screen = st.window->canvas();
     present_frame(screen);
     draw_labels(screen);
+    st.window->update();
+  });
+}
+
+void labeltimer_Timer() {
+  trap("ScreenSaver/MainTimer", [] {
+    State& st = state();
+    Update_Clock();
+    draw_labels(st.window->canvas());
     st.window->update();
   });
 }

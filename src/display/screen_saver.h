@@ -10,6 +10,7 @@ namespace vex::screen_saver {
 struct State {
   std::unique_ptr<FullScreenWindow> window;
   TimerId maintimer = -1;
+  TimerId labeltimer = -1;  // keeps the clock going while frames are rare
 };
 State& state();
 bool exists();
@@ -19,6 +20,8 @@ void load();
 void Form_Initialize();
 void Form_Load();
 void maintimer_Timer();
+inline constexpr long long kLabelRefreshMs = 1000;
+void labeltimer_Timer();
 // Copies, offsets or stretches the 800 x 600 frame onto the screen canvas.
 void present_frame(const PixelView& screen);
 void Form_Click();

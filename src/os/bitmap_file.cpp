@@ -6,6 +6,8 @@
 #include <iterator>
 #include <vector>
 
+#include "os/file_io.h"
+
 namespace vex {
 namespace {
 
@@ -193,16 +195,10 @@ std::optional<Bitmap> decode_bmp(std::span<const uint8_t> data) {
 }
 
 std::optional<Bitmap> load_bmp_file(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return std::nullopt;
-  f.seekg(0, std::ios::end);
-  std::streamoff size = f.tellg();
   // The largest picture we accept, at 32 bits, plus headers and palette.
-  if (size <= 0 || size > kMaxBitmapPixels * 4 + 65536) return std::nullopt;
-  f.seekg(0);
-  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
-  if (!f.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
-  return decode_bmp(bytes);
+  auto bytes = read_regular_file(path, static_cast<std::size_t>(kMaxBitmapPixels) * 4 + 65536);
+  if (!bytes || bytes->empty()) return std::nullopt;
+  return decode_bmp(*bytes);
 }
 
 bool save_bmp24(const std::string& path, const Bitmap& bm) {

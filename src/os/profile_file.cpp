@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/convert.h"
+#include "os/file_io.h"
 
 namespace vex {
 namespace {
@@ -26,18 +27,12 @@ std::string_view trim(std::string_view s) {
 }
 
 // A settings file is small; one larger than this is not ours to read whole.
-constexpr std::streamoff kMaxFileSize = 16 * 1024 * 1024;
+constexpr std::size_t kMaxFileSize = 16 * 1024 * 1024;
 
 std::optional<std::string> read_all(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  in.seekg(0, std::ios::end);
-  std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxFileSize) return std::nullopt;
-  in.seekg(0);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (size > 0 && !in.read(text.data(), size)) return std::nullopt;
-  return text;
+  auto bytes = read_regular_file(file, kMaxFileSize);
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->begin(), bytes->end());
 }
 
 struct Line {
@@ -79,13 +74,9 @@ std::optional<std::string_view> key_of(std::string_view line) {
   return trim(line.substr(0, eq));
 }
 
-std::string value_of(std::string_view line) {
-  std::string_view v = trim(line.substr(line.find('=') + 1));
-  // A value written in matching quotes comes back without them.
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-    v = v.substr(1, v.size() - 2);
-  return std::string(v);
-}
+// Everything after the first '=' of the line, exactly as written: blanks
+// and quotes are the value's own (a message of blanks is a message).
+std::string value_of(std::string_view line) { return std::string(line.substr(line.find('=') + 1)); }
 
 struct Found {
   std::optional<std::size_t> section_line;   // index of the section header

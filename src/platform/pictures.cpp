@@ -1,5 +1,7 @@
 #include "platform/pictures.h"
 
+#include <cstdio>
+
 #include "animation/creature.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
@@ -14,12 +16,17 @@ void LoadPics4ScreenSaver() {
     const std::string& dir = settings().MediaDirectory;
     sf.PaletteSurface = GenerateDC(dir + "v_palette.bmp");
     sf.FrameBuffer = GenerateBufferDC(800, 600, sf.PaletteSurface);
+    int pictures = 0;  // that hold something to draw
+    auto load = [&](Creature& c) {
+      c.Picture = GenerateDC(dir + c.FileName);
+      if (!surface_view(c.Picture).empty()) ++pictures;
+    };
     for (Creature* layer : {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3,
                             &s.BackgroundBottom})
-      layer->Picture = GenerateDC(dir + layer->FileName);
+      load(*layer);
 
     auto load_if = [&](Creature& c, bool condition) {
-      if (condition) c.Picture = GenerateDC(dir + c.FileName);
+      if (condition) load(c);
     };
     auto shown = [](const Creature& c) { return c.Enabled && c.Installed; };
     load_if(s.BouncingPumpkin, shown(s.BouncingPumpkin));
@@ -48,6 +55,11 @@ void LoadPics4ScreenSaver() {
     load_if(s.Medallion, shown(s.Medallion));
     load_if(s.Bat[1], shown(s.Bat[1]));
     RemoveDC(sf.PaletteSurface);
+    // Not a failure the program stops for, but someone starting it from a
+    // terminal deserves to know why the screen stays black.
+    if (pictures == 0)
+      std::fprintf(stderr, "vexmoor: no picture could be loaded from %s (missing, unreadable or broken files); "
+                           "the screen stays dark\n", dir.c_str());
   });
 }
 

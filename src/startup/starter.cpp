@@ -78,17 +78,27 @@ int choose_mode(const std::string& raw) {
 }
 
 int32_t parse_preview_handle(const std::string& lowered) {
-  for (std::size_t i = lowered.size(); i >= 1; --i) {
-    std::string rest = lowered.substr(lowered.size() - i);
-    // X11 tools print window ids in hexadecimal; take those as they are.
-    std::string t = trim_blanks(rest);
-    if (t.size() > 2 && t[0] == '0' && t[1] == 'x' &&
-        t.find_first_not_of("0123456789abcdef", 2) == std::string::npos && t.size() <= 10) {
-      unsigned long v = std::stoul(t.substr(2), nullptr, 16);
-      if (v <= 0x7FFFFFFFul) return static_cast<int32_t>(v);
+  // Leading characters are dropped one at a time until the rest is a
+  // number: the longest numeric suffix. X11 tools print window ids in
+  // hexadecimal, so "0x" and up to eight hex digits count as well. Found in
+  // one pass, however long the command line.
+  const std::string& s = lowered;
+  std::size_t e = s.find_last_not_of(" \t");
+  std::size_t hex_at = std::string::npos;
+  uint32_t hex_value = 0;
+  if (e != std::string::npos) {
+    ++e;
+    std::size_t h = s.find_last_not_of("0123456789abcdef", e - 1);
+    h = h == std::string::npos ? 0 : h + 1;
+    if (h < e && e - h <= 8 && h >= 2 && s[h - 1] == 'x' && s[h - 2] == '0') {
+      hex_value = static_cast<uint32_t>(std::stoul(s.substr(h, e - h), nullptr, 16));
+      if (hex_value <= 0x7FFFFFFFu) hex_at = h - 2;
     }
-    if (auto v = parse_number(rest)) return round_to_i32(*v);
   }
+  std::size_t dec_at = numeric_suffix_start(s);
+  if (hex_at != std::string::npos && (dec_at == std::string::npos || hex_at < dec_at))
+    return static_cast<int32_t>(hex_value);
+  if (dec_at != std::string::npos) return round_to_i32(*parse_number(std::string_view(s).substr(dec_at)));
   return 0;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "animation/creature.h"
 #include "animation/properties.h"
 #include "display/clock_message.h"
@@ -114,6 +117,54 @@ TEST_F(Saver, WithoutAnyPicturesTheSaverStillRunsDarkAndQuiet) {
   EXPECT_EQ(counters().FrameCounter1000, 5);
   EXPECT_EQ(scene().Owl.Picture, 0);  // not installed, so not loaded
   EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(Saver, BrokenOrMissingPicturesEverywhereAreSaidOnceOnStderr) {
+  install_fixture_media();
+  for (const auto& e : std::filesystem::directory_iterator(media_dir()))
+    std::ofstream(e.path(), std::ios::trunc) << "BM not really";
+  write_settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=10\n");
+  open_display();
+  starter().ScreenWidth = 800;
+  starter().ScreenHeight = 600;
+  GetDirectories();
+  X_GetData();
+  Properties_Creatures();
+  testing::internal::CaptureStderr();
+  LoadPics4ScreenSaver();
+  screen_saver::load();
+  ticks(3);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("no picture could be loaded from " + media_dir()), std::string::npos) << err;
+  EXPECT_EQ(err.find("no picture"), err.rfind("no picture"));
+  EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(Saver, TheLabelsStandOnTheBlackWindowBeforeAnyFrame) {
+  testing::internal::CaptureStderr();
+  start("[Vexmoor]\nfirstrun=1\nspeed=0\nclock=1\nmessagetext=Boo\n");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("is 0, so no frame is ever drawn"), std::string::npos) << err;
+  auto grey_in = [&](int x0, int x1) {
+    int n = 0;
+    for (int y = 5; y < 24; ++y)
+      for (int x = x0; x < x1; ++x) n += screen(x, y) == kLabelText;
+    return n;
+  };
+  EXPECT_GT(grey_in(0, 300), 10);    // the message, kept left beside the clock
+  EXPECT_GT(grey_in(700, 789), 10);  // the clock
+  EXPECT_EQ(screen(400, 300), 0u);
+  // No frame will ever come to refresh the clock: its own timer does.
+  std::string shown = clock_message().ClockLabel.Caption;
+  clock_message().now = [] {
+    std::tm t{};
+    t.tm_hour = 23;
+    t.tm_min = 59;
+    return t;
+  };
+  event_loop().advance(screen_saver::kLabelRefreshMs);
+  EXPECT_EQ(clock_message().ClockLabel.Caption, " 11:59 PM ");
+  EXPECT_EQ(counters().FrameCounter1000, 0);
 }
 
 TEST_F(Saver, CountersWrapAtTheirTops) {

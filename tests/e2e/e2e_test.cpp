@@ -2,59 +2,14 @@
 // gtest first: Xlib's None macro must not reach its templates.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <thread>
 
-#include "support/test_support.h"
-#include "x_session.h"  // Xlib
+#include "end_to_end.h"  // Xlib
 
 namespace vex::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-class EndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override { write_fixture_media(dir / "data/Zelvora/Vexmoor/"); }
-
-  void settings(const std::string& text) {
-    std::filesystem::create_directories(dir.path() / "config");
-    std::ofstream(dir / "config/zelvora.ini") << text;
-  }
-
-  std::map<std::string, std::string> env(const XServer* x) const {
-    return {{"DISPLAY", x ? x->name() : "<unset>"},
-            {"SDL_VIDEODRIVER", "<unset>"},
-            {"SDL_AUDIODRIVER", "dummy"},
-            {"XDG_CONFIG_HOME", dir / "config"},
-            {"XDG_DATA_HOME", dir / "data"},
-            {"XDG_DATA_DIRS", dir / "nodata"},
-            {"XDG_RUNTIME_DIR", dir.str()},
-            {"XDG_CACHE_HOME", dir / "cache"}};
-  }
-
-  std::unique_ptr<Process> start(const XServer* x, std::vector<std::string> args) {
-    args.insert(args.begin(), VEXMOOR_BINARY);
-    return std::make_unique<Process>(args, env(x));
-  }
-
-  std::string xdotool(const XServer& x, std::vector<std::string> args, int* status = nullptr) {
-    args.insert(args.begin(), "xdotool");
-    return run_tool(args, env(&x), status);
-  }
-
-  TempDir dir;
-};
-
-// How many pixels of the picture have exactly this colour.
-int count(const Bitmap& b, Pixel colour, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
-  if (x1 < 0) x1 = b.width();
-  if (y1 < 0) y1 = b.height();
-  int n = 0;
-  for (int y = y0; y < y1; ++y)
-    for (int x = x0; x < x1; ++x) n += b.at(x, y) == colour;
-  return n;
-}
 
 TEST_F(EndToEnd, TheSaverFillsTheScreenWithTheSceneAndEndsOnAKeyNotOnMotion) {
   XServer x(1024, 768);

@@ -80,6 +80,13 @@ XServer::XServer(int width, int height) {
   // pipe, so parallel tests never race for one.
   int fds[2];
   if (pipe(fds) != 0) throw std::runtime_error("pipe");
+  // Keep both ends clear of fd 3, where the server expects its end: closing
+  // our read end there would close the server's too.
+  for (int& fd : fds) {
+    int moved = fcntl(fd, F_DUPFD_CLOEXEC, 10);
+    close(fd);
+    fd = moved;
+  }
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
@@ -163,6 +170,10 @@ bool Process::running() {
     return false;
   }
   return true;
+}
+
+void Process::send_signal(int sig) {
+  if (!status_) kill(pid_, sig);
 }
 
 std::string Process::stderr_text() const { return read_file(err_path_); }

@@ -38,6 +38,7 @@ class Process {
   // The exit status, once it has ended within the time given.
   std::optional<int> wait_for_exit(std::chrono::milliseconds timeout);
   bool running();
+  void send_signal(int sig);
   std::string stderr_text() const;
 
  private:

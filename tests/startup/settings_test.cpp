@@ -73,10 +73,21 @@ TEST_F(Settings, SavedSettingsAreReadKeyByKey) {
   X_GetData();
   EXPECT_EQ(enabled_creatures(), (std::vector<std::string>{"dove", "hand", "owl", "skeleton2"}));
   EXPECT_EQ(settings().Speed, 40);
-  EXPECT_EQ(settings().MessageText, "Happy Halloween");
+  EXPECT_EQ(settings().MessageText, "  Happy Halloween  ");
   EXPECT_EQ(on(settings().SongEnabled), (std::vector<int>{3, 11}));
   EXPECT_EQ(on(settings().SoundEnabled), std::vector<int>{5});
   EXPECT_EQ(settings().ClockEnabled, kTrue);
+}
+
+TEST_F(Settings, AMessageComesBackAsWrittenQuotesAndBlanksIncluded) {
+  write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=\"Boo!\"\nspeed=  \"12\"\n");
+  X_GetData();
+  EXPECT_EQ(settings().MessageText, "\"Boo!\"");
+  EXPECT_EQ(settings().Speed, 0);  // a quoted number is not a number
+  test::reset_program_state();
+  write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=   \n");
+  X_GetData();
+  EXPECT_EQ(settings().MessageText, "   ");
 }
 
 TEST_F(Settings, MissingKeysLeaveEverythingOffAndSpeedZero) {
@@ -130,7 +141,7 @@ TEST_F(Settings, HandEditedGarbageIsNeverFatal) {
 
 TEST_F(Settings, PutIniDataWritesWhereGetIniDataReads) {
   PutIniData(kIniFile, kIniSection, "speed", " 70");
-  EXPECT_EQ(GetIniData(kIniFile, kIniSection, "Speed"), "70");
+  EXPECT_EQ(GetIniData(kIniFile, kIniSection, "Speed"), " 70");
   EXPECT_TRUE(std::filesystem::exists(settings_file()));
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 #include "animation/creature.h"
+#include "base/convert.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
 #include "support/test_support.h"
@@ -38,6 +40,47 @@ TEST(PreviewHandle, LeadingCharactersAreDroppedUntilTheRestIsANumber) {
   EXPECT_EQ(parse_preview_handle("/p 41943047"), 41943047);
   EXPECT_EQ(parse_preview_handle("/p 12.5"), 12);
   EXPECT_EQ(parse_preview_handle("/p 0x2800007"), 0x2800007);
+}
+
+// The rule as first written: try every suffix, longest first.
+int32_t preview_handle_by_every_suffix(const std::string& lowered) {
+  for (std::size_t i = lowered.size(); i >= 1; --i) {
+    std::string rest = lowered.substr(lowered.size() - i);
+    std::string t = trim_blanks(rest);
+    if (t.size() > 2 && t[0] == '0' && t[1] == 'x' &&
+        t.find_first_not_of("0123456789abcdef", 2) == std::string::npos && t.size() <= 10) {
+      unsigned long v = std::stoul(t.substr(2), nullptr, 16);
+      if (v <= 0x7FFFFFFFul) return static_cast<int32_t>(v);
+    }
+    if (auto v = parse_number(rest)) return round_to_i32(*v);
+  }
+  return 0;
+}
+
+TEST(PreviewHandle, OnePassFindsWhatTryingEverySuffixFinds) {
+  const std::string alphabet = " \t+-.0123456789eEdDxabcf/p:";
+  std::mt19937 gen(7);
+  for (int n = 0; n < 20000; ++n) {
+    std::string s;
+    std::size_t len = gen() % 14;
+    for (std::size_t i = 0; i < len; ++i) s += alphabet[gen() % alphabet.size()];
+    int32_t want = 0;
+    bool overflow = false;
+    try { want = preview_handle_by_every_suffix(s); } catch (const Failure&) { overflow = true; }
+    if (overflow) {
+      EXPECT_THROW(parse_preview_handle(s), Failure) << '"' << s << '"';
+    } else {
+      EXPECT_EQ(parse_preview_handle(s), want) << '"' << s << '"';
+    }
+  }
+}
+
+TEST(PreviewHandle, AHugeCommandLineIsReadInOnePass) {
+  // Trying every suffix of this took seconds; one pass takes no time.
+  std::string s = "/p " + std::string(480 * 1024, '7') + "x 1234";
+  EXPECT_EQ(parse_preview_handle(s), 1234);
+  EXPECT_EQ(parse_preview_handle(std::string(480 * 1024, '.') + "5"), 0);  // ".5" rounds to even 0
+  EXPECT_EQ(numeric_suffix_start(std::string(480 * 1024, 'e')), std::string::npos);
 }
 
 // An in-memory registry holding raw values as the platform stores them.

@@ -3,11 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace vex {
 
 bool open_in_browser(const std::string& url) {
   // Fork twice so the browser is not our child: no zombie, and it outlives
-  // us when the program ends right after.
+  // us when the program ends right after. No shell: the address is one
+  // argument, whatever it holds.
   pid_t pid = fork();
   if (pid < 0) return false;
   if (pid == 0) {
@@ -20,6 +23,9 @@ bool open_in_browser(const std::string& url) {
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
+    // With SIGCHLD ignored (inherited from whoever started us) the system
+    // reaps the child itself and there is nothing to wait for: it ran.
+    if (errno != EINTR) return errno == ECHILD;
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -1,0 +1,64 @@
+#pragma once
+// The fixture of the end-to-end tests: fixture media and settings in a
+// temporary home, the real binary started on a private X server.
+// gtest first: Xlib's None macro must not reach its templates.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "support/test_support.h"
+#include "x_session.h"  // Xlib
+
+namespace vex::test {
+
+using namespace std::chrono_literals;
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override { write_fixture_media(dir / "data/Zelvora/Vexmoor/"); }
+
+  void settings(const std::string& text) {
+    std::filesystem::create_directories(dir.path() / "config");
+    std::ofstream(dir / "config/zelvora.ini") << text;
+  }
+
+  std::map<std::string, std::string> env(const XServer* x) const {
+    return {{"DISPLAY", x ? x->name() : "<unset>"},
+            {"SDL_VIDEODRIVER", "<unset>"},
+            {"SDL_AUDIODRIVER", "dummy"},
+            {"XDG_CONFIG_HOME", dir / "config"},
+            {"XDG_DATA_HOME", dir / "data"},
+            {"XDG_DATA_DIRS", dir / "nodata"},
+            {"XDG_RUNTIME_DIR", dir.str()},
+            {"XDG_CACHE_HOME", dir / "cache"}};
+  }
+
+  std::unique_ptr<Process> start(const XServer* x, std::vector<std::string> args,
+                                 const std::map<std::string, std::string>& extra_env = {}) {
+    args.insert(args.begin(), VEXMOOR_BINARY);
+    auto e = env(x);
+    for (const auto& [k, v] : extra_env) e[k] = v;
+    return std::make_unique<Process>(args, e);
+  }
+
+  std::string xdotool(const XServer& x, std::vector<std::string> args, int* status = nullptr) {
+    args.insert(args.begin(), "xdotool");
+    return run_tool(args, env(&x), status);
+  }
+
+  TempDir dir;
+};
+
+// How many pixels of the picture have exactly this colour.
+inline int count(const Bitmap& b, Pixel colour, int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) {
+  if (x1 < 0) x1 = b.width();
+  if (y1 < 0) y1 = b.height();
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += b.at(x, y) == colour;
+  return n;
+}
+
+}  // namespace vex::test

@@ -1,0 +1,152 @@
+// The program's life on a desktop: which instances may run together, what
+// ends it from outside, and files that are not what they seem.
+#include <sys/stat.h>
+
+#include <csignal>
+#include <thread>
+
+#include "end_to_end.h"  // Xlib
+
+namespace vex::test {
+namespace {
+
+bool scene_shows(const XServer& x) { return x.grab().at(400, 100) == fixture_colour("v_background_top.bmp"); }
+
+TEST_F(EndToEnd, ASaverStartsWhileTheDialogOrAPreviewRuns) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
+  auto dialog = start(&x, {"/c"});
+  ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor Settings$"}).empty(); }))
+      << dialog->stderr_text();
+  Display* d = x.display();
+  Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 152, 112, 0, 0, 0);
+  XMapWindow(d, host);
+  XSync(d, False);
+  auto preview = start(&x, {"/p", std::to_string(host)});
+  std::this_thread::sleep_for(300ms);
+  auto saver = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
+  EXPECT_TRUE(saver->running());
+  EXPECT_TRUE(dialog->running());
+  EXPECT_TRUE(preview->running());
+}
+
+TEST_F(EndToEnd, ASecondSaverStartedWithoutASwitchEndsAtOnceToo) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
+  auto first = start(&x, {});
+  ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << first->stderr_text();
+  auto second = start(&x, {});
+  auto status = second->wait_for_exit(3s);
+  ASSERT_TRUE(status) << "two savers must not run at once";
+  EXPECT_EQ(*status, 0);
+  EXPECT_TRUE(first->running());
+}
+
+TEST_F(EndToEnd, ALockThatCannotBeTakenIsSaidAndTheSaverStillRuns) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
+  std::filesystem::create_directories(dir.path() / ("run/vexmoor-" + std::to_string(getuid()) + ".lock"));
+  auto saver = start(&x, {"/s"}, {{"XDG_RUNTIME_DIR", dir / "run"}});
+  ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
+  EXPECT_NE(saver->stderr_text().find("cannot take the one-instance lock"), std::string::npos)
+      << saver->stderr_text();
+}
+
+TEST_F(EndToEnd, FifosWhereSettingsOrPicturesShouldBeAreTreatedAsMissing) {
+  XServer x(800, 600);
+  std::filesystem::create_directories(dir.path() / "config");
+  // Opening either for reading would wait for a writer that never comes.
+  ASSERT_EQ(mkfifo((dir / "config/zelvora.ini").c_str(), 0600), 0);
+  std::filesystem::remove(dir / "data/Zelvora/Vexmoor/v_flower.bmp");
+  ASSERT_EQ(mkfifo((dir / "data/Zelvora/Vexmoor/v_flower.bmp").c_str(), 0600), 0);
+  auto saver = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
+  xdotool(x, {"key", "space"});
+  auto status = saver->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+}
+
+TEST_F(EndToEnd, ATerminationRequestEndsEveryModeThroughTheNormalShutdown) {
+  XServer x(800, 600);
+  Display* d = x.display();
+  Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 152, 112, 0, 0, 0);
+  XMapWindow(d, host);
+  XSync(d, False);
+  struct Mode {
+    std::vector<std::string> args;
+    std::string ini;
+    int sig;
+  };
+  const Mode modes[] = {
+      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=40\n", SIGTERM},
+      {{"/p", std::to_string(host)}, "", SIGTERM},
+      {{"/c"}, "", SIGINT},
+      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=99999\n", SIGTERM},  // the error window
+  };
+  for (const Mode& m : modes) {
+    settings(m.ini);
+    auto p = start(&x, m.args);
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(p->running()) << m.args[0] << p->stderr_text();
+    p->send_signal(m.sig);
+    auto status = p->wait_for_exit(1s);
+    ASSERT_TRUE(status) << m.args[0] << " " << m.ini << " must end within a second";
+    EXPECT_EQ(*status, 0) << m.args[0];
+  }
+}
+
+TEST_F(EndToEnd, WithSpeedZeroTheMessageStandsOnTheBlackScreenAndStderrSaysWhy) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=0\nclock=1\nmessagetext=Nothing moves here\n");
+  auto saver = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] {
+    Bitmap shot = x.grab();
+    return count(shot, rgb(64, 64, 64), 0, 5, 500, 24) > 20 && count(shot, rgb(64, 64, 64), 700, 5, 789, 24) > 20;
+  })) << saver->stderr_text();
+  EXPECT_EQ(x.grab().at(400, 300), 0u);
+  EXPECT_NE(saver->stderr_text().find("frame period"), std::string::npos) << saver->stderr_text();
+}
+
+// The outer rectangle of a top-level window: its window manager's frame.
+XWindowAttributes frame_of(Display* d, Window w) {
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned n = 0;
+  while (XQueryTree(d, w, &root, &parent, &children, &n)) {
+    if (children) XFree(children);
+    if (parent == root) break;
+    w = parent;
+  }
+  XWindowAttributes a{};
+  XGetWindowAttributes(d, w, &a);
+  return a;
+}
+
+TEST_F(EndToEnd, TheErrorWindowIsCentredByItsFrameUnderAWindowManager) {
+  XServer x(1024, 768);
+  Process wm({"openbox"}, {{"DISPLAY", x.name()}});
+  std::this_thread::sleep_for(1000ms);
+  ASSERT_TRUE(wm.running()) << "openbox: " << wm.stderr_text();
+  settings("[Vexmoor]\nfirstrun=1\nspeed=99999\n");
+  auto saver = start(&x, {"/s"});
+  std::string id;
+  ASSERT_TRUE(eventually([&] {
+    id = xdotool(x, {"search", "--name", "^Error Code: VXMR- 6 Starter/X_GetData$"});
+    return !id.empty();
+  })) << saver->stderr_text();
+  Window w = std::stoul(id);
+  XWindowAttributes f{};
+  ASSERT_TRUE(eventually([&] {
+    f = frame_of(x.display(), w);
+    return f.width > 267 && f.height > 95;  // framed
+  }));
+  // Settled where the program put it: in the middle by its outer size.
+  ASSERT_TRUE(eventually([&] {
+    f = frame_of(x.display(), w);
+    return std::abs(f.x + f.width / 2 - 512) <= 1 && std::abs(f.y + f.height / 2 - 384) <= 1;
+  })) << f.x << "," << f.y << " " << f.width << "x" << f.height;
+}
+
+}  // namespace
+}  // namespace vex::test
