@@ -5,6 +5,7 @@
 #include "animation/background.h"
 #include "animation/creature.h"
 #include "display/clock_message.h"
+#include "display/sound_fx.h"
 #include "os/paths.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
@@ -64,6 +65,7 @@ void Form_Initialize() {
     copy_layer(s.BackgroundTop, Rop::kSrcCopy);
     copy_layer(s.BackgroundMid1, Rop::kSrcCopy);
     copy_layer(s.BackgroundBottom, Rop::kSrcCopy);
+    Initialize_SoundFX();
     setup_labels();
   });
 }
@@ -113,6 +115,7 @@ void maintimer_Timer() {
     advance_counter(c.FrameCounter40, 40);
     advance_counter(c.FrameCounter100, 100);
     compose_frame();
+    if (c.FrameCounter100 == 99) Rotate_SoundFX();
     Update_Clock();
     State& st = state();
     PixelView screen = st.window->canvas();

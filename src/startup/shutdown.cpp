@@ -5,11 +5,13 @@
 #include <string>
 
 #include "animation/creature.h"
+#include "display/sound_fx.h"
 #include "os/mci.h"
 #include "os/window.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "platform/system.h"
+#include "startup/starter.h"
 
 namespace vex {
 
@@ -58,6 +60,7 @@ void X_Cleanup_And_End() {
       mciSendString("status " + alias + " mode", reply);
       if (reply.compare(0, 7, "stopped") == 0) mciSendString("close " + alias, reply);
     }
+    if (starter().SaverMode == 1 && sound_fx().SoundOn) close_sound_fx();
     end_process_now(shutdown_state().exit_status);
   });
 }

@@ -10,6 +10,7 @@
 #include "display/clock_message.h"
 #include "display/preview_screen.h"
 #include "display/screen_saver.h"
+#include "display/sound_fx.h"
 #include "os/bitmap_file.h"
 #include "os/event_loop.h"
 #include "platform/surfaces.h"
@@ -34,6 +35,8 @@ void reset_program_state() {
   error_report().saver_give_way = nullptr;
   error_report().last_caption.clear();
   clock_message() = ClockMessageState{};
+  sound_fx() = SoundFxState{};
+  set_wave_mixer(nullptr);
   system_state() = SystemState{};
   shutdown_state() = ShutdownState{};
   reset_event_loop();
