@@ -76,6 +76,10 @@ void pump_sdl_events() {
     auto find = [&](Uint32 id) {
       auto it = windows().find(id);
       target = it == windows().end() ? nullptr : it->second;
+      // A window that appeared under a still pointer may not have the mouse
+      // or keyboard focus yet, and SDL then names no window; the one
+      // full-screen window is the only one input can be meant for.
+      if (!target && id == 0 && windows().size() == 1) target = windows().begin()->second;
     };
     switch (e.type) {
       case SDL_KEYDOWN:
