@@ -24,7 +24,7 @@ void load() {
                     "The settings dialog is not available in this version of Vexmoor yet.\n\n"
                     "Settings are read from " + settings_file_path() +
                         "; the saver uses its defaults until that file exists.",
-                    ui::TextAlign::kTopLeft);
+                    {ui::TextAlign::kTopLeft});
   window->add_button({316, 112, 88, 25}, "Close").on_click = [] { X_Cleanup_And_End(); };
   window->on_close = [] { X_Cleanup_And_End(); };
   window->show();

@@ -1,11 +1,16 @@
 #pragma once
-// Dialog windows and their controls, as the program's forms use them: a
-// window of a given client size holding labels and buttons placed in pixels.
-// The program keeps each form's behaviour; this layer only draws and
-// reports clicks. Widgets belong to their window and live as long as it.
+// Dialog windows and their controls, as the program's forms use them:
+// labels, buttons, check boxes, text boxes, scroll bars, picture boxes,
+// group frames and tab strips, placed in pixels relative to their container.
+// The program keeps each form's behaviour; this layer only draws, and
+// reports clicks and changes through the callbacks the program sets.
+// Controls belong to their window and live as long as it.
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "os/raster.h"
 
 namespace vex::ui {
 
@@ -13,24 +18,66 @@ struct Rect {
   int x = 0, y = 0, w = 0, h = 0;
 };
 
+enum class TextAlign { kCentre, kTopLeft, kLeft, kRight };
+
+struct TextStyle {
+  TextAlign align = TextAlign::kLeft;
+  bool bold = false;
+  bool grey = false;
+};
+
 class Control {
  public:
   virtual ~Control() = default;
+  // A "&" before a letter of a button's caption makes Alt and that letter
+  // press it ("&&" stands for "&" itself).
   virtual void set_caption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
   virtual void set_tooltip(const std::string& tip) = 0;
-  std::function<void()> on_click;
+  // Check boxes: 0 or 1. Scroll bars: the position. Tab strips: the tab shown.
+  virtual int value() const { return 0; }
+  virtual void set_value(int /*v*/) {}
+  // Text boxes.
+  virtual std::string text() const { return {}; }
+  virtual void set_text(const std::string& /*t*/) {}
+  // Scroll bars: the range, the step of an arrow and of a click in the bar.
+  virtual void set_range(int /*min*/, int /*max*/, int /*small_step*/, int /*large_step*/) {}
+  // Picture boxes: shows a copy of these pixels from the box's corner,
+  // clipped to the box; black where they do not reach.
+  virtual void show_pixels(const PixelView& /*pixels*/) {}
+  virtual void set_hand_cursor(bool /*on*/) {}
+
+  std::function<void()> on_click;   // buttons, picture boxes
+  std::function<void()> on_change;  // check boxes, scroll bars, text boxes, tab strips (after a switch)
 };
 
-enum class TextAlign { kCentre, kTopLeft };
+class Container;
 
-class Window {
+class Tabs : public Control {
  public:
-  virtual ~Window() = default;
-  // Text that wraps inside its rectangle.
-  virtual Control& add_label(Rect r, const std::string& caption, TextAlign align) = 0;
-  virtual Control& add_button(Rect r, const std::string& caption) = 0;
+  // The page of tab i: its controls are placed relative to the strip's
+  // own corner (the tab row included).
+  virtual Container& page(int i) = 0;
+};
 
+class Container {
+ public:
+  virtual ~Container() = default;
+  virtual Control& add_label(Rect r, const std::string& caption, TextStyle style) = 0;
+  virtual Control& add_button(Rect r, const std::string& caption) = 0;
+  virtual Control& add_check_box(Rect r, const std::string& caption) = 0;
+  virtual Control& add_text_box(Rect r) = 0;
+  virtual Control& add_scroll_bar(Rect r) = 0;  // horizontal
+  virtual Control& add_picture_box(Rect r) = 0;
+  // A group frame with its caption on the frame line (none when empty);
+  // its controls are placed relative to its corner.
+  virtual Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) = 0;
+  // A strip of tabs in one row, one page per caption, the first shown.
+  virtual Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) = 0;
+};
+
+class Window : public Container {
+ public:
   virtual void set_caption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
   virtual void show() = 0;
@@ -49,6 +96,13 @@ class Window {
   std::function<void()> on_close;
 };
 
-std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption);
+enum class WindowKind { kNormal, kDialog };
+
+std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption,
+                                      WindowKind kind = WindowKind::kNormal);
+
+// Tells the user something in a small window of its own with an OK button;
+// returns at once (the window closes itself when dismissed).
+void show_message(const std::string& title, const std::string& text);
 
 }  // namespace vex::ui

@@ -34,7 +34,7 @@ class BugReportForm : public BugReportView {
   void create() override {
     window_ = ui::create_window(267, 95, "Error Code:");
     window_->add_label({24, 8, 225, 33}, "You have found a bug in this screensaver. Please report it now",
-                       ui::TextAlign::kCentre);
+                       {ui::TextAlign::kCentre});
     window_->add_button({16, 56, 233, 25}, "Report This Bug Now").on_click = [this] { Command1_Click(); };
     window_->on_close = Form_Unload;
     Form_Load();

@@ -2,12 +2,20 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_Window.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Tabs.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <list>
-#include <thread>
+#include <memory>
 
 #include "os/host_window.h"
 #include "os/linux/fltk_loop.h"
@@ -16,21 +24,35 @@
 namespace vex::ui {
 namespace {
 
-// FLTK keeps a pointer to a widget's label text; the control owns it.
+// The classic 8-point dialog font at 96 dpi is 11 pixels; a sans of that
+// size keeps the 17-pixel rows legible.
+constexpr int kFontSize = 12;
+const Fl_Color kGreyText = fl_rgb_color(96, 96, 96);
+
+Fl_Align to_fl(TextAlign a) {
+  switch (a) {
+    case TextAlign::kCentre: return FL_ALIGN_CENTER;
+    case TextAlign::kTopLeft: return FL_ALIGN_TOP_LEFT;
+    case TextAlign::kLeft: return FL_ALIGN_LEFT;
+    case TextAlign::kRight: return FL_ALIGN_RIGHT;
+  }
+  return FL_ALIGN_LEFT;
+}
+
+// FLTK keeps a pointer to a widget's label and tooltip text; the control
+// owns both.
 class FltkControl : public Control {
  public:
   explicit FltkControl(Fl_Widget* w) : widget_(w) {
     widget_->callback(
-        [](Fl_Widget*, void* self) {
-          auto* c = static_cast<FltkControl*>(self);
-          if (c->on_click) c->on_click();
-        },
-        this);
+        [](Fl_Widget*, void* self) { static_cast<FltkControl*>(self)->fire(); }, this);
+    widget_->labelsize(kFontSize);
   }
   void set_caption(const std::string& caption) override {
     caption_ = caption;
     widget_->label(caption_.c_str());
     widget_->redraw();
+    if (widget_->parent()) widget_->parent()->redraw();
   }
   std::string caption() const override { return caption_; }
   void set_tooltip(const std::string& tip) override {
@@ -38,11 +60,277 @@ class FltkControl : public Control {
     widget_->tooltip(tip_.empty() ? nullptr : tip_.c_str());
   }
 
- private:
+ protected:
+  virtual void fire() {
+    if (on_click) on_click();
+  }
   Fl_Widget* widget_;
+
+ private:
   std::string caption_;
   std::string tip_;
 };
+
+class CheckBox : public FltkControl {
+ public:
+  explicit CheckBox(Fl_Check_Button* b) : FltkControl(b), box_(b) {}
+  int value() const override { return box_->value() ? 1 : 0; }
+  void set_value(int v) override { box_->value(v ? 1 : 0); }
+
+ private:
+  void fire() override {
+    if (on_change) on_change();
+  }
+  Fl_Check_Button* box_;
+};
+
+class TextBox : public FltkControl {
+ public:
+  explicit TextBox(Fl_Input* in) : FltkControl(in), input_(in) {
+    input_->when(FL_WHEN_CHANGED);
+    input_->maximum_size(INT_MAX);
+    input_->textsize(kFontSize);
+  }
+  std::string text() const override { return input_->value() ? input_->value() : ""; }
+  void set_text(const std::string& t) override { input_->value(t.c_str(), static_cast<int>(t.size())); }
+
+ private:
+  void fire() override {
+    if (on_change) on_change();
+  }
+  Fl_Input* input_;
+};
+
+class ScrollBar : public FltkControl {
+ public:
+  explicit ScrollBar(Fl_Scrollbar* s) : FltkControl(s), bar_(s) { bar_->type(FL_HORIZONTAL); }
+  int value() const override { return bar_->value(); }
+  void set_value(int v) override { bar_->value(std::clamp(v, min_, max_)); }
+  void set_range(int min, int max, int small_step, int large_step) override {
+    min_ = min;
+    max_ = max;
+    bar_->bounds(min, max);
+    bar_->linesize(small_step);
+    // FLTK takes a click in the bar's trough as a step of the slider's own
+    // share of the range.
+    if (max > min) bar_->slider_size(static_cast<double>(large_step) / (max - min + large_step));
+  }
+
+ private:
+  void fire() override {
+    if (on_change) on_change();
+  }
+  Fl_Scrollbar* bar_;
+  int min_ = 0, max_ = 0;
+};
+
+// Shows a copy of the program's pixels; a press and release inside is a click.
+class PictureWidget : public Fl_Widget {
+ public:
+  PictureWidget(int x, int y, int w, int h) : Fl_Widget(x, y, w, h), rgb_(static_cast<std::size_t>(w) * h * 3, 0) {}
+  void show(const PixelView& p) {
+    std::fill(rgb_.begin(), rgb_.end(), 0);
+    int cw = std::min(w(), p.width), ch = std::min(h(), p.height);
+    for (int yy = 0; yy < ch; ++yy) {
+      const Pixel* row = p.row(yy);
+      unsigned char* out = &rgb_[static_cast<std::size_t>(yy) * w() * 3];
+      for (int xx = 0; xx < cw; ++xx) {
+        out[3 * xx] = static_cast<unsigned char>(row[xx] >> 16);
+        out[3 * xx + 1] = static_cast<unsigned char>(row[xx] >> 8);
+        out[3 * xx + 2] = static_cast<unsigned char>(row[xx]);
+      }
+    }
+    redraw();
+  }
+  bool hand = false;
+  std::function<void()> clicked;
+
+ protected:
+  void draw() override { fl_draw_image(rgb_.data(), x(), y(), w(), h(), 3); }
+  int handle(int event) override {
+    switch (event) {
+      case FL_ENTER:
+        if (hand && window()) window()->cursor(FL_CURSOR_HAND);
+        return 1;
+      case FL_LEAVE:
+        if (window()) window()->cursor(FL_CURSOR_DEFAULT);
+        return 1;
+      case FL_PUSH:
+        return 1;
+      case FL_RELEASE:
+        if (Fl::event_inside(this) && clicked) clicked();
+        return 1;
+      default:
+        return Fl_Widget::handle(event);
+    }
+  }
+
+ private:
+  std::vector<unsigned char> rgb_;
+};
+
+class PictureBox : public FltkControl {
+ public:
+  explicit PictureBox(PictureWidget* p) : FltkControl(p), pic_(p) {
+    pic_->clicked = [this] {
+      if (on_click) on_click();
+    };
+  }
+  void show_pixels(const PixelView& pixels) override { pic_->show(pixels); }
+  void set_hand_cursor(bool on) override { pic_->hand = on; }
+
+ private:
+  PictureWidget* pic_;
+};
+
+// A group frame whose caption sits on its line, as dialogs draw them.
+class FrameGroup : public Fl_Group {
+ public:
+  FrameGroup(int x, int y, int w, int h) : Fl_Group(x, y, w, h) {
+    box(FL_NO_BOX);
+    align(FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
+    labelsize(kFontSize);
+    labelfont(FL_HELVETICA_BOLD);
+  }
+
+ protected:
+  void draw() override {
+    if (damage() & ~FL_DAMAGE_CHILD) {
+      fl_push_clip(x(), y(), w(), h());
+      fl_color(parent() ? parent()->color() : color());
+      fl_rectf(x(), y(), w(), h());
+      int line = y() + kFontSize / 2;
+      fl_draw_box(FL_ENGRAVED_FRAME, x(), line, w(), h() - (line - y()), FL_BACKGROUND_COLOR);
+      if (label() && *label()) {
+        fl_font(labelfont(), labelsize());
+        int tw = 0, th = 0;
+        fl_measure(label(), tw, th, 0);
+        fl_color(parent() ? parent()->color() : color());
+        fl_rectf(x() + 6, y(), tw + 4, th);
+        fl_color(labelcolor());
+        fl_draw(label(), x() + 8, y(), tw, th, FL_ALIGN_LEFT | FL_ALIGN_INSIDE, nullptr, 0);
+      }
+      fl_pop_clip();
+    }
+    draw_children();
+  }
+};
+
+class FltkTabs;
+
+// Adds controls to an FLTK group at positions relative to an origin; every
+// control is owned by the window's store.
+class FltkContainer : public Container {
+ public:
+  FltkContainer(Fl_Group* group, int ox, int oy, std::list<std::unique_ptr<Control>>* controls,
+                std::list<std::unique_ptr<Container>>* containers)
+      : group_(group), ox_(ox), oy_(oy), controls_(controls), containers_(containers) {}
+
+  Control& add_label(Rect r, const std::string& caption, TextStyle style) override {
+    auto* box = new Fl_Box(ox_ + r.x, oy_ + r.y, r.w, r.h);
+    box->align(to_fl(style.align) | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+    if (style.bold) box->labelfont(FL_HELVETICA_BOLD);
+    if (style.grey) box->labelcolor(kGreyText);
+    return adopt<FltkControl>(box, caption);
+  }
+  Control& add_button(Rect r, const std::string& caption) override {
+    return adopt<FltkControl>(new Fl_Button(ox_ + r.x, oy_ + r.y, r.w, r.h), caption);
+  }
+  Control& add_check_box(Rect r, const std::string& caption) override {
+    return adopt<CheckBox>(new Fl_Check_Button(ox_ + r.x, oy_ + r.y, r.w, r.h), caption);
+  }
+  Control& add_text_box(Rect r) override {
+    return adopt<TextBox>(new Fl_Input(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
+  }
+  Control& add_scroll_bar(Rect r) override {
+    return adopt<ScrollBar>(new Fl_Scrollbar(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
+  }
+  Control& add_picture_box(Rect r) override {
+    return adopt<PictureBox>(new PictureWidget(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
+  }
+  Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) override {
+    auto* frame = new FrameGroup(ox_ + r.x, oy_ + r.y, r.w, r.h);
+    frame->end();
+    group_->add(frame);
+    auto& handle = adopt<FltkControl>(frame, caption);
+    handle.set_tooltip(tooltip);
+    containers_->push_back(std::make_unique<FltkContainer>(frame, ox_ + r.x, oy_ + r.y, controls_, containers_));
+    return *containers_->back();
+  }
+  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override;
+
+ private:
+  template <typename T, typename W>
+  T& adopt(W* w, const std::string& caption) {
+    if (w->parent() != group_) group_->add(w);
+    auto c = std::make_unique<T>(w);
+    c->set_caption(caption);
+    T& ref = *c;
+    controls_->push_back(std::move(c));
+    return ref;
+  }
+
+  Fl_Group* group_;
+  int ox_, oy_;
+  std::list<std::unique_ptr<Control>>* controls_;
+  std::list<std::unique_ptr<Container>>* containers_;
+};
+
+class FltkTabs : public Tabs {
+ public:
+  FltkTabs(Rect abs, const std::vector<std::string>& captions, std::list<std::unique_ptr<Control>>* controls,
+           std::list<std::unique_ptr<Container>>* containers)
+      : captions_(captions) {
+    tabs_ = new Fl_Tabs(abs.x, abs.y, abs.w, abs.h);
+    tabs_->labelsize(kFontSize);
+    fl_font(FL_HELVETICA, kFontSize);
+    const int row = fl_height() + 8;
+    for (std::size_t i = 0; i < captions_.size(); ++i) {
+      auto* page = new Fl_Group(abs.x, abs.y + row, abs.w, abs.h - row, captions_[i].c_str());
+      page->labelsize(kFontSize);
+      page->end();
+      pages_.push_back(page);
+      containers->push_back(std::make_unique<FltkContainer>(page, abs.x, abs.y, controls, containers));
+      page_containers_.push_back(containers->back().get());
+    }
+    tabs_->end();
+    tabs_->when(FL_WHEN_CHANGED);
+    tabs_->callback(
+        [](Fl_Widget*, void* self) {
+          auto* me = static_cast<FltkTabs*>(self);
+          if (me->on_change) me->on_change();
+        },
+        this);
+  }
+  Fl_Tabs* widget() { return tabs_; }
+  Container& page(int i) override { return *page_containers_.at(static_cast<std::size_t>(i)); }
+  int value() const override {
+    Fl_Widget* shown = tabs_->value();
+    for (std::size_t i = 0; i < pages_.size(); ++i)
+      if (pages_[i] == shown) return static_cast<int>(i);
+    return 0;
+  }
+  void set_value(int v) override {
+    if (v >= 0 && static_cast<std::size_t>(v) < pages_.size()) tabs_->value(pages_[static_cast<std::size_t>(v)]);
+  }
+  void set_caption(const std::string&) override {}
+  std::string caption() const override { return {}; }
+  void set_tooltip(const std::string&) override {}
+
+ private:
+  Fl_Tabs* tabs_ = nullptr;
+  std::vector<std::string> captions_;
+  std::vector<Fl_Group*> pages_;
+  std::vector<Container*> page_containers_;
+};
+
+Tabs& FltkContainer::add_tabs(Rect r, const std::vector<std::string>& captions) {
+  auto t = std::make_unique<FltkTabs>(Rect{ox_ + r.x, oy_ + r.y, r.w, r.h}, captions, controls_, containers_);
+  group_->add(t->widget());
+  FltkTabs& ref = *t;
+  controls_->push_back(std::move(t));
+  return ref;
+}
 
 struct Geometry {
   int x = 0, y = 0, w = 0, h = 0;
@@ -50,7 +338,7 @@ struct Geometry {
 
 // Is some client managing the screen? Only one client may redirect the root
 // window's structure requests, and a window manager always does.
-bool window_manager_running(Display* d) {
+bool window_manager_running() {
   static int answer = -1;
   if (answer >= 0) return answer == 1;
   Display* probe = XOpenDisplay(nullptr);
@@ -65,7 +353,6 @@ bool window_manager_running(Display* d) {
   XSync(probe, False);
   XSetErrorHandler(old);
   XCloseDisplay(probe);
-  (void)d;
   answer = refused ? 1 : 0;
   return refused;
 }
@@ -106,10 +393,12 @@ void settle(int ms, Done done) {
 
 class FltkWindow : public Window {
  public:
-  FltkWindow(int w, int h, const std::string& caption) {
+  FltkWindow(int w, int h, const std::string& caption, WindowKind kind) {
     serve_fltk_from_loop();
-    window_ = new Fl_Window(w, h);
+    window_ = new Fl_Double_Window(w, h);
     window_->end();
+    if (kind == WindowKind::kDialog) window_->size_range(w, h, w, h);  // fixed size
+    root_ = std::make_unique<FltkContainer>(window_, 0, 0, &controls_, &containers_);
     set_caption(caption);
     window_->callback(
         [](Fl_Widget*, void* self) {
@@ -120,22 +409,20 @@ class FltkWindow : public Window {
   }
   ~FltkWindow() override {
     controls_.clear();
+    containers_.clear();
     delete window_;
   }
 
-  Control& add_label(Rect r, const std::string& caption, TextAlign align) override {
-    auto* box = new Fl_Box(r.x, r.y, r.w, r.h);
-    box->align((align == TextAlign::kCentre ? FL_ALIGN_CENTER : FL_ALIGN_TOP_LEFT) | FL_ALIGN_INSIDE |
-               FL_ALIGN_WRAP);
-    box->labelsize(12);
-    return adopt(box, caption);
+  Control& add_label(Rect r, const std::string& c, TextStyle s) override { return root_->add_label(r, c, s); }
+  Control& add_button(Rect r, const std::string& c) override { return root_->add_button(r, c); }
+  Control& add_check_box(Rect r, const std::string& c) override { return root_->add_check_box(r, c); }
+  Control& add_text_box(Rect r) override { return root_->add_text_box(r); }
+  Control& add_scroll_bar(Rect r) override { return root_->add_scroll_bar(r); }
+  Control& add_picture_box(Rect r) override { return root_->add_picture_box(r); }
+  Container& add_frame(Rect r, const std::string& c, const std::string& t) override {
+    return root_->add_frame(r, c, t);
   }
-
-  Control& add_button(Rect r, const std::string& caption) override {
-    auto* button = new Fl_Button(r.x, r.y, r.w, r.h);
-    button->labelsize(12);
-    return adopt(button, caption);
-  }
+  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override { return root_->add_tabs(r, captions); }
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -145,13 +432,18 @@ class FltkWindow : public Window {
 
   void show() override {
     window_->show();
+    // Drawn before anybody can see it, so that a window that can be found
+    // on the screen also shows its content.
+    window_->wait_for_expose();
+    Fl::flush();
     Display* d = fl_display;
     // A window manager frames the window some moments after it is mapped;
     // its outer size is only known from then on.
-    if (window_manager_running(d))
+    if (window_manager_running())
       settle(500, [&] { return window_->shown() && outermost(d, fl_xid(window_)) != fl_xid(window_); });
     else
       settle(200, [&] { return window_->shown() != 0; });
+    Fl::flush();
   }
   bool shown() const override { return window_->shown() != 0; }
 
@@ -186,22 +478,44 @@ class FltkWindow : public Window {
   }
 
  private:
-  Control& adopt(Fl_Widget* w, const std::string& caption) {
-    window_->add(w);
-    controls_.emplace_back(w);
-    controls_.back().set_caption(caption);
-    return controls_.back();
-  }
-
-  Fl_Window* window_ = nullptr;
+  Fl_Double_Window* window_ = nullptr;
   std::string caption_;
-  std::list<FltkControl> controls_;  // stable addresses
+  std::list<std::unique_ptr<Control>> controls_;  // stable addresses
+  std::list<std::unique_ptr<Container>> containers_;
+  std::unique_ptr<FltkContainer> root_;
 };
 
 }  // namespace
 
-std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption) {
-  return std::make_unique<FltkWindow>(client_width, client_height, caption);
+std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption,
+                                      WindowKind kind) {
+  return std::make_unique<FltkWindow>(client_width, client_height, caption, kind);
+}
+
+void show_message(const std::string& title, const std::string& text) {
+  serve_fltk_from_loop();
+  fl_font(FL_HELVETICA, kFontSize);
+  int tw = 360, th = 0;
+  fl_measure(text.c_str(), tw, th, 0);
+  int w = std::max(240, std::min(tw, 420) + 32), h = th + 72;
+  auto* win = new Fl_Window(w, h);
+  win->copy_label(title.c_str());
+  auto* box = new Fl_Box(16, 12, w - 32, th + 8);
+  box->copy_label(text.c_str());
+  box->labelsize(kFontSize);
+  box->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+  auto* ok = new Fl_Button(w - 96, h - 36, 80, 25, "OK");
+  ok->labelsize(kFontSize);
+  auto close = [](Fl_Widget* wdg, void*) {
+    Fl_Window* top = wdg->as_window() ? wdg->as_window() : wdg->window();
+    top->hide();
+    Fl::delete_widget(top);
+  };
+  ok->callback(close);
+  win->callback(close);
+  win->end();
+  win->set_non_modal();
+  win->show();
 }
 
 }  // namespace vex::ui
