@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "animation/creature.h"
 #include "os/window.h"
 #include "platform/surfaces.h"
 #include "startup/starter.h"
+#include "support/recording_commands.h"
 #include "support/test_support.h"
 
 namespace vex {
@@ -32,6 +35,37 @@ TEST_F(Shutdown, ReleasesEverySurfaceShowsTheCursorAndEnds) {
   EXPECT_EQ(cursor_display_count(), cursor + 1);
   EXPECT_EQ(ended_, std::vector<int>{0});
   EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(Shutdown, EverySongAliasIsAskedPlayingOnesStoppedStoppedOnesClosed) {
+  std::vector<std::string> sent;
+  // song1 plays (then reads stopped), song4 has ended, song7 is paused;
+  // the rest were never opened.
+  std::map<std::string, std::vector<std::string>> modes = {
+      {"song1", {"playing", "stopped"}}, {"song4", {"stopped", "stopped"}}, {"song7", {"paused", "paused"}}};
+  set_command_strings(std::make_unique<test::RecordingCommandStrings>(
+      &sent, [&](const std::string& c) -> test::RecordingCommandStrings::Answer {
+        std::string alias = c.substr(c.find(' ') + 1);
+        alias = alias.substr(0, alias.find(' '));
+        auto it = modes.find(alias);
+        if (it == modes.end()) return {kMciErrInvalidDeviceName, ""};
+        if (c.rfind("status", 0) == 0) {
+          std::string m = it->second.front();
+          if (it->second.size() > 1) it->second.erase(it->second.begin());
+          return {0, m};
+        }
+        return {0, ""};
+      }));
+  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  std::vector<std::string> expected;
+  for (int n = 0; n < 12; ++n) {
+    std::string a = "song" + std::to_string(n);
+    expected.push_back("status " + a + " mode");
+    if (n == 1) expected.push_back("stop " + a);
+    expected.push_back("status " + a + " mode");
+    if (n == 1 || n == 4) expected.push_back("close " + a);
+  }
+  EXPECT_EQ(sent, expected);
 }
 
 TEST_F(Shutdown, APreviewHoldsOnlyItsStripAndEndsTheSameWay) {

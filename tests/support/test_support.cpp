@@ -13,6 +13,7 @@
 #include "display/sound_fx.h"
 #include "os/bitmap_file.h"
 #include "os/event_loop.h"
+#include "os/mci.h"
 #include "platform/surfaces.h"
 #include "platform/system.h"
 #include "startup/settings.h"
@@ -37,6 +38,7 @@ void reset_program_state() {
   clock_message() = ClockMessageState{};
   sound_fx() = SoundFxState{};
   set_wave_mixer(nullptr);
+  set_command_strings(nullptr);
   system_state() = SystemState{};
   shutdown_state() = ShutdownState{};
   reset_event_loop();
