@@ -1,9 +1,104 @@
 #pragma once
+// The settings dialog's behaviour, on the state of its controls. The window
+// it drives (configuration_view.cpp) only shows that state and reports the
+// user's clicks and changes; tests drive the same logic without a display.
+#include <array>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "os/event_loop.h"
+#include "os/raster.h"
 
 namespace vex::configuration {
 
-// Shows the settings dialog.
-void load();
+// What the logic reads from and sets on the controls.
+struct Controls {
+  std::map<std::string, int, std::less<>> check;  // the creature check boxes and "clockcheck", 0 or 1
+  std::array<int, 12> songchk{};
+  std::array<int, 12> soundchk{};
+  int speedchk = 0;  // 0 (slow) .. kSpeedMax (fast)
+  std::string Text1;
+  int Tabs = 0;  // the tab shown
+  std::string VersionLabel;
+};
+inline constexpr int kSpeedMax = 140;
+
+// What the logic asks of the window it drives.
+class View {
+ public:
+  virtual ~View() = default;
+  // Builds the window from the controls' state; not yet shown.
+  virtual void create(const Controls& controls) = 0;
+  // Moves it to the middle of the screen by its outer size.
+  virtual void centre() = 0;
+  virtual void show() = 0;
+  virtual void show_preview(int box, const PixelView& pixels) = 0;
+  // One plain message to the user; the dialog carries on.
+  virtual void tell(const std::string& title, const std::string& text) = 0;
+  virtual void close() = 0;
+};
+std::unique_ptr<View> make_view();  // the real window
+
+struct ConfigurationState {
+  Controls controls;
+  // What the two preview boxes show, composed by Timer1 (the records they
+  // show are the animation engine's previews()).
+  Bitmap PreviewPicture;
+  Bitmap PreviewPicture2;
+  TimerId Timer1 = -1;
+  std::unique_ptr<View> view;
+  // Surfaces the previews made; each is released once nothing shows it.
+  std::set<int32_t> preview_surfaces;
+  // Files already said to be unplayable: said once each.
+  std::set<std::string> told;
+};
+ConfigurationState& state();
 bool exists();
+
+// Loads the dialog with the given window (the real one unless a test gives
+// its own): Form_Load.
+void load(std::unique_ptr<View> view = nullptr);
+void Form_Load();
+void Form_Unload();
+void Tabs_Click();
+void Command1_Click();  // Cancel
+void Command2_Click();  // Apply
+void Timer1_Timer();
+void Picture34_Click();  // the logo: our home page
+void Picture17_Click();  // the web address: the same
+
+// The preview buttons, by the name of their control (Picture1 ... v).
+void preview_button_click(std::string_view button);
+void Picture1_Click();
+void Picture2_Click();
+void Picture3_Click();
+void Picture4_Click();
+void Picture5_Click();
+void Picture6_Click();
+void Picture7_Click();
+void Picture8_Click();
+void Picture9_Click();
+void Picture10_Click();
+void Picture11_Click();
+void Picture12_Click();
+void Picture13_Click();
+void Picture14_Click();
+void Picture15_Click();
+void Picture16_Click();
+void Picture18_Click();
+void Picture27_Click();
+void Picture33_Click();
+void v_Click();
+
+// Listening (listening.cpp).
+void stop_listening_song();
+void speaker_Click(int n);
+void fxspeaker_Click(int n);
+
+// The page the logo and the web address open.
+std::string home_page_path();
 
 }  // namespace vex::configuration

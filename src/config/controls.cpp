@@ -49,9 +49,9 @@ std::vector<ControlSpec> build() {
     for (int row = 0; row < 5; ++row) {
       const CreatureRow& l = creatures[tab][row][0];
       const CreatureRow& r = creatures[tab][row][1];
-      add({Kind::kCheckBox, l.check, -1, frames[tab], 16, kRowY[row], 86, 17, l.caption, ""});
+      add({Kind::kCheckBox, l.check, -1, frames[tab], 16, kRowY[row], 89, 17, l.caption, ""});
       add({Kind::kPreviewButton, l.button, -1, frames[tab], 105, kRowY[row], 17, 17, "", ""});
-      add({Kind::kCheckBox, r.check, -1, frames[tab], 144, kRowY[row], 86, 17, r.caption, ""});
+      add({Kind::kCheckBox, r.check, -1, frames[tab], 144, kRowY[row], 88, 17, r.caption, ""});
       add({Kind::kPreviewButton, r.button, -1, frames[tab], 232, kRowY[row], 17, 17, "", ""});
     }
     add({Kind::kPreviewBox, boxes[tab], -1, pages[tab], 296, 40, kPreviewBoxWidth, kPreviewBoxHeight, "", ""});
@@ -63,11 +63,11 @@ std::vector<ControlSpec> build() {
   for (int row = 0; row < 6; ++row) {
     for (int col = 0; col < 2; ++col) {
       int song = kSongAt[row][col], sound = kSoundAt[row][col];
-      add({Kind::kCheckBox, "songchk", song, "MusicFrame", col ? 128 : 16, kListRowY[row], col ? 94 : 78, 17,
+      add({Kind::kCheckBox, "songchk", song, "MusicFrame", col ? 128 : 16, kListRowY[row], col ? 96 : 80, 17,
            kSongs[song], "Select Background Music"});
       add({Kind::kListenButton, "speaker", song, "MusicFrame", col ? 224 : 96, kListRowY[row], 17, 17, "",
            "Listen To Music"});
-      add({Kind::kCheckBox, "soundchk", sound, "Frame6", col ? 120 : 16, kListRowY[row], 70, 17, kSounds[sound],
+      add({Kind::kCheckBox, "soundchk", sound, "Frame6", col ? 120 : 16, kListRowY[row], 72, 17, kSounds[sound],
            "Select Sound Effects"});
       add({Kind::kListenButton, "fxspeaker", sound, "Frame6", col ? 192 : 88, kListRowY[row], 17, 17, "",
            "Listen To Sound"});

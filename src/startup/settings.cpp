@@ -20,8 +20,6 @@ const std::array<const char*, 20> kCreatureKeys = {
     "flower",    "gravedigger", "hand",          "lightning", "medallion", "owl",      "rat",
     "scorpion",  "skeleton1", "skeleton2",       "spider",   "watchman",  "zombie"};
 
-namespace {
-
 Creature& creature_for_key(std::size_t i) {
   Scene& s = scene();
   Creature* records[] = {&s.Bat[1],     &s.BloodDrip,   &s.BouncingPumpkin, &s.Crow1,        &s.Crow2,
@@ -30,6 +28,8 @@ Creature& creature_for_key(std::size_t i) {
                          &s.Skeleton1,  &s.Skeleton2,   &s.Spider,          &s.Watchman,     &s.Zombie};
   return *records[i];
 }
+
+namespace {
 
 // GetPrivateProfileString fills a 128-character buffer: at most 127 come back.
 constexpr std::size_t kValueLimit = 127;
@@ -52,8 +52,10 @@ std::string GetIniData(const std::string& file, const std::string& section, cons
   return result;
 }
 
-void PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
-  trap("System/PutIniData", [&] { profile_put(ini_path(file), section, key, value); });
+bool PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value) {
+  bool written = false;
+  trap("System/PutIniData", [&] { written = profile_put(ini_path(file), section, key, value); });
+  return written;
 }
 
 void X_GetData() {

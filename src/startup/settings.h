@@ -21,11 +21,16 @@ struct SettingsState {
 };
 SettingsState& settings();
 
-// The twenty creature keys, in the order they are read and written.
+// The twenty creature keys, in the order they are read and written, and the
+// record each switches (for a family, its element 1).
 extern const std::array<const char*, 20> kCreatureKeys;
+struct Creature;
+Creature& creature_for_key(std::size_t i);
 
 std::string GetIniData(const std::string& file, const std::string& section, const std::string& key);
-void PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
+// Writes one key; false when the file could not be written (which the
+// caller may tell the user).
+bool PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
 void X_GetData();
 void GetDirectories();
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "animation/creature.h"
+#include "animation/previews.h"
 #include "display/sound_fx.h"
 #include "os/mci.h"
 #include "os/window.h"
@@ -47,7 +48,8 @@ void X_Cleanup_And_End() {
                         &s.Hand.Picture, &s.Lightning[1].Picture, &s.Lightning[2].Picture, &s.Medallion.Picture,
                         &s.Owl.Picture, &s.Rat[1].Picture, &s.Rat[2].Picture, &s.Scorpion.Picture,
                         &s.Skeleton1.Picture, &s.Skeleton2.Picture, &s.Spider.Picture, &s.Watchman.Picture,
-                        &s.Zombie.Picture, &sf.PreviewStrip};
+                        &s.Zombie.Picture, &sf.PreviewStrip, &previews().PreviewCreature.Picture,
+                        &previews().PreviewCreature2.Picture};
     for (Surface* p : order) RemoveDC(*p);
     ShowCursor(true);
     SetTFS("enable");

@@ -132,21 +132,6 @@ TEST_F(EndToEnd, ABadSpeedShowsTheErrorWindowWithItsExactCaption) {
   ASSERT_TRUE(status) << "closing the error window ends the program";
 }
 
-TEST_F(EndToEnd, TheSettingsSwitchOpensAWindowThatSaysWhatIsThere) {
-  XServer x(1024, 768);
-  auto dialog = start(&x, {"/c"});
-  std::string id;
-  ASSERT_TRUE(eventually([&] {
-    id = xdotool(x, {"search", "--name", "^Vexmoor Settings$"});
-    return !id.empty();
-  })) << dialog->stderr_text();
-  xdotool(x, {"windowactivate", "--sync", id});
-  xdotool(x, {"key", "--window", id, "Escape"});
-  auto status = dialog->wait_for_exit(5s);
-  ASSERT_TRUE(status);
-  EXPECT_EQ(*status, 0);
-}
-
 TEST_F(EndToEnd, ThePasswordSwitchHasNothingToChangeAndEnds) {
   XServer x(640, 480);
   auto p = start(&x, {"/a", "500"});

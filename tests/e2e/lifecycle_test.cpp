@@ -16,7 +16,7 @@ TEST_F(EndToEnd, ASaverStartsWhileTheDialogOrAPreviewRuns) {
   XServer x(800, 600);
   settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
   auto dialog = start(&x, {"/c"});
-  ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor Settings$"}).empty(); }))
+  ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
       << dialog->stderr_text();
   Display* d = x.display();
   Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 152, 112, 0, 0, 0);

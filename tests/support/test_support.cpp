@@ -7,6 +7,8 @@
 #include <random>
 
 #include "animation/creature.h"
+#include "animation/previews.h"
+#include "config/configuration.h"
 #include "display/clock_message.h"
 #include "display/preview_screen.h"
 #include "display/screen_saver.h"
@@ -37,6 +39,8 @@ void reset_program_state() {
   error_report().last_caption.clear();
   clock_message() = ClockMessageState{};
   sound_fx() = SoundFxState{};
+  configuration::state() = configuration::ConfigurationState{};
+  previews() = Previews{};
   set_wave_mixer(nullptr);
   set_command_strings(nullptr);
   system_state() = SystemState{};
@@ -57,6 +61,12 @@ ProgramTest::ProgramTest()
 }
 
 ProgramTest::~ProgramTest() { reset_program_state(); }
+
+void ProgramTest::restart_program() {
+  reset_program_state();
+  error_report().view = std::make_unique<RecordingBugReport>(&captions_, &creates_);
+  shutdown_state().end_hook = [this](int status) { ended_.push_back(status); };
+}
 
 std::string ProgramTest::settings_file() const { return dir_ / "config/zelvora.ini"; }
 
@@ -132,6 +142,12 @@ void write_fixture_media(const std::string& dir) {
       {"v_lightning2.bmp", 171, 182, 2, 1, true},
       {"v_spider.bmp", 79, 93, 1, 1, true},
       {"v_preview.bmp", 127, 100, 21, 1, true},
+      {"v_owl_preview.bmp", 82, 81, 4, 1, true},
+      {"v_bat_preview.bmp", 36, 32, 8, 1, true},
+      {"v_question.bmp", 17, 17, 1, 1, false},
+      {"v_speaker.bmp", 17, 17, 1, 1, false},
+      {"v_logo.bmp", 201, 66, 1, 1, false},
+      {"v_webaddress.bmp", 144, 16, 1, 1, false},
   };
   for (const P& p : pictures)
     write_fixture_picture(dir + p.file, p.w, p.h, p.frames, p.strips, p.masked, fixture_colour(p.file));

@@ -42,6 +42,9 @@ class ProgramTest : public ::testing::Test {
   ProgramTest();
   ~ProgramTest() override;
   const std::vector<std::string>& reports() const { return captions_; }
+  // Every module afresh, as in a new process, with the test's recorders
+  // (error reports, the process end) back in place.
+  void restart_program();
   int report_windows_created() const { return creates_; }
   std::string settings_file() const;
   void write_settings(const std::string& text) const;

@@ -26,7 +26,7 @@ namespace {
 
 // The classic 8-point dialog font at 96 dpi is 11 pixels; a sans of that
 // size keeps the 17-pixel rows legible.
-constexpr int kFontSize = 12;
+constexpr int kFontSize = 11;
 const Fl_Color kGreyText = fl_rgb_color(96, 96, 96);
 
 Fl_Align to_fl(TextAlign a) {

@@ -1,0 +1,67 @@
+// The listen buttons of the Sounds tab: a song under the alias "song1", a
+// sound effect named by its file; each stops what played before.
+#include <string>
+
+#include "config/configuration.h"
+#include "config/controls.h"
+#include "os/mci.h"
+#include "startup/settings.h"
+
+namespace vex::configuration {
+namespace {
+
+std::string sound_file(int i) { return settings().MediaDirectory + "v_sound" + std::to_string(i) + ".wav"; }
+std::string song_file(int i) { return settings().MediaDirectory + "v_song" + std::to_string(i) + ".Mid"; }
+
+void silence_sounds() {
+  for (int i = 0; i < 12; ++i) mciExecute("stop " + sound_file(i));
+}
+
+// Where a song begins to be worth hearing, in milliseconds.
+int start_position(int n) {
+  switch (n) {
+    case 5: return 40;
+    case 10: return 170;
+    case 11: return 80;
+    default: return 0;
+  }
+}
+
+// The user hears nothing: say why, once for each file, and carry on.
+void tell_once(const std::string& what, const std::string& file) {
+  ConfigurationState& st = state();
+  if (!st.told.insert(file).second || !st.view) return;
+  st.view->tell("Vexmoor", what + " cannot be played: " + file +
+                               " is missing or is not a file this program can play.");
+}
+
+}  // namespace
+
+void stop_listening_song() {
+  std::string reply(255, ' ');
+  mciSendString("status song1 mode", reply);
+  if (reply.compare(0, 7, "playing") == 0) mciSendString("stop song1", reply);
+  reply.assign(255, ' ');
+  mciSendString("status song1 mode", reply);
+  if (reply.compare(0, 7, "stopped") == 0) mciSendString("close song1", reply);
+}
+
+void speaker_Click(int n) {
+  silence_sounds();
+  stop_listening_song();
+  std::string reply(255, ' ');
+  mciSendString("open \"" + song_file(n) + "\" type sequencer alias song1", reply);
+  // An alias left open in some other state keeps the song it has; the play
+  // then applies to that one, as it always did.
+  if (mciSendString("play song1 from " + std::to_string(start_position(n)), reply) != 0)
+    tell_once("The song \"" + std::string(song_name(n)) + "\"", song_file(n));
+}
+
+void fxspeaker_Click(int n) {
+  stop_listening_song();
+  silence_sounds();
+  if (mciExecute("play " + sound_file(n)) != 0)
+    tell_once("The sound \"" + std::string(sound_name(n)) + "\"", sound_file(n));
+}
+
+}  // namespace vex::configuration

@@ -1,0 +1,138 @@
+// The settings dialog as a user meets it: the real binary's real window on a
+// private X server, driven with xdotool.
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "end_to_end.h"  // Xlib
+#include "os/bitmap_file.h"
+
+namespace vex::test {
+namespace {
+
+struct Placed {
+  Window id = 0;
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+class Dialog : public EndToEnd {
+ protected:
+  Placed open(const XServer& x) {
+    proc = start(&x, {"/c"});
+    Placed p;
+    bool found = eventually([&] {
+      std::string id = xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"});
+      if (id.empty()) return false;
+      p.id = std::stoul(id.substr(0, id.find('\n')));
+      XWindowAttributes a{};
+      if (!XGetWindowAttributes(x.display(), p.id, &a) || a.map_state != IsViewable) return false;
+      Window child = 0;
+      XTranslateCoordinates(x.display(), p.id, DefaultRootWindow(x.display()), 0, 0, &p.x, &p.y, &child);
+      p.w = a.width;
+      p.h = a.height;
+      return true;
+    });
+    EXPECT_TRUE(found) << proc->stderr_text();
+    xdotool(x, {"windowfocus", "--sync", std::to_string(p.id)});
+    return p;
+  }
+  // A click at client coordinates of the dialog.
+  void click(const XServer& x, const Placed& p, int cx, int cy) {
+    xdotool(x, {"mousemove", std::to_string(p.x + cx), std::to_string(p.y + cy), "click", "1"});
+    xdotool(x, {"mousemove", "0", "0"});
+  }
+  void tab(const XServer& x, const Placed& p, int i) {
+    static const int centres[] = {31, 105, 175, 225, 269};
+    click(x, p, centres[i], 11);
+  }
+  Pixel at(const XServer& x, const Placed& p, int cx, int cy) { return x.grab().at(p.x + cx, p.y + cy); }
+  std::string file_text() {
+    std::ifstream in(dir / "config/zelvora.ini", std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  std::unique_ptr<Process> proc;
+};
+
+TEST_F(Dialog, OpensCentredOnOptionsAndEveryTabShowsItsControls) {
+  XServer x(1024, 768);
+  Placed p = open(x);
+  EXPECT_EQ(p.w, 512);
+  EXPECT_EQ(p.h, 273);
+  EXPECT_EQ(p.x, 256);  // centred: no window manager adds a frame here
+  EXPECT_EQ(p.y, 248);
+  // On "Options" first: the message box's white field.
+  EXPECT_EQ(at(x, p, 200, 185), rgb(255, 255, 255));
+  const std::filesystem::path artefacts = VEXMOOR_ARTEFACT_DIR;
+  std::filesystem::create_directories(artefacts);
+  struct Look {
+    int cx, cy;
+    Pixel colour;
+    const char* what;
+  };
+  const Look looks[5] = {
+      {129, 64, fixture_colour("v_question.bmp"), "the Grave Digger's preview button"},
+      {129, 64, fixture_colour("v_question.bmp"), "the Black Widow's preview button"},
+      {120, 64, fixture_colour("v_speaker.bmp"), "the first song's listen button"},
+      {200, 185, rgb(255, 255, 255), "the message box"},
+      {132, 60, fixture_colour("v_logo.bmp"), "the logo"},
+  };
+  for (int i = 0; i < 5; ++i) {
+    tab(x, p, i);
+    ASSERT_TRUE(eventually([&] { return at(x, p, looks[i].cx, looks[i].cy) == looks[i].colour; }, 3s))
+        << "tab " << i << ": " << looks[i].what;
+    Bitmap shot = x.grab(p.id);
+    save_bmp24((artefacts / ("dialog-tab" + std::to_string(i) + ".bmp")).string(), shot);
+    if (i < 2) {
+      // The preview box plays the filmstrip, centred: 127 x 100 from (37, 48).
+      EXPECT_TRUE(eventually([&] { return at(x, p, 296 + 38 + 20, 40 + 49 + 20) == fixture_colour("v_preview.bmp"); },
+                             3s))
+          << "tab " << i;
+    }
+  }
+  EXPECT_TRUE(proc->running());
+}
+
+TEST_F(Dialog, ATickedBoxAndATypedMessageAppliedWithAltAReachTheSaver) {
+  XServer x(1024, 768);
+  Placed p = open(x);
+  tab(x, p, 1);
+  click(x, p, 160 + 8, 184 + 8);  // "White Dove"
+  tab(x, p, 3);
+  click(x, p, 200, 185);  // the message box
+  xdotool(x, {"type", "--delay", "20", "Boo to you"});
+  xdotool(x, {"key", "alt+a"});
+  auto status = proc->wait_for_exit(5s);
+  ASSERT_TRUE(status) << "Apply ends the dialog";
+  EXPECT_EQ(*status, 0);
+  std::string ini = file_text();
+  EXPECT_NE(ini.find("firstrun=1\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\ndove= 1\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\nbat= 1\n"), std::string::npos) << ini;  // a default, kept
+  EXPECT_NE(ini.find("\nspeed= 70\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("\nmessagetext=Boo to you\n"), std::string::npos) << ini;
+
+  auto saver = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] { return count(x.grab(), rgb(64, 64, 64), 0, 5, 1024, 24) > 20; }))
+      << "the saver shows the message applied\n" << saver->stderr_text();
+}
+
+TEST_F(Dialog, CancelAndClosingLeaveTheSettingsFileAsItWas) {
+  const std::string ini = "[Vexmoor]\r\nfirstrun=1\r\nspeed= 40\r\n; a note of mine\r\n";
+  settings(ini);
+  for (const char* how : {"alt+c", "Escape"}) {
+    XServer x(800, 600);
+    Placed p = open(x);
+    tab(x, p, 0);
+    click(x, p, 16 + 16 + 8, 32 + 24 + 8);  // untick the Grave Digger
+    xdotool(x, {"key", how});
+    auto status = proc->wait_for_exit(5s);
+    ASSERT_TRUE(status) << how;
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(file_text(), ini) << how;
+  }
+}
+
+}  // namespace
+}  // namespace vex::test
