@@ -176,8 +176,6 @@ Wave voice(const VoiceSpec& v) {
     return out;
 }
 
-namespace {
-
 void fft(std::vector<std::complex<double>>& a, bool inverse) {
     std::size_t n = a.size();
     for (std::size_t i = 1, j = 0; i < n; ++i) {
@@ -202,8 +200,6 @@ void fft(std::vector<std::complex<double>>& a, bool inverse) {
     if (inverse)
         for (auto& x : a) x /= double(n);
 }
-
-}  // namespace
 
 Wave convolve(const Wave& x, const Wave& h) {
     if (x.empty() || h.empty()) return {};

@@ -109,6 +109,8 @@ struct VoiceSpec {
 };
 Wave voice(const VoiceSpec& spec);
 
+// In-place radix-2 FFT; the size must be a power of two. The inverse divides by n.
+void fft(std::vector<std::complex<double>>& a, bool inverse);
 // Convolution through the FFT, for rooms with long tails.
 Wave convolve(const Wave& x, const Wave& h);
 // A synthetic room: sparse early reflections, then a dense exponentially

@@ -3,6 +3,7 @@
 // 24-bit BMP, sounds as 16-bit PCM WAV, songs as Standard MIDI Files.
 #include "compose.hpp"
 #include "parts.hpp"
+#include "songs.hpp"
 #include "sounds.hpp"
 
 #include <cmath>
@@ -71,6 +72,19 @@ int main(int argc, char** argv) {
         }
         lib.emplace(lay.file, std::make_pair(lay, std::move(img)));
     }
+    for (const SongEntry& e : song_table()) {
+        try {
+            if (!write_smf(out + "/" + e.file, e.make())) {
+                std::fprintf(stderr, "mediagen: cannot write %s/%s\n", out.c_str(), e.file.c_str());
+                ++failures;
+            }
+        } catch (const std::exception& ex) {
+            // A score that does not add up (a bar too long, a bad note name).
+            std::fprintf(stderr, "mediagen: %s: %s\n", e.file.c_str(), ex.what());
+            ++failures;
+        }
+    }
+
     std::string levels;
     for (std::size_t i = 0; i < sounds.size(); ++i) {
         Sound s = soundJobs[i].get();
