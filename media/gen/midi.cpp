@@ -442,7 +442,11 @@ std::vector<unsigned char> smf_bytes(const Song& song) {
         };
         ev.push_back(text_event(0, 0x03, v.name));
         ev.push_back({0, 1, {std::uint8_t(0xC0 | ch), std::uint8_t(v.program)}});
-        cc(0, 7, v.volume);
+        // Volume and velocity both act as 40 log10(value / 127) dB.
+        double factor = std::pow(10.0, song.levelDb / 40);
+        int volume = std::clamp(int(std::lround(v.volume * factor)), 1, 127);
+        double velocityFactor = factor * v.volume / volume;
+        cc(0, 7, volume);
         cc(0, 10, v.pan);
         cc(0, 91, v.reverb);
         cc(0, 93, v.chorus);
@@ -474,7 +478,7 @@ std::vector<unsigned char> smf_bytes(const Song& song) {
         for (const Note& n : notes) {
             int t = lead + n.tick;
             int metric = (n.tick % bar == 0) ? 5 : (n.tick % kPpq == 0) ? 1 : -2;
-            int vel = std::clamp(n.vel + metric + nuance(n.tick, n.key), 1, 127);
+            int vel = std::clamp(int(std::lround((n.vel + metric + nuance(n.tick, n.key)) * velocityFactor)), 1, 127);
             ev.push_back({t, 4, {std::uint8_t(0x90 | ch), std::uint8_t(n.key), std::uint8_t(vel)}});
             ev.push_back({t + n.len, 3, {std::uint8_t(0x80 | ch), std::uint8_t(n.key), 64}});
         }

@@ -16,6 +16,7 @@
 // 8 10 12 an octave up, c the whole chord, r a rest: "1/4 c c" is a waltz.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -75,7 +76,11 @@ struct Song {
     // Silence before the first beat for a song the dialog starts a few
     // milliseconds in: its first notes then sound from that point on.
     double leadMs = 0;
-    std::vector<Voice> voices;
+    // Overall level in dB, so the songs sound about equally loud in turn:
+    // taken off the channel volumes, or for a boost added to them and, past
+    // their top, to the velocities.
+    double levelDb = 0;
+    std::deque<Voice> voices;  // a deque, so the Voice& a score holds stays valid as voices are added
 
     int bar_ticks() const { return num * kPpq * 4 / den; }
     double bar_beats() const { return num * 4.0 / den; }

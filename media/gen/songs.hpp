@@ -34,4 +34,14 @@ inline std::string times(int n, const std::string& text) {
     return s;
 }
 
+// Phrase-long swells for a sustained voice: up over two bars, down over
+// two, from `fromBar` to `toBar`.
+inline void breathe(Voice& v, int fromBar, int toBar, double beatsPerBar, int low, int high) {
+    for (int b = fromBar; b < toBar; b += 4) {
+        v.expression.push_back({b * beatsPerBar, low});
+        v.expression.push_back({(b + 2) * beatsPerBar, high});
+    }
+    v.expression.push_back({toBar * beatsPerBar, low});
+}
+
 }  // namespace mediagen

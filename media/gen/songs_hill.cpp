@@ -7,22 +7,10 @@
 
 namespace mediagen {
 
-namespace {
-
-// Phrase-long swells for sustained voices: up over two bars, down over two.
-void breathe(Voice& v, int fromBar, int toBar, double beatsPerBar, int low, int high) {
-    for (int b = fromBar; b < toBar; b += 4) {
-        v.expression.push_back({b * beatsPerBar, low});
-        v.expression.push_back({(b + 2) * beatsPerBar, high});
-    }
-    v.expression.push_back({toBar * beatsPerBar, low});
-}
-
-}  // namespace
-
 Song horror_hill() {
     Song s;
     s.title = "Horror Hill";
+    s.levelDb = 3;
     s.num = 3;
     s.den = 4;
     const double B = 3;  // beats in a bar
@@ -31,7 +19,7 @@ Song horror_hill() {
         "| d5/4 f a | g#/2 a/4 | f e d | e/2. "
         "| d/4 f a | bb/2 a/4 | g f e | d/2. "
         "| c6/4 bb a | bb a g | a g f | e/2 a4/4 "
-        "| d5/4 f a | g#/4 a f | e d c# | d/2. |";
+        "| d5/4 f a | g#/2 b/4 | e5/4 d c# | d/2. |";
     const std::string themeChords = "Dm/2. | E7 | Bb | A | Dm | Gm | A7 | Dm | F | Gm | Dm | A | Dm | E7 | A7 | Dm |";
     const std::string hymn =
         "| a4/2. | bb/4 a g | f/2 c5/4 | c/2. | d/2 c/4 | bb a g | a/2. | r/2. "
@@ -109,7 +97,7 @@ Song horror_hill() {
     Voice& bells = s.voice("Tubular bells", 7, gm::TubularBells);
     bells.volume = 90;
     bells.reverb = 90;
-    bells.at_bar(0).add("!mf d5/2. | r/2. | a4/2. | r/2. |");
+    bells.at_bar(0).add("!mf d5/2. | r/2. | bb4/2. | a4/2. |");
     bells.at_bar(36).add("!mp f4/2.");
     bells.at_bar(44).add("!mp d5/2.");
     bells.at_bar(72).add("!mf d5/2. | r/2. | d4/2. | r/2. |");
