@@ -110,7 +110,7 @@ Song pipe_organ() {
     // Organ samples differ most between soundfonts; this sits between them.
     s.levelDb = 0;
     const double B = 4;
-    const std::string flourish = "| a5/32 g a/8.~ a/2 r/8 g/32 f e d | c#5/8 d5/4. r/2 |";
+    const std::string flourish = "| a5/32 g a/8.~ a/2 r/8 g/32 f e d | c#5/8 d5/2 r/4. |";
     const std::string subject = "| d4/8 a4 f4 d4 c#4 d4 e4 f4 | g4/8 e4 a4 g4 f4/16 e4 d4 c#4 d4/8 r/8 |";
     const std::string subjectChords = "Dm/2 A7/2 | Gm/2 A7/4 Dm/4 |";
     // Bars: toccata 0, running passage 8, fugue 12, episode 18, last entry 22, close 24, plagal end 26..30.
@@ -165,8 +165,8 @@ Song pipe_organ() {
     swell.at_bar(22).chords("!mf " + subjectChords, "c/4", 52);
     pedal.at_bar(22).chords("!f " + subjectChords, "1/2", 38);
     great.at_bar(24).add("!f " + flourish);
-    swell.at_bar(24).add("!f <a3 c#4 e4 g4>/1 | <a3 d4 f4>/2 r/2 |");
-    pedal.at_bar(24).add("!f a1/1 | d2/2 r/2 |");
+    swell.at_bar(24).add("!f <a3 c#4 e4 g4>/1 | <a3 d4 f4>/2. r/4 |");
+    pedal.at_bar(24).add("!f a1/1 | d2/2. r/4 |");
     // Plagal close over a held D: G minor, A over D, D minor, D major.
     great.at_bar(26).add("!f <g4 bb4 d5>/1 | <a4 c#5 e5>/1 | <a4 d5 f5>/1 | <a4 d5 f#5>/1 |");
     swell.at_bar(26).add("!f <bb3 d4>/1 | <a3 e4>/1 | <a3 d4>/1 | <a3 d4>/1 |");

@@ -261,6 +261,8 @@ Song lurker() {
     bass.volume = 96;
     bass.gate = 1.0;
     bass.at_bar(20).chords("!mp " + nearChords, "1/1", 31);
+    // Held low under the last silence, before the final pluck.
+    bass.at_bar(37).add("!pp r/2 g1/2~ | g1/1 |");
 
     Voice& celesta = s.voice("Celesta", 6, gm::Celesta);
     celesta.volume = 84;
