@@ -436,20 +436,23 @@ Sound scream_falling() {
 
 }  // namespace
 
+// Up to eight effects and the music sound together in the saver, so each
+// sits near -20 dBFS (its loudest 400 ms), well under the -1 dBFS peak
+// limit, and the soft ones (owl, ghost) a little lower than the shocks.
 const std::vector<SoundEntry>& sound_table() {
     static const std::vector<SoundEntry> table = {
-        {"v_sound0.wav", "Greetings", greetings, -17},
-        {"v_sound1.wav", "Blood Drip", blood_drip, -17},
-        {"v_sound2.wav", "Thunder", thunder, -16},
-        {"v_sound3.wav", "Crow", crow, -18},
-        {"v_sound4.wav", "Owl", owl, -19},
-        {"v_sound5.wav", "FootSteps", footsteps, -18},
-        {"v_sound6.wav", "WereWolf", werewolf, -17},
-        {"v_sound7.wav", "Laugh II", laugh_deep, -17},
-        {"v_sound8.wav", "Scream I", scream_high, -18},
-        {"v_sound9.wav", "Ghost", ghost, -18},
-        {"v_sound10.wav", "Laugh I", laugh_witch, -18},
-        {"v_sound11.wav", "Scream II", scream_falling, -18},
+        {"v_sound0.wav", "Greetings", greetings, -20},
+        {"v_sound1.wav", "Blood Drip", blood_drip, -20},
+        {"v_sound2.wav", "Thunder", thunder, -19},
+        {"v_sound3.wav", "Crow", crow, -21},
+        {"v_sound4.wav", "Owl", owl, -22},
+        {"v_sound5.wav", "FootSteps", footsteps, -21},
+        {"v_sound6.wav", "WereWolf", werewolf, -20},
+        {"v_sound7.wav", "Laugh II", laugh_deep, -20},
+        {"v_sound8.wav", "Scream I", scream_high, -21},
+        {"v_sound9.wav", "Ghost", ghost, -21},
+        {"v_sound10.wav", "Laugh I", laugh_witch, -21},
+        {"v_sound11.wav", "Scream II", scream_falling, -21},
     };
     return table;
 }
