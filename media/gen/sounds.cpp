@@ -19,6 +19,30 @@ Wave tame(Wave w, double drive) {
     return w;
 }
 
+// A throat's rasp: the voice's loudness shaken by fast irregular noise,
+// which smears its clean harmonics into a harsh, broad band.
+Wave rasp(Wave w, double depth, std::uint64_t seed) {
+    Rng rng(seed);
+    Wave n = normalized(lowpass(lowpass(white(double(w.size()) / kRate + 0.01, rng), 140, 0.7), 140, 0.7));
+    for (std::size_t i = 0; i < w.size(); ++i) w[i] *= float(1 - depth + depth * 1.6 * std::fabs(n[i]));
+    return w;
+}
+
+// A vowel shouted: the upper formants as strong as the first, as a throat
+// at full strain puts out.
+Formants shouted(Formants f) {
+    f.gain[1] = 0.95;
+    f.gain[2] = 0.75;
+    for (double& bw : f.bw) bw *= 1.6;
+    return f;
+}
+
+// The 2-4 kHz edge a shout or a shriek has.
+Wave edge(Wave w, double gainDb) {
+    Biquad(Biquad::Type::Peak, 2800, 0.8, gainDb).run(w);
+    return w;
+}
+
 // Room for the fade-in before a sound's first attack.
 constexpr double kLead = 0.005;
 
@@ -182,18 +206,18 @@ Sound crow() {
         v.seconds = len + 0.02;
         v.pitch = [=](double t) { return f * Curve{{0, 0.9}, {0.06, 1.08}, {len * 0.7, 1.0}, {len, 0.82}}(t); };
         v.loud = [=](double t) { return smoothstep(0, 0.018, t) * smoothstep(0, 0.08, len - t); };
-        v.breath = [=](double t) { return 0.45 * smoothstep(0, 0.01, t) * smoothstep(0, 0.1, len - t); };
+        v.breath = [=](double t) { return 0.7 * smoothstep(0, 0.01, t) * smoothstep(0, 0.1, len - t); };
         v.formants = [](double t) {
             Formants a{{1150, 1700, 2700}, {220, 260, 320}, {1.0, 0.85, 0.5}};
             Formants b{{1000, 1550, 2600}, {220, 260, 320}, {1.0, 0.7, 0.4}};
             return blend(a, b, smoothstep(0, 0.3, t));
         };
-        v.jitter = 0.04;
+        v.jitter = 0.06;
         v.rough = 0.95;
         v.roughRate = 52;
         v.tilt = 3500;
         v.seed = 40 + k;
-        add(w, voice(v), c[0], c[3]);
+        add(w, rasp(voice(v), 0.85, 43 + k), c[0], c[3]);
     }
     w = highpass(std::move(w), 300);
     Sound s = reverb(w, 0.9, 0.02, 0.4, 0.18, false, 42);
@@ -302,8 +326,8 @@ Sound laugh_deep() {
     v.roughRate = 38;
     v.tilt = 1600;
     v.seed = 81;
-    Wave w = highpass(voice(v), 60);
-    Sound s = reverb(w, 1.7, 0.03, 0.3, 0.38, true, 82);
+    Wave w = rasp(highpass(voice(v), 60), 0.25, 83);
+    Sound s = reverb(w, 1.3, 0.03, 0.3, 0.22, true, 82);
     trim(s, 3.6);
     return s;
 }
@@ -317,13 +341,15 @@ Sound scream_high() {
     v.pitch = [=](double t) { return pitch(t) * (1 + 0.025 * std::sin(kTau * 6.5 * t)); };
     v.loud = loud;
     v.breath = [=](double t) { return 0.35 * loud(t); };
-    v.formants = [](double t) { return blend(vowel('a', 1.3), vowel('E', 1.3), smoothstep(1.2, 1.9, t)); };
+    v.formants = [](double t) {
+        return shouted(blend(vowel('a', 1.3), vowel('E', 1.3), smoothstep(1.2, 1.9, t)));
+    };
     v.jitter = 0.03;
     v.rough = 0.25;
     v.roughRate = 80;
     v.tilt = 5000;
     v.seed = 91;
-    Wave w = highpass(voice(v), 200);
+    Wave w = edge(rasp(highpass(voice(v), 200), 0.2, 93), 8);
     Sound s = reverb(w, 1.2, 0.025, 0.4, 0.3, true, 92);
     trim(s, 2.4);
     return s;
@@ -400,7 +426,7 @@ Sound laugh_witch() {
     v.roughRate = 95;
     v.tilt = 3200;
     v.seed = 111;
-    Wave w = highpass(voice(v), 250);
+    Wave w = rasp(highpass(voice(v), 250), 0.25, 113);
     Sound s = reverb(w, 1.0, 0.02, 0.4, 0.3, true, 112);
     trim(s, 3.5);
     return s;
@@ -416,13 +442,15 @@ Sound scream_falling() {
     v.pitch = [=](double t) { return pitch(t) * (1 + 0.03 * std::sin(kTau * 4.2 * t)); };
     v.loud = loud;
     v.breath = [=](double t) { return 0.3 * loud(t); };
-    v.formants = [](double t) { return blend(vowel('a', 1.05), vowel('o', 1.0), smoothstep(0.5, 2.2, t)); };
+    v.formants = [](double t) {
+        return shouted(blend(vowel('a', 1.05), vowel('o', 1.0), smoothstep(0.5, 2.2, t)));
+    };
     v.jitter = 0.04;
     v.rough = 0.6;
     v.roughRate = 60;
     v.tilt = 3500;
     v.seed = 121;
-    Wave w = highpass(voice(v), 150);
+    Wave w = edge(rasp(highpass(voice(v), 150), 0.35, 123), 9);
     Biquad dark;
     for (std::size_t i = 0; i < w.size(); ++i) {
         double t = double(i) / kRate;
