@@ -424,7 +424,6 @@ std::vector<unsigned char> smf_bytes(const Song& song) {
         }
         conductor.push_back(tempo_event(tick, p.bpm));
     }
-    (void)bar;
 
     std::vector<unsigned char> out = {'M', 'T', 'h', 'd'};
     put_be(out, 6, 4);

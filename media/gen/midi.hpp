@@ -12,8 +12,10 @@
 //   |      bar line: checked, so a bar that does not add up is an error.
 // Harmony is written the same way with chord names for pitches: Dm/2 A7/4
 // Bb/4 Gm:Bb/2 (a G minor chord over B flat), and played by patterns of
-// chord tones: 1 3 5 7 (7 is the octave when the chord has no seventh),
+// chord tones: 1 3 5 7 (7 is the octave when the chord has no seventh; 1 is
+// the bass note of a chord over another bass), 0 the bass an octave down,
 // 8 10 12 an octave up, c the whole chord, r a rest: "1/4 c c" is a waltz.
+// The pattern repeats for as long as each chord lasts.
 #pragma once
 
 #include <deque>
