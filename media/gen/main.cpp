@@ -1,8 +1,12 @@
 // vexmoor_mediagen --out DIR [--sheets DIR]
-// Draws every picture of the saver from source and writes it as a 24-bit BMP.
+// Makes every picture, sound and song of the saver from source: pictures as
+// 24-bit BMP, sounds as 16-bit PCM WAV, songs as Standard MIDI Files.
 #include "compose.hpp"
 #include "parts.hpp"
+#include "songs.hpp"
+#include "sounds.hpp"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -35,6 +39,17 @@ int main(int argc, char** argv) {
     // makers run side by side.
     scene_layers();
 
+    // Sounds take longest; they start first. Each job makes its own file
+    // from its own seeds, so the order they finish in changes nothing.
+    const auto& sounds = sound_table();
+    std::vector<std::future<Sound>> soundJobs;
+    for (const SoundEntry& e : sounds)
+        soundJobs.push_back(std::async(std::launch::async, [&e] {
+            Sound s = e.make();
+            finish(s, e.levelDb);
+            return s;
+        }));
+
     const auto& table = picture_table();
     std::vector<std::future<Image>> jobs;
     for (const Entry& e : table)
@@ -57,7 +72,40 @@ int main(int argc, char** argv) {
         }
         lib.emplace(lay.file, std::make_pair(lay, std::move(img)));
     }
+    for (const SongEntry& e : song_table()) {
+        try {
+            if (!write_smf(out + "/" + e.file, e.make())) {
+                std::fprintf(stderr, "mediagen: cannot write %s/%s\n", out.c_str(), e.file.c_str());
+                ++failures;
+            }
+        } catch (const std::exception& ex) {
+            // A score that does not add up (a bar too long, a bad note name).
+            std::fprintf(stderr, "mediagen: %s: %s\n", e.file.c_str(), ex.what());
+            ++failures;
+        }
+    }
+
+    std::string levels;
+    for (std::size_t i = 0; i < sounds.size(); ++i) {
+        Sound s = soundJobs[i].get();
+        if (!write_wav(out + "/" + sounds[i].file, s)) {
+            std::fprintf(stderr, "mediagen: cannot write %s/%s\n", out.c_str(), sounds[i].file.c_str());
+            ++failures;
+        }
+        char line[160];
+        auto db = [](double v) { return v > 0 ? 20 * std::log10(v) : -99.0; };
+        std::snprintf(line, sizeof line, "%-14s %-11s %5.2f s  %s  peak %6.1f dBFS  RMS %6.1f dBFS  loudest 0.4 s %6.1f dBFS\n",
+                      sounds[i].file.c_str(), sounds[i].name.c_str(), s.seconds(), s.stereo() ? "stereo" : "mono  ",
+                      db(peak_of(s)), db(rms_of(s)), db(loud_window_rms(s)));
+        levels += line;
+    }
     if (failures) return 1;
+    if (!sheets.empty()) {
+        if (FILE* f = std::fopen((sheets + "/sound-levels.txt").c_str(), "w")) {
+            std::fputs(levels.c_str(), f);
+            std::fclose(f);
+        }
+    }
     if (!sheets.empty()) write_sheets(sheets, lib);
     return 0;
 }

@@ -1,7 +1,7 @@
 // Checks the generated pictures against the layout the saver reads them with:
 // sizes, depth, frame strips, exact masks, the foreground band pair, the glow
 // pictures, the owl's fit in the sky, walkers whose feet hold the ground,
-// and that generating is repeatable.
+// and that generating (pictures, sounds and songs) is repeatable.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -448,8 +448,16 @@ TEST(MediaGenerator, TwoRunsWriteIdenticalBytes) {
     ASSERT_TRUE(MediaSet::get().ok());
     fs::path second = fresh_dir("again");
     ASSERT_TRUE(generate(second));
-    for (const auto& e : kPictures) {
-        EXPECT_TRUE(slurp(MediaSet::get().dir() / e.file) == slurp(second / e.file)) << e.file << " differs";
+    std::vector<std::string> files;
+    for (const auto& e : kPictures) files.push_back(e.file);
+    for (int n = 0; n < 12; ++n) {
+        files.push_back("v_sound" + std::to_string(n) + ".wav");
+        files.push_back("v_song" + std::to_string(n) + ".Mid");
+    }
+    for (const auto& f : files) {
+        auto first = slurp(MediaSet::get().dir() / f);
+        EXPECT_FALSE(first.empty()) << f << " is missing";
+        EXPECT_TRUE(first == slurp(second / f)) << f << " differs";
     }
     fs::remove_all(second);
 }

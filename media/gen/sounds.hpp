@@ -1,0 +1,24 @@
+// The saver's twelve sound effects, each a maker that synthesises it from
+// nothing but code (and, for the greeting, eSpeak's speech synthesiser).
+#pragma once
+
+#include "audio.hpp"
+
+#include <string>
+#include <vector>
+
+namespace mediagen {
+
+// eSpeak NG's voice `voiceName` saying `text`, played back at `playback`
+// times its speed (below 1: lower and slower), resampled to kRate.
+Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range, double playback);
+
+struct SoundEntry {
+    std::string file;
+    std::string name;  // the caption the dialog shows
+    Sound (*make)();
+    double levelDb;  // loudest 400 ms, in dBFS, before the -1 dBFS peak limit
+};
+const std::vector<SoundEntry>& sound_table();
+
+}  // namespace mediagen

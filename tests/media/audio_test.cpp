@@ -1,0 +1,479 @@
+// Checks the generated sound effects and songs the way the saver and the
+// dialog use them: well-formed WAV and Standard MIDI files, lengths that fit
+// where they are played, levels under the peak limit and balanced against
+// each other, songs that start where the dialog starts them, and songs that
+// really play and end in FluidSynth with the system's soundfont.
+#include <fluidsynth.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kDir = VEXMOOR_MEDIA_TEST_DIR;
+const char* const kSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+
+std::vector<unsigned char> slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::uint32_t le(const std::vector<unsigned char>& d, std::size_t o, int n) {
+    std::uint32_t v = 0;
+    for (int i = n - 1; i >= 0; --i) v = (v << 8) | d[o + std::size_t(i)];
+    return v;
+}
+
+std::uint32_t be(const std::vector<unsigned char>& d, std::size_t o, int n) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < n; ++i) v = (v << 8) | d[o + std::size_t(i)];
+    return v;
+}
+
+double db(double v) { return v > 0 ? 20 * std::log10(v) : -200; }
+
+// ---- Sounds -------------------------------------------------------------
+
+struct Wav {
+    std::string error;  // empty when the file is a well-formed 16-bit PCM RIFF/WAVE
+    int channels = 0, rate = 0;
+    std::vector<std::vector<double>> ch;  // samples per channel, -1..1
+    double seconds() const { return ch.empty() ? 0 : double(ch[0].size()) / rate; }
+};
+
+Wav read_wav(const fs::path& p) {
+    Wav w;
+    auto d = slurp(p);
+    if (d.size() < 12 || std::memcmp(d.data(), "RIFF", 4) || std::memcmp(d.data() + 8, "WAVE", 4))
+        return w.error = "not RIFF/WAVE", w;
+    if (le(d, 4, 4) + 8 != d.size()) return w.error = "RIFF size does not match the file", w;
+    bool fmt = false;
+    for (std::size_t o = 12; o + 8 <= d.size();) {
+        std::uint32_t size = le(d, o + 4, 4);
+        if (o + 8 + size > d.size()) return w.error = "chunk runs past the end", w;
+        if (!std::memcmp(d.data() + o, "fmt ", 4)) {
+            if (size < 16 || le(d, o + 8, 2) != 1) return w.error = "not PCM", w;
+            w.channels = int(le(d, o + 10, 2));
+            w.rate = int(le(d, o + 12, 4));
+            int bits = int(le(d, o + 22, 2)), align = int(le(d, o + 20, 2));
+            if (bits != 16) return w.error = "not 16-bit", w;
+            if (align != 2 * w.channels || le(d, o + 16, 4) != std::uint32_t(w.rate * align))
+                return w.error = "block align or byte rate is wrong", w;
+            fmt = true;
+        } else if (!std::memcmp(d.data() + o, "data", 4)) {
+            if (!fmt) return w.error = "data before fmt", w;
+            if (size % std::uint32_t(2 * w.channels)) return w.error = "data is not whole frames", w;
+            std::size_t frames = size / std::size_t(2 * w.channels);
+            w.ch.assign(std::size_t(w.channels), std::vector<double>(frames));
+            for (std::size_t i = 0; i < frames; ++i)
+                for (int c = 0; c < w.channels; ++c)
+                    w.ch[std::size_t(c)][i] =
+                        std::int16_t(le(d, o + 8 + (i * std::size_t(w.channels) + std::size_t(c)) * 2, 2)) / 32768.0;
+            return w;
+        }
+        o += 8 + size + (size & 1);
+    }
+    return w.error = "no data chunk", w;
+}
+
+double peak(const Wav& w) {
+    double p = 0;
+    for (const auto& c : w.ch)
+        for (double v : c) p = std::max(p, std::fabs(v));
+    return p;
+}
+
+// RMS of the loudest 400 ms, over all channels: how loud a sound is heard.
+double loudest(const Wav& w) {
+    std::size_t n = w.ch[0].size(), win = std::min<std::size_t>(n, std::size_t(w.rate * 0.4));
+    double e = 0, best = 0;
+    auto sq = [&](std::size_t i) {
+        double s = 0;
+        for (const auto& c : w.ch) s += c[i] * c[i];
+        return s / double(w.ch.size());
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        e += sq(i);
+        if (i >= win) e -= sq(i - win);
+        best = std::max(best, e);
+    }
+    return std::sqrt(best / double(win));
+}
+
+// The fundamental of the loudest 100 ms by autocorrelation, 60..1500 Hz.
+double pitch(const Wav& w) {
+    const auto& x = w.ch[0];
+    std::size_t win = std::size_t(w.rate / 10), best = 0;
+    double bestE = 0;
+    for (std::size_t i = 0; i + win < x.size(); i += win / 4) {
+        double e = 0;
+        for (std::size_t k = 0; k < win; ++k) e += x[i + k] * x[i + k];
+        if (e > bestE) bestE = e, best = i;
+    }
+    int lo = w.rate / 1500, hi = w.rate / 60, lag = lo;
+    double top = -1;
+    for (int l = lo; l <= hi; ++l) {
+        double r = 0;
+        for (std::size_t k = 0; k + std::size_t(l) < win; ++k) r += x[best + k] * x[best + k + std::size_t(l)];
+        if (r > top) top = r, lag = l;
+    }
+    return double(w.rate) / lag;
+}
+
+struct SoundSpec {
+    const char* file;
+    const char* name;
+    double minSeconds, maxSeconds;
+};
+
+// Lengths as the saver plays them: the thunder may overlap its own restart,
+// the crow is short, the footsteps must be done before their next play.
+const SoundSpec kSounds[] = {
+    {"v_sound0.wav", "Greetings", 2, 5},   {"v_sound1.wav", "BloodDrip", 0.2, 1},
+    {"v_sound2.wav", "Thunder", 3, 6},     {"v_sound3.wav", "Crow", 0.6, 1.5},
+    {"v_sound4.wav", "Owl", 1, 2},         {"v_sound5.wav", "FootSteps", 0.15, 0.4},
+    {"v_sound6.wav", "WereWolf", 2, 4},    {"v_sound7.wav", "LaughII", 2, 4},
+    {"v_sound8.wav", "ScreamI", 1, 3},     {"v_sound9.wav", "Ghost", 2, 5},
+    {"v_sound10.wav", "LaughI", 2, 4},     {"v_sound11.wav", "ScreamII", 1, 3},
+};
+
+void PrintTo(const SoundSpec& s, std::ostream* os) { *os << s.file; }
+
+const Wav& sound(const std::string& file) {
+    static std::map<std::string, Wav> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) it = cache.emplace(file, read_wav(kDir / file)).first;
+    return it->second;
+}
+
+class MediaSound : public testing::TestWithParam<SoundSpec> {};
+
+TEST_P(MediaSound, IsA16BitPcmWaveOfItsLength) {
+    const SoundSpec& s = GetParam();
+    ASSERT_TRUE(fs::exists(kDir / s.file)) << "the generator did not write it";
+    const Wav& w = sound(s.file);
+    ASSERT_EQ(w.error, "");
+    EXPECT_TRUE(w.rate == 44100 || w.rate == 22050) << w.rate;
+    EXPECT_TRUE(w.channels == 1 || w.channels == 2) << w.channels;
+    EXPECT_GE(w.seconds(), s.minSeconds);
+    EXPECT_LE(w.seconds(), s.maxSeconds);
+}
+
+TEST_P(MediaSound, PeaksUnderOneDecibelBelowFullScaleAndStartsAndEndsQuietly) {
+    const Wav& w = sound(GetParam().file);
+    ASSERT_EQ(w.error, "");
+    EXPECT_LE(db(peak(w)), -1.0);
+    EXPECT_GT(db(loudest(w)), -30.0) << "far too quiet";
+    // A fade at each end: no click when a play starts or is cut off by its end.
+    for (const auto& c : w.ch) {
+        EXPECT_LT(std::fabs(c.front()), 0.002);
+        EXPECT_LT(std::fabs(c.back()), 0.002);
+    }
+}
+
+std::string sound_name(const testing::TestParamInfo<SoundSpec>& info) { return info.param.name; }
+INSTANTIATE_TEST_SUITE_P(Media, MediaSound, testing::ValuesIn(kSounds), sound_name);
+
+TEST(MediaSounds, NoneIsFarLouderThanTheOthers) {
+    double lo = 1e9, hi = -1e9;
+    std::string quiet, loud;
+    for (const auto& s : kSounds) {
+        const Wav& w = sound(s.file);
+        ASSERT_EQ(w.error, "") << s.file;
+        double l = db(loudest(w));
+        if (l < lo) lo = l, quiet = s.file;
+        if (l > hi) hi = l, loud = s.file;
+    }
+    EXPECT_LE(hi - lo, 6.0) << loud << " is " << hi - lo << " dB louder than " << quiet;
+}
+
+TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
+    // The witch cackles high, the deep laugh and the owl stay low; the two
+    // laughs are told apart by ear first of all by this.
+    double witch = pitch(sound("v_sound10.wav")), deep = pitch(sound("v_sound7.wav"));
+    double owl = pitch(sound("v_sound4.wav")), scream = pitch(sound("v_sound8.wav"));
+    EXPECT_GT(witch, 450) << "Laugh I";
+    EXPECT_LT(deep, 200) << "Laugh II";
+    EXPECT_GT(witch, 3 * deep);
+    EXPECT_LT(owl, 500) << "Owl";
+    EXPECT_GT(scream, 700) << "Scream I";
+}
+
+// ---- Songs --------------------------------------------------------------
+
+struct Smf {
+    std::string error;  // empty when the file parsed completely
+    int format = -1, division = 0, tracks = 0;
+    std::string title;  // the first track's name
+    struct NoteOn {
+        std::uint32_t tick;
+        int channel, key;
+    };
+    std::vector<NoteOn> ons;
+    std::vector<std::pair<std::uint32_t, int>> noteSpans;  // per note-on: its length in ticks
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> tempo;  // (tick, microseconds per quarter)
+    std::set<int> programs;
+    std::uint32_t lastTick = 0;
+
+    // Milliseconds at `tick` through the tempo map (120 a minute before the first).
+    double ms(std::uint32_t tick) const {
+        double t = 0, us = 500000;
+        std::uint32_t at = 0;
+        for (auto [k, v] : tempo) {
+            if (k >= tick) break;
+            t += double(k - at) * us / division / 1000;
+            at = k;
+            us = v;
+        }
+        return t + double(tick - at) * us / division / 1000;
+    }
+};
+
+Smf read_smf(const fs::path& p) {
+    Smf s;
+    auto d = slurp(p);
+    if (d.size() < 14 || std::memcmp(d.data(), "MThd", 4) || be(d, 4, 4) != 6) return s.error = "no MThd", s;
+    s.format = int(be(d, 8, 2));
+    s.tracks = int(be(d, 10, 2));
+    s.division = int(be(d, 12, 2));
+    if (s.division <= 0 || s.division >= 0x8000) return s.error = "division is not ticks per quarter", s;
+    std::size_t o = 14;
+    std::map<std::pair<int, int>, std::pair<std::uint32_t, std::size_t>> sounding;
+    for (int t = 0; t < s.tracks; ++t) {
+        if (o + 8 > d.size() || std::memcmp(d.data() + o, "MTrk", 4)) return s.error = "missing MTrk", s;
+        std::size_t p = o + 8, end = p + be(d, o + 4, 4);
+        if (end > d.size()) return s.error = "track runs past the end", s;
+        std::uint32_t tick = 0;
+        unsigned char status = 0;
+        bool ended = false;
+        auto var = [&](std::uint32_t& v) {
+            v = 0;
+            for (int i = 0; i < 4; ++i) {
+                if (p >= end) return false;
+                unsigned char b = d[p++];
+                v = (v << 7) | (b & 0x7F);
+                if (!(b & 0x80)) return true;
+            }
+            return false;
+        };
+        while (p < end) {
+            if (ended) return s.error = "events after the end of track", s;
+            std::uint32_t delta;
+            if (!var(delta)) return s.error = "bad delta time", s;
+            tick += delta;
+            if (d[p] & 0x80) status = d[p++];
+            else if (!status) return s.error = "running status with nothing to run", s;
+            if (status == 0xFF) {
+                unsigned char type = d[p++];
+                std::uint32_t n;
+                if (!var(n) || p + n > end) return s.error = "bad meta event", s;
+                if (type == 0x2F) ended = true;
+                if (type == 0x51) s.tempo.push_back({tick, be(d, p, 3)});
+                if (type == 0x03 && t == 0) s.title.assign(d.begin() + long(p), d.begin() + long(p + n));
+                p += n;
+            } else if (status == 0xF0 || status == 0xF7) {
+                std::uint32_t n;
+                if (!var(n)) return s.error = "bad sysex", s;
+                p += n;
+            } else {
+                int kind = status & 0xF0, ch = status & 15, len = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+                if (p + std::size_t(len) > end) return s.error = "event cut short", s;
+                int a = d[p], b = len == 2 ? d[p + 1] : 0;
+                if (a > 127 || b > 127) return s.error = "data byte over 127", s;
+                p += std::size_t(len);
+                if (kind == 0x90 && b > 0) {
+                    sounding[{ch, a}] = {tick, s.ons.size()};
+                    s.ons.push_back({tick, ch, a});
+                    s.noteSpans.push_back({tick, 0});
+                } else if (kind == 0x80 || kind == 0x90) {
+                    auto it = sounding.find({ch, a});
+                    if (it == sounding.end()) return s.error = "note off without a note on", s;
+                    s.noteSpans[it->second.second].second = int(tick - it->second.first);
+                    sounding.erase(it);
+                } else if (kind == 0xC0) {
+                    s.programs.insert(a);
+                }
+            }
+            s.lastTick = std::max(s.lastTick, tick);
+        }
+        if (!ended) return s.error = "a track has no end-of-track event", s;
+        o = end;
+    }
+    if (!sounding.empty()) return s.error = "a note is never released", s;
+    if (o != d.size()) return s.error = "bytes after the last track", s;
+    std::sort(s.tempo.begin(), s.tempo.end());
+    return s;
+}
+
+struct SongSpec {
+    const char* file;
+    const char* title;
+    double startMs;  // where the dialog's listen button starts it
+};
+
+const SongSpec kSongs[] = {
+    {"v_song0.Mid", "Horror Hill", 0},   {"v_song1.Mid", "Death Toll", 0},  {"v_song2.Mid", "Pipe Organ", 0},
+    {"v_song3.Mid", "Descent", 0},       {"v_song4.Mid", "Leviathan", 0},   {"v_song5.Mid", "Demony", 40},
+    {"v_song6.Mid", "Nitemare", 0},      {"v_song7.Mid", "Lurker", 0},      {"v_song8.Mid", "Halloween", 0},
+    {"v_song9.Mid", "Adams Family", 0},  {"v_song10.Mid", "Thriller", 170}, {"v_song11.Mid", "GhostBusters", 80},
+};
+
+void PrintTo(const SongSpec& s, std::ostream* os) { *os << s.file; }
+
+const Smf& song(const std::string& file) {
+    static std::map<std::string, Smf> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) it = cache.emplace(file, read_smf(kDir / file)).first;
+    return it->second;
+}
+
+class MediaSong : public testing::TestWithParam<SongSpec> {};
+
+TEST_P(MediaSong, IsAFormatOneMidiFileOfOneToThreeMinutes) {
+    const SongSpec& spec = GetParam();
+    ASSERT_TRUE(fs::exists(kDir / spec.file)) << "the generator did not write it";
+    const Smf& s = song(spec.file);
+    ASSERT_EQ(s.error, "");
+    EXPECT_EQ(s.format, 1);
+    EXPECT_GE(s.tracks, 3) << "a tempo track and at least two voices";
+    EXPECT_EQ(s.title, spec.title) << "the song at this index is another one";
+    EXPECT_FALSE(s.programs.empty()) << "no General MIDI instrument is chosen";
+    double minutes = s.ms(s.lastTick) / 60000;
+    EXPECT_GE(minutes, 1.0);
+    EXPECT_LE(minutes, 3.0);
+}
+
+TEST_P(MediaSong, IsMusicInParts) {
+    const Smf& s = song(GetParam().file);
+    ASSERT_EQ(s.error, "");
+    // Harmony under the melody: notes on different channels sounding together.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans[16];
+    for (std::size_t i = 0; i < s.ons.size(); ++i)
+        spans[s.ons[i].channel].push_back({s.ons[i].tick, s.ons[i].tick + std::uint32_t(s.noteSpans[i].second)});
+    std::set<std::uint32_t> onsets;
+    for (const auto& n : s.ons) onsets.insert(n.tick);
+    int together = 0;
+    for (std::uint32_t t : onsets) {
+        int channels = 0;
+        for (const auto& ch : spans)
+            channels += std::any_of(ch.begin(), ch.end(), [t](auto sp) { return sp.first <= t && t < sp.second; });
+        together += channels >= 2;
+    }
+    EXPECT_GT(together, int(onsets.size()) / 2) << "most notes are struck with nothing else sounding";
+    // Tempo that moves: at least a ritardando somewhere.
+    std::set<std::uint32_t> tempi;
+    for (auto [tick, us] : s.tempo) tempi.insert(us);
+    EXPECT_GE(tempi.size(), 2u) << "one unchanging tempo throughout";
+}
+
+TEST_P(MediaSong, BeginsRightWhereTheDialogStartsIt) {
+    const SongSpec& spec = GetParam();
+    const Smf& s = song(spec.file);
+    ASSERT_EQ(s.error, "");
+    ASSERT_FALSE(s.ons.empty());
+    double first = 1e9;
+    for (const auto& n : s.ons) first = std::min(first, s.ms(n.tick));
+    // Nothing is cut off by starting there, and the music begins at once.
+    if (spec.startMs > 0) {
+        EXPECT_GT(first, spec.startMs);
+    }
+    EXPECT_LT(first, spec.startMs + 30);
+}
+
+std::string song_name(const testing::TestParamInfo<SongSpec>& info) {
+    std::string n = info.param.title;
+    n.erase(std::remove(n.begin(), n.end(), ' '), n.end());
+    return n;
+}
+
+TEST(MediaSongs, AreNotAllInOneTempo) {
+    // Each song's tempo at its first beat.
+    std::set<std::uint32_t> opening;
+    for (const auto& spec : kSongs) {
+        const Smf& s = song(spec.file);
+        ASSERT_EQ(s.error, "") << spec.file;
+        std::uint32_t firstNote = s.ons.empty() ? 0 : s.ons.front().tick, us = 500000;
+        for (auto [tick, v] : s.tempo)
+            if (tick <= firstNote) us = v;
+        opening.insert(us);
+    }
+    EXPECT_GE(opening.size(), 6u);
+}
+
+// ---- Songs through FluidSynth ---------------------------------------------
+
+struct Render {
+    bool loaded = false, ended = false;
+    double seconds = 0, peak = 0, rms = 0;
+};
+
+// Renders as the saver's player will, with no audio driver; low rate and no
+// reverb or chorus keep it quick, which changes nothing about ending.
+Render render(const fs::path& midi) {
+    Render r;
+    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    fluid_settings_t* st = new_fluid_settings();
+    fluid_settings_setnum(st, "synth.sample-rate", 22050);
+    fluid_settings_setint(st, "synth.reverb.active", 0);
+    fluid_settings_setint(st, "synth.chorus.active", 0);
+    fluid_settings_setint(st, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setstr(st, "player.timing-source", "sample");
+    fluid_synth_t* synth = new_fluid_synth(st);
+    fluid_player_t* player = nullptr;
+    if (fluid_synth_sfload(synth, kSoundfont, 1) != FLUID_FAILED) {
+        player = new_fluid_player(synth);
+        r.loaded = fluid_player_add(player, midi.c_str()) == FLUID_OK && fluid_player_play(player) == FLUID_OK;
+    }
+    const int block = 1024;
+    std::vector<float> l(block), rr(block);
+    double e = 0;
+    long frames = 0, lastSound = 0;
+    const long cap = 22050L * 240;
+    while (r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_PLAYING && frames < cap) {
+        fluid_synth_write_float(synth, block, l.data(), 0, 1, rr.data(), 0, 1);
+        for (int i = 0; i < block; ++i) {
+            double a = std::max(std::fabs(l[std::size_t(i)]), std::fabs(rr[std::size_t(i)]));
+            r.peak = std::max(r.peak, a);
+            e += double(l[std::size_t(i)]) * l[std::size_t(i)];
+            if (a > 1e-4) lastSound = frames + i;
+        }
+        frames += block;
+    }
+    r.ended = r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_DONE;
+    r.seconds = double(lastSound) / 22050;
+    r.rms = frames ? std::sqrt(e / double(frames)) : 0;
+    if (player) delete_fluid_player(player);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(st);
+    return r;
+}
+
+class MediaSongRender : public testing::TestWithParam<SongSpec> {};
+
+TEST_P(MediaSongRender, PlaysAudiblyInFluidSynthAndEnds) {
+    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
+    Render r = render(kDir / GetParam().file);
+    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
+    EXPECT_TRUE(r.ended) << "still playing after four minutes";
+    EXPECT_GT(db(r.rms), -50.0) << "next to silent";
+    EXPECT_GE(r.seconds, 60.0);
+    EXPECT_LE(r.seconds, 190.0) << "three minutes and the last notes' ringing";
+}
+
+INSTANTIATE_TEST_SUITE_P(Media, MediaSong, testing::ValuesIn(kSongs), song_name);
+INSTANTIATE_TEST_SUITE_P(Media, MediaSongRender, testing::ValuesIn(kSongs), song_name);
+
+}  // namespace
