@@ -1,5 +1,6 @@
 #include "display/screen_saver.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "animation/background.h"
@@ -41,18 +42,104 @@ void request_close() {
 
 }  // namespace
 
-void load() {
+namespace {
+
+// Every window the saver shows, the primary (with the labels) first, with
+// the part of its pixels that covers its monitor.
+template <typename F>
+void each_window(F f) {
+  State& st = state();
+  auto area = [&](FullScreenWindow& w, std::size_t i) {
+    PixelView v = w.canvas();
+    if (i < st.monitors.size()) {
+      v.width = std::min(v.width, st.monitors[i].width);
+      v.height = std::min(v.height, st.monitors[i].height);
+    }
+    return v;
+  };
+  if (st.window) f(*st.window, area(*st.window, 0));
+  for (std::size_t i = 0; i < st.others.size(); ++i) f(*st.others[i], area(*st.others[i], i + 1));
+}
+
+void open_windows() {
   State& st = state();
   const StarterState& s = starter();
-  st.window = create_fullscreen_window(s.ScreenWidth, s.ScreenHeight);
-  st.window->on_click = Form_Click;
-  st.window->on_key = Form_KeyDown;
-  st.window->on_close = request_close;
+  if (s.Options.embedded()) {
+    // A daemon's window (or the root): its input is not ours; it ends the
+    // saver only by going away.
+    st.window = attach_to_window(target_window(s.Options));
+    st.window->on_close = X_Cleanup_And_End;
+    st.window->on_resize = follow_resize;
+    return;
+  }
+  std::vector<Monitor> all = monitors();
+  if (all.empty()) all.push_back({0, 0, s.ScreenWidth, s.ScreenHeight});
+  st.monitors = all;
+  st.others.clear();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    auto w = create_fullscreen_window(all[i]);
+    w->on_click = Form_Click;
+    w->on_key = Form_KeyDown;
+    w->on_close = request_close;
+    if (i == 0) st.window = std::move(w);
+    else st.others.push_back(std::move(w));
+  }
+}
+
+// Black, with the labels on the primary.
+void blank_windows() {
+  each_window([](FullScreenWindow& w, PixelView screen) {
+    bit_blt(screen, 0, 0, screen.width, screen.height, {}, 0, 0, Rop::kBlackness);
+    if (&w == state().window.get()) draw_labels(screen);
+    w.update();
+  });
+}
+
+}  // namespace
+
+void load() {
+  State& st = state();
+  open_windows();
   st.maintimer = event_loop().add_timer("maintimer", maintimer_Timer);
   st.labeltimer = event_loop().add_timer("labeltimer", labeltimer_Timer);
+  if (!starter().Options.embedded()) {
+    st.monitortimer = event_loop().add_timer("monitortimer", monitortimer_Timer);
+    event_loop().set_interval(st.monitortimer, kMonitorCheckMs);
+    event_loop().set_enabled(st.monitortimer, true);
+  }
   error_report().saver_give_way = give_way;
   Form_Initialize();
   Form_Load();
+}
+
+void follow_resize(int width, int height) {
+  trap("ScreenSaver/Resize", [&] {
+    StarterState& s = starter();
+    s.ScreenWidth = width;
+    s.ScreenHeight = height;
+    State& st = state();
+    if (!st.monitors.empty()) st.monitors.front() = {0, 0, width, height};
+    setup_labels();
+    blank_windows();
+  });
+}
+
+void monitortimer_Timer() {
+  trap("ScreenSaver/Monitors", [] {
+    State& st = state();
+    std::vector<Monitor> now = monitors();
+    if (now.empty() || now == st.monitors) return;
+    // Monitors came or went, or the screen changed its size: a window for
+    // each as it is now, the labels laid out for the primary again.
+    const bool shown = st.window && st.window->visible();
+    open_windows();
+    StarterState& s = starter();
+    s.ScreenWidth = now.front().width;
+    s.ScreenHeight = now.front().height;
+    setup_labels();
+    if (shown) each_window([](FullScreenWindow& w, const PixelView&) { w.show(); });
+    blank_windows();
+  });
 }
 
 void Form_Initialize() {
@@ -73,23 +160,19 @@ void Form_Initialize() {
 void Form_Load() {
   trap("ScreenSaver/Form_Load", [] {
     State& st = state();
-    const StarterState& s = starter();
     event_loop().set_enabled(st.maintimer, true);
     const long long period = event_loop().interval(st.maintimer);
     if (settings().ClockEnabled && (period == 0 || period > kLabelRefreshMs)) {
       event_loop().set_interval(st.labeltimer, kLabelRefreshMs);
       event_loop().set_enabled(st.labeltimer, true);
     }
-    st.window->show();
+    each_window([](FullScreenWindow& w, const PixelView&) { w.show(); });
     // Black from the first moment it shows (the window's own pixels are
     // only valid once it is shown), with the labels over it before the first
     // frame, however long that takes; with no frames to carry it, the clock
     // keeps the time by a timer of its own.
-    PixelView screen = st.window->canvas();
-    bit_blt(screen, 0, 0, s.ScreenWidth, s.ScreenHeight, {}, 0, 0, Rop::kBlackness);
     Update_Clock();
-    draw_labels(screen);
-    st.window->update();
+    blank_windows();
     // A failure reported before the window existed (a bad settings file)
     // would otherwise sit unseen behind the full-screen window.
     if (error_report().view && error_report().view->exists()) give_way();
@@ -117,11 +200,12 @@ void maintimer_Timer() {
     compose_frame();
     if (c.FrameCounter100 == 99) Rotate_SoundFX();
     Update_Clock();
-    State& st = state();
-    PixelView screen = st.window->canvas();
-    present_frame(screen);
-    draw_labels(screen);
-    st.window->update();
+    // Composed once, shown on every monitor at its own size.
+    each_window([](FullScreenWindow& w, const PixelView& screen) {
+      present_frame(screen);
+      if (&w == state().window.get()) draw_labels(screen);
+      w.update();
+    });
   });
 }
 
@@ -135,7 +219,7 @@ void labeltimer_Timer() {
 }
 
 void present_frame(const PixelView& screen) {
-  const int W = starter().ScreenWidth, H = starter().ScreenHeight;
+  const int W = screen.width, H = screen.height;
   PixelView fb = surface_view(surfaces().FrameBuffer);
   if (W < 800) {
     bit_blt(screen, W - 800, H - 600, 800, 600, fb, 0, 0, Rop::kSrcCopy);
@@ -164,14 +248,14 @@ void Form_QueryUnload(int& /*cancel*/) {
 void Form_Unload() { X_Cleanup_And_End(); }
 
 void set_topmost(bool above) {
-  if (exists()) state().window->set_topmost(above);
+  each_window([&](FullScreenWindow& w, const PixelView&) { w.set_topmost(above); });
 }
 
 void give_way() {
   if (!exists()) return;
   ShowCursor(true);
   set_topmost(false);
-  state().window->hide();
+  each_window([](FullScreenWindow& w, const PixelView&) { w.hide(); });
 }
 
 }  // namespace vex::screen_saver

@@ -1,6 +1,7 @@
 #pragma once
 // The full-screen saver window and its frame loop.
 #include <memory>
+#include <vector>
 
 #include "os/event_loop.h"
 #include "os/window.h"
@@ -8,9 +9,12 @@
 namespace vex::screen_saver {
 
 struct State {
-  std::unique_ptr<FullScreenWindow> window;
+  std::unique_ptr<FullScreenWindow> window;  // the primary monitor's, with the labels
+  std::vector<std::unique_ptr<FullScreenWindow>> others;  // the other monitors'
+  std::vector<Monitor> monitors;  // as the windows were made for them
   TimerId maintimer = -1;
-  TimerId labeltimer = -1;  // keeps the clock going while frames are rare
+  TimerId labeltimer = -1;    // keeps the clock going while frames are rare
+  TimerId monitortimer = -1;  // notices monitors that come, go or change
 };
 State& state();
 bool exists();
@@ -22,6 +26,10 @@ void Form_Load();
 void maintimer_Timer();
 inline constexpr long long kLabelRefreshMs = 1000;
 void labeltimer_Timer();
+inline constexpr long long kMonitorCheckMs = 2000;
+void monitortimer_Timer();
+// The window drawn into changed its size: the labels and the picture follow.
+void follow_resize(int width, int height);
 // Copies, offsets or stretches the 800 x 600 frame onto the screen canvas.
 void present_frame(const PixelView& screen);
 void Form_Click();

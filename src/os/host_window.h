@@ -27,6 +27,10 @@ int32_t find_top_level_window(const std::string& title);
 bool window_exists(int32_t id);
 // Client area of the window: (0, 0, width, height); nullopt for no window.
 std::optional<Rect32> window_client_rect(int32_t id);
+// The same of the root window: the whole screen, every monitor.
+std::optional<Rect32> root_window_rect();
 void set_window_topmost(unsigned long id, bool above);
+// Asks the window manager to show the window full-screen on its monitor.
+void set_window_fullscreen(unsigned long id);
 
 }  // namespace vex

@@ -14,5 +14,8 @@ enum class InstanceLock {
 InstanceLock take_instance_lock(const std::string& lock_path, std::string* problem = nullptr);
 
 std::string default_lock_path();
+// The lock the one of several processes drawing one screen takes that plays
+// the sound.
+std::string audio_lock_path();
 
 }  // namespace vex

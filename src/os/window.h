@@ -1,12 +1,14 @@
 #pragma once
-// Windows on the screen: the full-screen saver window and the preview window
-// embedded in a host. The pictures are drawn by our own raster code into a
-// canvas; the window only shows it.
+// Windows on the screen: the full-screen saver windows (one per monitor),
+// a window of someone else's drawn into (a saver daemon's, or the root
+// window), and the preview window embedded in a host. The pictures are drawn
+// by our own raster code into a canvas; the window only shows it.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "os/raster.h"
 
@@ -22,6 +24,18 @@ struct ScreenSize {
 std::optional<ScreenSize> open_display(std::string* error = nullptr);
 void close_display();
 bool display_open();
+// The connection to the display is gone: nothing may talk to the window
+// system any more, and what would (the cursor, closing the display) does
+// nothing from now on.
+void forget_display();
+
+// The monitors the screen is made of, the primary first; the whole screen
+// as one when it is not divided.
+struct Monitor {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool operator==(const Monitor&) const = default;
+};
+std::vector<Monitor> monitors();
 
 // Cursor shown while the display count is 0 or more, as the platform counts
 // it; returns the new count.
@@ -31,6 +45,8 @@ int cursor_display_count();
 class FullScreenWindow {
  public:
   virtual ~FullScreenWindow() = default;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
   // The window's pixels; valid until the next call of any other member.
   virtual PixelView canvas() = 0;
   // Puts what was drawn into the canvas on the screen.
@@ -42,9 +58,15 @@ class FullScreenWindow {
 
   std::function<void()> on_click;
   std::function<void()> on_key;
-  std::function<void()> on_close;
+  std::function<void()> on_close;  // closed, or (for another's window) gone
+  std::function<void(int width, int height)> on_resize;
 };
-std::unique_ptr<FullScreenWindow> create_fullscreen_window(int width, int height);
+// Covers one monitor, above everything else.
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where);
+// Draws into a window that belongs to someone else (0: the root window),
+// with that window's own visual and depth, following its size. Input there
+// is not ours: no clicks or keys are reported.
+std::unique_ptr<FullScreenWindow> attach_to_window(unsigned long id);
 
 class EmbeddedWindow {
  public:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "config/configuration.h"
 #include "display/preview_screen.h"
@@ -10,8 +11,10 @@
 #include "os/event_loop.h"
 #include "os/host_window.h"
 #include "os/signals.h"
+#include "os/window.h"
 #include "platform/bug_report_form.h"
 #include "platform/error_report.h"
+#include "startup/options.h"
 #include "startup/shutdown.h"
 #include "startup/starter.h"
 
@@ -23,8 +26,13 @@ bool any_window_open() {
          (view && view->exists());
 }
 
+// Nothing more can be shown; the sound and everything else is still given
+// back the normal way, without a word to the window system.
 void display_lost() {
   std::fputs("vexmoor: the display went away; ending\n", stderr);
+  vex::forget_display();
+  vex::set_exit_status(1);
+  vex::X_Cleanup_And_End();
   std::_Exit(1);
 }
 
@@ -36,13 +44,18 @@ int main(int argc, char** argv) {
   // Asked to end from outside (a logout, a daemon, Ctrl+C): the normal way
   // out, whatever mode runs.
   vex::on_termination_request([] { vex::X_Cleanup_And_End(); });
-  std::string raw;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) raw += ' ';
-    raw += argv[i];
+  vex::CommandLine cl = vex::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  if (!cl.error.empty()) {
+    std::fprintf(stderr, "vexmoor: %s (vexmoor --help tells the options)\n", cl.error.c_str());
+    return 2;
   }
+  if (cl.options.help || cl.options.version) {
+    std::fputs((cl.options.help ? vex::usage_text() : vex::version_text()).c_str(), stdout);
+    return 0;
+  }
+  vex::starter().Options = cl.options;
   vex::error_report().view = vex::make_bug_report_form();
-  vex::Main(raw);
+  vex::Main(cl.rest);
   // The process lives while one of its windows is open; when none is (the
   // password mode, or a start that failed before any window), it ends the
   // normal way rather than idling unseen.

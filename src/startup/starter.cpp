@@ -108,11 +108,14 @@ void Main(const std::string& raw) {
     st.RawCommandLine = raw;
     st.LoweredCommandLine = to_lower_ascii(trim_blanks(raw));
     int32_t display_properties = find_top_level_window("Display Properties");
-    const int mode = choose_mode(raw);
+    const RunOptions& opt = st.Options;
+    // Drawing into a daemon's window is the saver, whatever else was given.
+    const int mode = opt.embedded() ? 1 : choose_mode(raw);
     // Only full-screen savers hold the lock, so a preview or the settings
     // dialog never keeps a saver from starting; a second saver, with or
-    // without its switch, ends at once.
-    if (mode == 1) {
+    // without its switch, ends at once. A daemon starts one of us per
+    // monitor: those share the screen and only take turns at the sound.
+    if (mode == 1 && !opt.embedded()) {
       std::string problem;
       InstanceLock lock = take_instance_lock(default_lock_path(), &problem);
       if (lock == InstanceLock::kUnavailable)
@@ -132,12 +135,36 @@ void Main(const std::string& raw) {
     }
     st.ScreenWidth = screen->width;
     st.ScreenHeight = screen->height;
+    if (opt.embedded()) {
+      // The window given takes the place of the screen.
+      unsigned long target = target_window(opt);
+      auto rect = target ? window_client_rect(static_cast<int32_t>(target)) : root_window_rect();
+      if (!rect) {
+        std::fprintf(stderr, "vexmoor: there is no window 0x%lx to draw into\n", target);
+        end_process_now(2);
+      }
+      st.ScreenWidth = rect->right;
+      st.ScreenHeight = rect->bottom;
+    } else if (mode == 1) {
+      // The scene and its labels are laid out for the primary monitor.
+      std::vector<Monitor> all = monitors();
+      if (!all.empty()) {
+        st.ScreenWidth = all.front().width;
+        st.ScreenHeight = all.front().height;
+      }
+    }
     st.SceneMinY = -150;
     st.SceneHalfMaxX = 750;
     st.SceneMaxX = 1200;
     st.SceneMinX = -400;
     seed_from_clock();
     X_GetData();
+    apply_run_options(opt);
+    if (opt.embedded() && take_instance_lock(audio_lock_path()) != InstanceLock::kAlone) {
+      // Another of us on this screen already plays the music and effects.
+      settings().SongEnabled.fill(kFalse);
+      settings().SoundEnabled.fill(kFalse);
+    }
     Properties_Creatures();
     switch (mode) {
       case 4: st.SaverMode = 4; Run_Preview(); return;

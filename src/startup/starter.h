@@ -7,6 +7,7 @@
 
 #include "base/int16.h"
 #include "os/host_window.h"
+#include "startup/options.h"
 
 namespace vex {
 
@@ -21,6 +22,8 @@ struct StarterState {
   int32_t PreviewParentWindow = 0;
   Rect32 PreviewRect;
   int32_t PasswordParentWindow = 0;
+  // The command line's own options (taken out of the switches' text).
+  RunOptions Options;
 };
 StarterState& starter();
 

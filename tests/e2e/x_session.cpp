@@ -75,7 +75,7 @@ std::string temp_name(const char* tag) {
 
 }  // namespace
 
-XServer::XServer(int width, int height) {
+XServer::XServer(int width, int height, int depth) {
   // The server picks a free display number itself and tells it through a
   // pipe, so parallel tests never race for one.
   int fds[2];
@@ -95,7 +95,7 @@ XServer::XServer(int width, int height) {
   posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
   posix_spawn_file_actions_addclose(&fa, fds[0]);
   std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0",
-                                   std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"};
+                                   std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth), "-nolisten", "tcp"};
   auto a = c_strings(argv);
   pid_t pid = -1;
   int rc = posix_spawnp(&pid, "Xvfb", &fa, nullptr, a.data(), environ);
@@ -137,9 +137,21 @@ Bitmap XServer::grab(Window w) const {
   XImage* img = XGetImage(display_, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
                           ZPixmap);
   if (!img) return {};
+  // Each channel of the window's visual, scaled to eight bits.
+  auto channel = [](unsigned long pixel, unsigned long mask) {
+    if (!mask) return 0u;
+    int shift = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    unsigned long max = mask >> shift;
+    return static_cast<unsigned>(((pixel & mask) >> shift) * 255 / max);
+  };
+  const Visual* v = a.visual;
   Bitmap b(a.width, a.height);
   for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) b.at(x, y) = static_cast<Pixel>(XGetPixel(img, x, y) & 0xFFFFFF);
+    for (int x = 0; x < a.width; ++x) {
+      unsigned long p = XGetPixel(img, x, y);
+      b.at(x, y) = rgb(channel(p, v->red_mask), channel(p, v->green_mask), channel(p, v->blue_mask));
+    }
   XDestroyImage(img);
   return b;
 }

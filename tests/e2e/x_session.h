@@ -14,7 +14,7 @@ namespace vex::test {
 
 class XServer {
  public:
-  XServer(int width, int height);
+  XServer(int width, int height, int depth = 24);
   ~XServer();
   XServer(const XServer&) = delete;
   XServer& operator=(const XServer&) = delete;

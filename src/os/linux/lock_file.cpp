@@ -13,6 +13,9 @@
 namespace vex {
 
 std::string default_lock_path() { return runtime_directory() + "/vexmoor-" + std::to_string(getuid()) + ".lock"; }
+std::string audio_lock_path() {
+  return runtime_directory() + "/vexmoor-" + std::to_string(getuid()) + "-sound.lock";
+}
 
 InstanceLock take_instance_lock(const std::string& lock_path, std::string* problem) {
   auto unavailable = [&](const char* why) {

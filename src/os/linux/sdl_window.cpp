@@ -1,6 +1,7 @@
 #include "os/window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ namespace vex {
 namespace {
 
 bool sdl_video = false;
+bool display_lost = false;
 int cursor_count = 0;
 
 // Windows by SDL window id, so events reach the window they belong to.
@@ -77,9 +79,9 @@ void pump_sdl_events() {
       auto it = windows().find(id);
       target = it == windows().end() ? nullptr : it->second;
       // A window that appeared under a still pointer may not have the mouse
-      // or keyboard focus yet, and SDL then names no window; the one
-      // full-screen window is the only one input can be meant for.
-      if (!target && id == 0 && windows().size() == 1) target = windows().begin()->second;
+      // or keyboard focus yet, and SDL then names no window; the saver's
+      // windows cover every monitor, so input can be meant for no other.
+      if (!target && id == 0 && !windows().empty()) target = windows().begin()->second;
     };
     switch (e.type) {
       case SDL_KEYDOWN:
@@ -95,6 +97,8 @@ void pump_sdl_events() {
         if (!target) break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE && target->on_close) target->on_close();
         else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) target->update();
+        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && target->on_resize)
+          target->on_resize(e.window.data1, e.window.data2);
         break;
       case SDL_QUIT:
         if (!windows().empty()) {
@@ -110,10 +114,21 @@ void pump_sdl_events() {
 
 class SdlFullScreenWindow : public FullScreenWindow {
  public:
-  SdlFullScreenWindow(int w, int h) {
-    window_ = SDL_CreateWindow("Vexmoor", 0, 0, w, h,
-                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | SDL_WINDOW_FULLSCREEN_DESKTOP);
+  explicit SdlFullScreenWindow(const Monitor& m) {
+    const std::vector<Monitor> all = monitors();
+    // The whole screen is left to SDL's full-screen mode; a monitor of
+    // several gets a borderless window of its size there, which a window
+    // manager is then asked to show full-screen on that monitor.
+    const bool whole = all.size() <= 1;
+    window_ = SDL_CreateWindow("Vexmoor", m.x, m.y, m.width, m.height,
+                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
+                                   (whole ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (!window_) throw Failure(kNoObject, SDL_GetError());
+    if (!whole) {
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) xid_ = info.info.x11.window;
+    }
     shower_ = std::make_unique<SurfaceShower>(window_);
     windows()[SDL_GetWindowID(window_)] = this;
   }
@@ -121,11 +136,22 @@ class SdlFullScreenWindow : public FullScreenWindow {
     windows().erase(SDL_GetWindowID(window_));
     SDL_DestroyWindow(window_);
   }
+  int width() const override {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    return w;
+  }
+  int height() const override {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    return h;
+  }
   PixelView canvas() override { return shower_->canvas(); }
   void update() override { shower_->update(); }
   void show() override {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
+    if (xid_) set_window_fullscreen(xid_);
     visible_ = true;
   }
   void hide() override {
@@ -139,6 +165,7 @@ class SdlFullScreenWindow : public FullScreenWindow {
   SDL_Window* window_ = nullptr;
   std::unique_ptr<SurfaceShower> shower_;
   bool visible_ = false;
+  unsigned long xid_ = 0;
 };
 
 class X11EmbeddedWindow : public EmbeddedWindow {
@@ -230,23 +257,25 @@ std::optional<ScreenSize> open_display(std::string* error) {
 }
 
 void close_display() {
-  if (!sdl_video) return;
+  if (!sdl_video || display_lost) return;
   SDL_Quit();
   sdl_video = false;
 }
+
+void forget_display() { display_lost = true; }
 
 bool display_open() { return sdl_video; }
 
 int ShowCursor(bool show) {
   cursor_count += show ? 1 : -1;
-  if (sdl_video) SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (sdl_video && !display_lost) SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return cursor_count;
 }
 
 int cursor_display_count() { return cursor_count; }
 
-std::unique_ptr<FullScreenWindow> create_fullscreen_window(int width, int height) {
-  return std::make_unique<SdlFullScreenWindow>(width, height);
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where) {
+  return std::make_unique<SdlFullScreenWindow>(where);
 }
 
 std::unique_ptr<EmbeddedWindow> create_embedded_window(unsigned long host, int width, int height,

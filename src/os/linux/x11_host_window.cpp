@@ -3,10 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "os/window.h"
 
 namespace vex {
 namespace {
@@ -97,19 +100,65 @@ std::optional<Rect32> window_client_rect(int32_t id) {
 
 bool window_exists(int32_t id) { return window_client_rect(id).has_value(); }
 
-void set_window_topmost(unsigned long id, bool above) {
+std::optional<Rect32> root_window_rect() {
   Display* d = connection();
-  if (!d || !id) return;
+  if (!d) return std::nullopt;
+  Screen* s = DefaultScreenOfDisplay(d);
+  return Rect32{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
+}
+
+namespace {
+
+void send_wm_state(Display* d, unsigned long id, bool add, const char* state) {
   XEvent e;
   std::memset(&e, 0, sizeof e);
   e.xclient.type = ClientMessage;
   e.xclient.window = id;
   e.xclient.message_type = XInternAtom(d, "_NET_WM_STATE", False);
   e.xclient.format = 32;
-  e.xclient.data.l[0] = above ? 1 : 0;  // add / remove
-  e.xclient.data.l[1] = static_cast<long>(XInternAtom(d, "_NET_WM_STATE_ABOVE", False));
+  e.xclient.data.l[0] = add ? 1 : 0;  // add / remove
+  e.xclient.data.l[1] = static_cast<long>(XInternAtom(d, state, False));
   e.xclient.data.l[3] = 1;
   XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+}  // namespace
+
+void set_window_fullscreen(unsigned long id) {
+  Display* d = connection();
+  if (!d || !id) return;
+  send_wm_state(d, id, true, "_NET_WM_STATE_FULLSCREEN");
+  XFlush(d);
+}
+
+std::vector<Monitor> monitors() {
+  Display* d = connection();
+  std::vector<Monitor> list;
+  if (!d) return list;
+  int event_base = 0, error_base = 0, major = 0, minor = 0;
+  if (XRRQueryExtension(d, &event_base, &error_base) && XRRQueryVersion(d, &major, &minor) &&
+      (major > 1 || (major == 1 && minor >= 5))) {
+    int n = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &n);
+    for (int i = 0; i < n && info; ++i) {
+      Monitor m{info[i].x, info[i].y, info[i].width, info[i].height};
+      if (m.width <= 0 || m.height <= 0) continue;
+      if (info[i].primary) list.insert(list.begin(), m);
+      else list.push_back(m);
+    }
+    if (info) XRRFreeMonitors(info);
+  }
+  if (list.empty()) {
+    Screen* s = DefaultScreenOfDisplay(d);
+    list.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});
+  }
+  return list;
+}
+
+void set_window_topmost(unsigned long id, bool above) {
+  Display* d = connection();
+  if (!d || !id) return;
+  send_wm_state(d, id, above, "_NET_WM_STATE_ABOVE");
   if (above) XRaiseWindow(d, id);
   XFlush(d);
 }

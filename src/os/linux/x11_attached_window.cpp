@@ -1,0 +1,217 @@
+// Drawing into a window that belongs to someone else: a screen-saver
+// daemon's window, its settings window's preview, or the root window. Such a
+// window has its own visual and depth, and its own size, which may change.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "base/failure.h"
+#include "os/event_loop.h"
+#include "os/window.h"
+
+namespace vex {
+namespace {
+
+// How one channel of our 0x00RRGGBB pixels lands in the visual's pixel.
+struct ChannelMap {
+  int shift = 0;  // where the channel's top bit goes, less 7
+  unsigned long mask = 0;
+  explicit ChannelMap(unsigned long m) : mask(m) {
+    if (!m) return;
+    int top = 63;
+    while (top > 0 && !((m >> top) & 1)) --top;
+    shift = top - 7;
+  }
+  unsigned long place(unsigned v) const {
+    unsigned long x = shift >= 0 ? static_cast<unsigned long>(v) << shift : static_cast<unsigned long>(v) >> -shift;
+    return x & mask;
+  }
+};
+
+class X11AttachedWindow : public FullScreenWindow {
+ public:
+  explicit X11AttachedWindow(unsigned long id) {
+    // A connection of our own: events of this window come here, whatever
+    // the rest of the program has open.
+    d_ = XOpenDisplay(nullptr);
+    if (!d_) throw Failure(kNoObject, "no X display");
+    window_ = id ? id : DefaultRootWindow(d_);
+    XWindowAttributes a{};
+    if (!XGetWindowAttributes(d_, window_, &a)) {
+      XCloseDisplay(d_);
+      d_ = nullptr;
+      throw Failure(kNoObject, "no such window");
+    }
+    visual_ = a.visual;
+    depth_ = a.depth;
+    red_ = ChannelMap(visual_->red_mask);
+    green_ = ChannelMap(visual_->green_mask);
+    blue_ = ChannelMap(visual_->blue_mask);
+    XSelectInput(d_, window_, StructureNotifyMask | ExposureMask);
+    gc_ = XCreateGC(d_, window_, 0, nullptr);
+    int major = 0, minor = 0;
+    Bool pixmaps = False;
+    use_shm_ = XShmQueryVersion(d_, &major, &minor, &pixmaps) == True && !getenv_is_set("VEXMOOR_NO_SHM");
+    make_image(a.width, a.height);
+    event_loop().add_pump([this, alive = alive_] {
+      if (*alive) watch();
+    });
+  }
+  ~X11AttachedWindow() override {
+    *alive_ = false;
+    if (!d_) return;
+    free_image();
+    XFreeGC(d_, gc_);
+    XCloseDisplay(d_);
+  }
+
+  int width() const override { return canvas_.width(); }
+  int height() const override { return canvas_.height(); }
+  PixelView canvas() override { return gone_ ? PixelView{} : canvas_.view(); }
+
+  void update() override {
+    if (gone_ || !image_) return;
+    if (!direct_) convert();
+    if (use_shm_) XShmPutImage(d_, window_, gc_, image_, 0, 0, 0, 0, canvas_.width(), canvas_.height(), False);
+    else XPutImage(d_, window_, gc_, image_, 0, 0, 0, 0, canvas_.width(), canvas_.height());
+    XFlush(d_);
+  }
+  // The window is the daemon's to show and hide.
+  void show() override { update(); }
+  void hide() override {}
+  bool visible() const override { return !gone_; }
+  void set_topmost(bool) override {}
+
+ private:
+  static bool getenv_is_set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  }
+
+  void make_image(int w, int h) {
+    free_image();
+    canvas_ = Bitmap(std::max(w, 1), std::max(h, 1), 0);
+    w = canvas_.width();
+    h = canvas_.height();
+    // Our pixels already are the visual's when it is the usual 24-bit
+    // true-colour one: the image then reads them in place.
+    if (use_shm_) {
+      image_ = XShmCreateImage(d_, visual_, depth_, ZPixmap, nullptr, &shm_, w, h);
+      if (image_) {
+        shm_.shmid = shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
+        shm_.shmaddr = shm_.shmid >= 0 ? static_cast<char*>(shmat(shm_.shmid, nullptr, 0)) : nullptr;
+        if (shm_.shmaddr == reinterpret_cast<char*>(-1)) shm_.shmaddr = nullptr;
+        shm_.readOnly = False;
+        if (shm_.shmaddr && XShmAttach(d_, &shm_)) {
+          XSync(d_, False);
+          // Marked for removal now: it goes when both sides have let go,
+          // even if we end without a word.
+          shmctl(shm_.shmid, IPC_RMID, nullptr);
+          image_->data = shm_.shmaddr;
+          direct_ = false;
+          return;
+        }
+        if (shm_.shmaddr) shmdt(shm_.shmaddr);
+        if (shm_.shmid >= 0) shmctl(shm_.shmid, IPC_RMID, nullptr);
+        image_->data = nullptr;
+        XDestroyImage(image_);
+        image_ = nullptr;
+      }
+      use_shm_ = false;
+    }
+    direct_ = depth_ == 24 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
+              visual_->blue_mask == 0xFF;
+    if (direct_) {
+      image_ = XCreateImage(d_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(canvas_.view().pixels), w, h, 32,
+                            w * 4);
+      if (image_ && image_->bits_per_pixel == 32) return;
+      if (image_) {
+        image_->data = nullptr;
+        XDestroyImage(image_);
+      }
+      direct_ = false;
+    }
+    image_ = XCreateImage(d_, visual_, depth_, ZPixmap, 0, nullptr, w, h, 32, 0);
+    if (image_) image_->data = static_cast<char*>(std::calloc(static_cast<size_t>(image_->bytes_per_line), h));
+  }
+
+  void free_image() {
+    if (!image_) return;
+    if (use_shm_ && shm_.shmaddr) {
+      XShmDetach(d_, &shm_);
+      XSync(d_, False);
+      shmdt(shm_.shmaddr);
+      shm_.shmaddr = nullptr;
+      image_->data = nullptr;
+    } else if (direct_) {
+      image_->data = nullptr;  // our canvas's pixels
+    }
+    XDestroyImage(image_);
+    image_ = nullptr;
+  }
+
+  // Our pixels into the visual's format, row by row.
+  void convert() {
+    const PixelView v = canvas_.view();
+    const bool fast32 = image_->bits_per_pixel == 32 && image_->byte_order == LSBFirst;
+    for (int y = 0; y < v.height; ++y) {
+      const Pixel* src = v.row(y);
+      if (fast32 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF) {
+        std::memcpy(image_->data + static_cast<size_t>(y) * image_->bytes_per_line, src, v.width * 4u);
+        continue;
+      }
+      for (int x = 0; x < v.width; ++x) {
+        Pixel p = src[x];
+        unsigned long px = red_.place((p >> 16) & 255) | green_.place((p >> 8) & 255) | blue_.place(p & 255);
+        XPutPixel(image_, x, y, px);
+      }
+    }
+  }
+
+  void watch() {
+    if (gone_) return;
+    while (XPending(d_)) {
+      XEvent e;
+      XNextEvent(d_, &e);
+      if (e.type == DestroyNotify && e.xdestroywindow.window == window_) {
+        gone_ = true;
+      } else if (e.type == ConfigureNotify && e.xconfigure.window == window_ &&
+                 (e.xconfigure.width != canvas_.width() || e.xconfigure.height != canvas_.height())) {
+        make_image(e.xconfigure.width, e.xconfigure.height);
+        if (on_resize) on_resize(canvas_.width(), canvas_.height());
+      } else if (e.type == Expose && e.xexpose.count == 0) {
+        update();
+      }
+    }
+    if (gone_ && on_close) on_close();
+  }
+
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  Display* d_ = nullptr;
+  ::Window window_ = 0;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  ChannelMap red_{0}, green_{0}, blue_{0};
+  GC gc_{};
+  Bitmap canvas_;
+  XImage* image_ = nullptr;
+  XShmSegmentInfo shm_{};
+  bool use_shm_ = false;
+  bool direct_ = false;
+  bool gone_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<FullScreenWindow> attach_to_window(unsigned long id) {
+  return std::make_unique<X11AttachedWindow>(id);
+}
+
+}  // namespace vex

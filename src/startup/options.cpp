@@ -1,0 +1,163 @@
+#include "startup/options.h"
+
+#include <cstdlib>
+
+#include "animation/creature.h"
+#include "base/int16.h"
+#include "startup/settings.h"
+
+namespace vex {
+namespace {
+
+// A window id as X11 tools print it (0x2a00007) or in decimal.
+std::optional<unsigned long> parse_window_id(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.size() > (hex ? 8u : 10u)) return std::nullopt;
+  if (digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos) return std::nullopt;
+  unsigned long long v = std::strtoull(digits.c_str(), nullptr, hex ? 16 : 10);
+  if (v == 0 || v > 0xFFFFFFFFull) return std::nullopt;
+  return static_cast<unsigned long>(v);
+}
+
+std::optional<int> parse_delay(const std::string& text) {
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  int v = std::atoi(text.c_str());
+  if (v > 32767) return std::nullopt;
+  return v;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<std::string>& args) {
+  CommandLine cl;
+  RunOptions& o = cl.options;
+  std::vector<std::string> rest;
+  auto fail = [&](const std::string& why) {
+    if (cl.error.empty()) cl.error = why;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    // Options are spelled with one dash or two; anything else belongs to
+    // the mode switches.
+    std::string name, value;
+    bool has_value = false;
+    if (arg.rfind("--", 0) == 0 && arg.size() > 2) name = arg.substr(2);
+    else if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') name = arg.substr(1);
+    else {
+      rest.push_back(arg);
+      continue;
+    }
+    if (auto eq = name.find('='); eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+      has_value = true;
+    }
+    auto take_value = [&]() -> std::optional<std::string> {
+      if (has_value) return value;
+      if (i + 1 < args.size()) return args[++i];
+      fail("the option " + arg + " needs a value");
+      return std::nullopt;
+    };
+    bool known = true;
+    if (name == "root") o.root = true;
+    else if (name == "window-id") {
+      if (auto v = take_value()) {
+        if (auto id = parse_window_id(*v)) o.window_id = id;
+        else fail("the option " + arg + " needs a window id (0x… or decimal), not \"" + *v + "\"");
+      }
+    } else if (name == "delay") {
+      if (auto v = take_value()) {
+        if (auto d = parse_delay(*v)) o.delay = d;
+        else fail("the option " + arg + " needs a frame period in milliseconds (0 to 32767), not \"" + *v + "\"");
+      }
+    } else if (name == "message") {
+      if (auto v = take_value()) o.message = *v;
+    } else if (name == "clock" || name == "no-clock") o.clock = name == "clock";
+    else if (name == "music" || name == "no-music") o.music = name == "music";
+    else if (name == "sounds" || name == "no-sounds") o.sounds = name == "sounds";
+    else if (name == "help" || name == "h") o.help = true;
+    else if (name == "version") o.version = true;
+    else {
+      known = false;
+      const bool off = name.rfind("no-", 0) == 0;
+      const std::string key = off ? name.substr(3) : name;
+      for (std::size_t k = 0; k < kCreatureKeys.size(); ++k)
+        if (key == kCreatureKeys[k]) {
+          o.creatures[k] = !off;
+          known = true;
+        }
+    }
+    if (known) continue;
+    // A single dash is how some hosts write the switches; only a double
+    // dash is surely meant as one of our options.
+    if (arg.rfind("--", 0) == 0) fail("unknown option " + arg);
+    else rest.push_back(arg);
+  }
+  for (std::size_t i = 0; i < rest.size(); ++i) cl.rest += (i ? " " : "") + rest[i];
+  return cl;
+}
+
+void apply_run_options(const RunOptions& o) {
+  SettingsState& st = settings();
+  for (const auto& [key, on] : o.creatures) creature_for_key(key).Enabled = flag(on);
+  if (o.delay) st.Speed = *o.delay;
+  if (o.clock) st.ClockEnabled = flag(*o.clock);
+  if (o.message) st.MessageText = *o.message;
+  auto any = [](const std::array<Flag16, 12>& a) {
+    for (Flag16 f : a)
+      if (f) return true;
+    return false;
+  };
+  if (o.music) {
+    if (!*o.music) st.SongEnabled.fill(kFalse);
+    else if (!any(st.SongEnabled)) st.SongEnabled[0] = kTrue;  // asked for music: the first song at least
+  }
+  if (o.sounds) {
+    if (!*o.sounds) st.SoundEnabled.fill(kFalse);
+    else if (!any(st.SoundEnabled))
+      for (int n : {0, 1, 2, 4, 6, 7, 8, 9, 10, 11}) st.SoundEnabled[n] = kTrue;
+  }
+}
+
+unsigned long target_window(const RunOptions& o) {
+  if (o.window_id) return *o.window_id;
+  if (const char* env = std::getenv("XSCREENSAVER_WINDOW"))
+    if (auto id = parse_window_id(env)) return *id;
+  return 0;
+}
+
+std::string usage_text() {
+  std::string creatures;
+  for (const char* k : kCreatureKeys) creatures += std::string(creatures.empty() ? "" : ", ") + k;
+  return "Usage: vexmoor [/s | /c | /p <window> | /a <window>] [options]\n"
+         "A Halloween graveyard at night, as a screen saver.\n"
+         "\n"
+         "Modes:\n"
+         "  /s                 the saver on every monitor (the default); a click or key ends it\n"
+         "  /c                 the settings dialog\n"
+         "  /p <window>        a small preview inside that X11 window\n"
+         "  /a <window>        change the saver password (there is none to change here)\n"
+         "\n"
+         "For a screen-saver daemon (XScreenSaver):\n"
+         "  --root             draw into $XSCREENSAVER_WINDOW, or the root window\n"
+         "  --window-id <id>   draw into that window (0x... or decimal)\n"
+         "\n"
+         "Settings for this run only (the settings file is not changed):\n"
+         "  --<creature>, --no-<creature>   show or hide one of: " + creatures + "\n"
+         "  --delay <ms>       the frame period in milliseconds (smaller is faster; 70 is normal)\n"
+         "  --clock, --no-clock\n"
+         "  --message <text>   a line of text at the top of the screen\n"
+         "  --music, --no-music\n"
+         "  --sounds, --no-sounds\n"
+         "\n"
+         "  --help             this text;  --version  the version\n"
+         "\n"
+         "Settings: ${XDG_CONFIG_HOME:-~/.config}/zelvora.ini. Exit status: 0, or 1 without a display,\n"
+         "2 for a bad command line or a preview without its window.\n";
+}
+
+std::string version_text() { return "Vexmoor ScreenSaver 6.0\n"; }
+
+}  // namespace vex
