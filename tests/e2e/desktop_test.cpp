@@ -115,6 +115,59 @@ TEST_F(Desktop, OptionsOfTheRunOverrideTheSettingsFileWithoutWritingIt) {
   EXPECT_EQ(ss.str(), before);
 }
 
+// One screen of 3200 x 1080 divided into monitors of 1280 x 1024 (primary)
+// and 1920 x 1080 beside it.
+void split_into_two_monitors(const XServer& x, const std::map<std::string, std::string>& env) {
+  int status = -1;
+  run_tool({"xrandr", "--setmonitor", "*left", "1280/338x1024/270+0+0", "none"}, env, &status);
+  ASSERT_EQ(status, 0);
+  run_tool({"xrandr", "--setmonitor", "right", "1920/508x1080/286+1280+0", "none"}, env, &status);
+  ASSERT_EQ(status, 0);
+  (void)x;
+}
+
+TEST_F(Desktop, TheFullScreenSaverShowsAWholeSceneOnEveryMonitor) {
+  XServer x(3200, 1080);
+  split_into_two_monitors(x, env(&x));
+  settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\nmessagetext=on the primary\n");
+  auto saver = start(&x, {"/s"});
+  const Pixel top = fixture_colour("v_background_top.bmp"), bottom = fixture_colour("v_background_bot.bmp");
+  Bitmap shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = x.grab();
+    return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top;
+  })) << saver->stderr_text();
+  // Each monitor holds the whole scene at its own size: the ground reaches
+  // the bottom of each, and the flower stands in the same place of each.
+  EXPECT_EQ(shot.at(640, 1015), bottom);
+  EXPECT_EQ(shot.at(1280 + 960, 1070), bottom);
+  auto flower_at = [&](int x0, int w, int h) {  // the flower's middle, scaled to the monitor
+    return shot.at(x0 + (360 * w) / 800, (493 * h) / 600);
+  };
+  EXPECT_EQ(flower_at(0, 1280, 1024), fixture_colour("v_flower.bmp"));
+  EXPECT_EQ(flower_at(1280, 1920, 1080), fixture_colour("v_flower.bmp"));
+  // The message stands on the primary monitor only.
+  EXPECT_GT(count(shot, rgb(64, 64, 64), 0, 5, 1280, 24), 20);
+  EXPECT_EQ(count(shot, rgb(64, 64, 64), 1280, 5, 3200, 24), 0);
+  xdotool(x, {"mousemove", "2000", "500", "click", "1"});
+  ASSERT_TRUE(saver->wait_for_exit(3s)) << "a click on any monitor ends it";
+}
+
+TEST_F(Desktop, AScreenThatChangesWhileTheSaverRunsIsFollowed) {
+  XServer x(3200, 1080);
+  auto saver = start(&x, {"/s"});
+  const Pixel top = fixture_colour("v_background_top.bmp");
+  ASSERT_TRUE(eventually([&] { return x.grab().at(1600, 100) == top; })) << saver->stderr_text();
+  split_into_two_monitors(x, env(&x));
+  // The whole-screen window gives way to one per monitor: the right
+  // monitor's scene starts at its own left edge.
+  ASSERT_TRUE(eventually([&] {
+    Bitmap shot = x.grab();
+    return shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == fixture_colour("v_background_bot.bmp");
+  }, 8s)) << saver->stderr_text();
+  EXPECT_TRUE(saver->running());
+}
+
 TEST_F(Desktop, HelpAndVersionPrintAndEndWell) {
   int status = -1;
   std::string out = run_tool({VEXMOOR_BINARY, "--help"}, {}, &status);

@@ -148,11 +148,23 @@ std::vector<Monitor> monitors() {
     }
     if (info) XRRFreeMonitors(info);
   }
-  if (list.empty()) {
-    Screen* s = DefaultScreenOfDisplay(d);
-    list.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});
+  // A monitor that encloses others (the whole screen kept beside the parts
+  // it was divided into), or repeats one, would only be drawn over them.
+  auto encloses = [](const Monitor& a, const Monitor& b) {
+    return a.x <= b.x && a.y <= b.y && a.x + a.width >= b.x + b.width && a.y + a.height >= b.y + b.height;
+  };
+  std::vector<Monitor> kept;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    bool drop = false;
+    for (std::size_t j = 0; j < list.size() && !drop; ++j)
+      if (i != j && encloses(list[i], list[j])) drop = !(list[i] == list[j]) || j < i;
+    if (!drop) kept.push_back(list[i]);
   }
-  return list;
+  if (kept.empty()) {
+    Screen* s = DefaultScreenOfDisplay(d);
+    kept.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});
+  }
+  return kept;
 }
 
 void set_window_topmost(unsigned long id, bool above) {
