@@ -53,7 +53,10 @@ void Update_Clock() {
   ClockMessageState& cm = clock_message();
   cm.ClockLabel.Left = I16(starter().ScreenWidth - 100);
   std::tm t = cm.now ? cm.now() : local_now();
-  cm.ClockLabel.Caption = " " + format_time_hmm_ampm(t) + " ";
+  std::string caption = " ";
+  caption += format_time_hmm_ampm(t);
+  caption += ' ';
+  cm.ClockLabel.Caption = std::move(caption);
 }
 
 void draw_labels(const PixelView& screen) {

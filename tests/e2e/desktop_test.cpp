@@ -115,11 +115,11 @@ TEST_F(Desktop, OptionsOfTheRunOverrideTheSettingsFileWithoutWritingIt) {
   EXPECT_EQ(ss.str(), before);
 }
 
-// One screen of 3200 x 1080 divided into monitors of 1280 x 1024 (primary)
-// and 1920 x 1080 beside it.
+// One screen of 3200 x 1080 divided into monitors of 1280 x 1024 (primary,
+// holding the screen's one output) and 1920 x 1080 beside it.
 void split_into_two_monitors(const XServer& x, const std::map<std::string, std::string>& env) {
   int status = -1;
-  run_tool({"xrandr", "--setmonitor", "*left", "1280/338x1024/270+0+0", "none"}, env, &status);
+  run_tool({"xrandr", "--setmonitor", "*left", "1280/338x1024/270+0+0", "screen"}, env, &status);
   ASSERT_EQ(status, 0);
   run_tool({"xrandr", "--setmonitor", "right", "1920/508x1080/286+1280+0", "none"}, env, &status);
   ASSERT_EQ(status, 0);

@@ -1,0 +1,121 @@
+// Vexmoor as a module of the real XScreenSaver daemon, which will not run as
+// root: the daemon runs as an unprivileged user on a private X server.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "end_to_end.h"  // Xlib
+#include "os/bitmap_file.h"
+
+namespace vex::test {
+namespace {
+
+// The pids of our binary's processes started with --root.
+std::vector<int> our_processes() {
+  std::vector<int> pids;
+  DIR* proc = opendir("/proc");
+  if (!proc) return pids;
+  while (dirent* e = readdir(proc)) {
+    int pid = std::atoi(e->d_name);
+    if (pid <= 0) continue;
+    std::ifstream in("/proc/" + std::string(e->d_name) + "/cmdline", std::ios::binary);
+    std::string cmd((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (cmd.rfind(VEXMOOR_BINARY, 0) == 0 && cmd.find("--root") != std::string::npos) pids.push_back(pid);
+  }
+  closedir(proc);
+  return pids;
+}
+
+class Daemon : public EndToEnd {
+ protected:
+  void SetUp() override {
+    EndToEnd::SetUp();
+    if (run_tool({"sh", "-c", "command -v xscreensaver"}, {}).empty()) GTEST_SKIP() << "xscreensaver is not installed";
+    // The daemon's user must reach everything: the home, the media, the binary.
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\n");
+    std::ofstream(dir / ".xscreensaver") << "mode: one\nselected: 0\nlock: False\nfade: False\nunfade: False\n"
+                                         << "splash: False\ntimeout: 0:30:00\nprograms: " << VEXMOOR_BINARY
+                                         << " --root \\n\n";
+    if (geteuid() == 0) {
+      for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) chown(e.path().c_str(), 65534, 65534);
+      chown(dir.path().c_str(), 65534, 65534);
+    }
+  }
+  // A command as the daemon's user, with a clean environment of its own.
+  std::vector<std::string> as_user(const XServer& x, std::vector<std::string> cmd, const std::string& extra = "") {
+    std::vector<std::string> argv;
+    if (geteuid() == 0) argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    for (const char* e : {"env", "-i"}) argv.push_back(e);
+    for (std::string kv : {"HOME=" + dir.str(), "DISPLAY=" + x.name(), std::string("PATH=/usr/bin:/bin"),
+                           "XDG_CONFIG_HOME=" + (dir / "config"), "XDG_DATA_HOME=" + (dir / "data"),
+                           "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
+                           "XDG_CACHE_HOME=" + (dir / "cache")})
+      argv.push_back(kv);
+    if (!extra.empty()) argv.push_back(extra);
+    argv.push_back("SDL_AUDIODRIVER=dummy");
+    argv.insert(argv.end(), cmd.begin(), cmd.end());
+    return argv;
+  }
+  void command(const XServer& x, const char* what) {
+    int status = -1;
+    run_tool(as_user(x, {"xscreensaver-command", what}), {}, &status);
+    EXPECT_EQ(status, 0) << what;
+  }
+};
+
+TEST_F(Daemon, ActivatingShowsTheSceneAndDeactivatingEndsUsWithinASecond) {
+  XServer x(1024, 768);
+  Process daemon(as_user(x, {"xscreensaver", "--no-splash"}), {});
+  ASSERT_TRUE(eventually([&] {
+    int status = -1;
+    run_tool(as_user(x, {"xscreensaver-command", "-time"}), {}, &status);
+    return status == 0;
+  })) << daemon.stderr_text();
+  command(x, "-activate");
+  ASSERT_TRUE(eventually([&] { return x.grab().at(512, 100) == fixture_colour("v_background_top.bmp"); }))
+      << daemon.stderr_text();
+  std::filesystem::create_directories(VEXMOOR_ARTEFACT_DIR);
+  save_bmp24(std::string(VEXMOOR_ARTEFACT_DIR) + "/xscreensaver.bmp", x.grab());
+  ASSERT_EQ(our_processes().size(), 1u);
+  command(x, "-deactivate");
+  EXPECT_TRUE(eventually([] { return our_processes().empty(); }, 1500ms)) << "SIGTERM ends us within a second";
+  daemon.send_signal(SIGTERM);
+  daemon.wait_for_exit(3s);
+  EXPECT_TRUE(our_processes().empty()) << "nothing of ours is left running";
+}
+
+TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
+  XServer x(3200, 1080);
+  int status = -1;
+  run_tool({"xrandr", "--setmonitor", "*left", "1280/338x1024/270+0+0", "screen"}, env(&x), &status);
+  ASSERT_EQ(status, 0);
+  run_tool({"xrandr", "--setmonitor", "right", "1920/508x1080/286+1280+0", "none"}, env(&x), &status);
+  ASSERT_EQ(status, 0);
+  Process daemon(as_user(x, {"xscreensaver", "--no-splash"}), {});
+  ASSERT_TRUE(eventually([&] {
+    int st = -1;
+    run_tool(as_user(x, {"xscreensaver-command", "-time"}), {}, &st);
+    return st == 0;
+  })) << daemon.stderr_text();
+  command(x, "-activate");
+  const Pixel top = fixture_colour("v_background_top.bmp"), bottom = fixture_colour("v_background_bot.bmp");
+  Bitmap shot;
+  ASSERT_TRUE(eventually([&] {
+    shot = x.grab();
+    return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == bottom &&
+           shot.at(1280 + 960, 1070) == bottom;
+  })) << "each monitor holds a whole scene\n" << daemon.stderr_text();
+  EXPECT_EQ(our_processes().size(), 2u);
+  command(x, "-deactivate");
+  EXPECT_TRUE(eventually([] { return our_processes().empty(); }, 1500ms));
+  daemon.send_signal(SIGTERM);
+  daemon.wait_for_exit(3s);
+}
+
+}  // namespace
+}  // namespace vex::test
