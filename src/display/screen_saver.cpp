@@ -52,8 +52,10 @@ void each_window(F f) {
   auto area = [&](FullScreenWindow& w, std::size_t i) {
     PixelView v = w.canvas();
     if (i < st.monitors.size()) {
-      v.width = std::min(v.width, st.monitors[i].width);
-      v.height = std::min(v.height, st.monitors[i].height);
+      // The primary monitor is the screen the scene was laid out for.
+      const bool primary = i == 0;
+      v.width = std::min(v.width, primary ? static_cast<int>(starter().ScreenWidth) : st.monitors[i].width);
+      v.height = std::min(v.height, primary ? static_cast<int>(starter().ScreenHeight) : st.monitors[i].height);
     }
     return v;
   };
@@ -117,8 +119,6 @@ void follow_resize(int width, int height) {
     StarterState& s = starter();
     s.ScreenWidth = width;
     s.ScreenHeight = height;
-    State& st = state();
-    if (!st.monitors.empty()) st.monitors.front() = {0, 0, width, height};
     setup_labels();
     blank_windows();
   });

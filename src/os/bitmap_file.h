@@ -13,8 +13,11 @@
 
 namespace vex {
 
-inline constexpr int kMaxBitmapSide = 16384;
-inline constexpr long long kMaxBitmapPixels = 16LL * 1024 * 1024;
+// Far larger than any picture the program draws (the largest is a strip of
+// 1812 x 400): a file claiming more is refused like a broken one, so that no
+// media directory, however made, can make a picture cost more than 16 MB.
+inline constexpr int kMaxBitmapSide = 8192;
+inline constexpr long long kMaxBitmapPixels = 4LL * 1024 * 1024;
 
 std::optional<Bitmap> decode_bmp(std::span<const uint8_t> data);
 std::optional<Bitmap> load_bmp_file(const std::string& path);

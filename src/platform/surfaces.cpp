@@ -1,6 +1,8 @@
 #include "platform/surfaces.h"
 #include "platform/error_report.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <unordered_map>
 
 #include "os/bitmap_file.h"
@@ -12,6 +14,9 @@ namespace {
 struct Table {
   std::unordered_map<Surface, Bitmap> bitmaps;
   Surface next = 1;
+  long long picture_pixels = 0;  // of the pictures loaded from files and still held
+  std::unordered_map<Surface, long long> from_file;
+  bool said_over_budget = false;
 };
 Table& table() {
   static Table t;
@@ -45,7 +50,21 @@ Surface GenerateDC(const std::string& path) {
     // A picture that cannot be read leaves an empty surface: drawing from it
     // shows nothing, as the scene code expects of a missing picture.
     auto bm = load_bmp_file(resolve_file_case(path));
+    Table& t = table();
+    const long long pixels = bm ? static_cast<long long>(bm->width()) * bm->height() : 0;
+    if (pixels > 0 && t.picture_pixels + pixels > kPictureBudgetPixels) {
+      // The pictures together may not outgrow what the program can use:
+      // past the budget a picture counts as missing.
+      if (!t.said_over_budget)
+        std::fprintf(stderr, "vexmoor: the pictures in %s are far larger than expected; %s and later ones are "
+                             "left out\n", std::filesystem::path(path).parent_path().c_str(), path.c_str());
+      t.said_over_budget = true;
+      bm.reset();
+    }
+    const long long used = bm ? pixels : 0;
     dc = add(bm ? std::move(*bm) : Bitmap());
+    t.picture_pixels += used;
+    t.from_file[dc] = used;
   });
   return dc;
 }
@@ -60,7 +79,12 @@ int RemoveDC(Surface& surface) {
   int result = 0;
   trap("Starter/RemoveDC", [&] {
     if (surface <= 0) return;
-    result = table().bitmaps.erase(surface) ? 1 : 0;
+    Table& t = table();
+    if (auto it = t.from_file.find(surface); it != t.from_file.end()) {
+      t.picture_pixels -= it->second;
+      t.from_file.erase(it);
+    }
+    result = t.bitmaps.erase(surface) ? 1 : 0;
     surface = 0;
   });
   return result;

@@ -21,6 +21,10 @@ SurfacesState& surfaces();
 void reset_surfaces();
 int live_surface_count();
 
+// All the pictures loaded from files together (the saver's are some 5
+// million pixels): beyond this a picture counts as missing.
+inline constexpr long long kPictureBudgetPixels = 24LL * 1024 * 1024;
+
 Surface GenerateDC(const std::string& path);
 Surface GenerateBufferDC(I16 width, I16 height, Surface reference);
 int RemoveDC(Surface& surface);

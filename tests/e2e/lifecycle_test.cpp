@@ -150,3 +150,62 @@ TEST_F(EndToEnd, TheErrorWindowIsCentredByItsFrameUnderAWindowManager) {
 
 }  // namespace
 }  // namespace vex::test
+
+namespace vex::test {
+namespace {
+
+// A tiny run-length picture whose header claims w x h pixels: a few hundred
+// bytes that decode into a whole picture of black.
+std::vector<uint8_t> claiming_rle8(int w, int h) {
+  std::vector<uint8_t> b(54 + 1024 + 2, 0);
+  auto put32 = [&](std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  b[0] = 'B';
+  b[1] = 'M';
+  put32(2, static_cast<uint32_t>(b.size()));
+  put32(10, 54 + 1024);
+  put32(14, 40);
+  put32(18, static_cast<uint32_t>(w));
+  put32(22, static_cast<uint32_t>(h));
+  b[26] = 1;
+  b[28] = 8;
+  put32(30, 1);  // RLE8
+  b[54 + 1024] = 0;
+  b[54 + 1024 + 1] = 1;  // end of picture at once
+  return b;
+}
+
+long peak_resident_kb(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+TEST_F(EndToEnd, MediaMadeToCostTheMostStillKeepsTheSaverSmall) {
+  XServer x(800, 600);
+  settings("[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nskeleton2=1\nzombie=1\nwatchman=1\nrat=1\n"
+           "owl=1\nhand=1\nspider=1\nflower=1\nspeed=40\n");
+  // Every picture claims just under the largest size a picture may have.
+  for (const auto& e : std::filesystem::directory_iterator(dir / "data/Zelvora/Vexmoor")) {
+    auto bytes = claiming_rle8(2047, 2047);
+    std::ofstream(e.path(), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  auto saver = start(&x, {"/s"});
+  std::this_thread::sleep_for(2500ms);
+  ASSERT_TRUE(saver->running()) << saver->stderr_text();
+  long kb = peak_resident_kb(saver->pid());
+  EXPECT_GT(kb, 0);
+  EXPECT_LT(kb, 200 * 1024) << "peak resident " << kb << " kB";
+  RecordProperty("peak_resident_kb", static_cast<int>(kb));
+  EXPECT_NE(saver->stderr_text().find("far larger than expected"), std::string::npos) << saver->stderr_text();
+  xdotool(x, {"key", "space"});
+  auto status = saver->wait_for_exit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+}
+
+}  // namespace
+}  // namespace vex::test

@@ -39,6 +39,7 @@ class Process {
   std::optional<int> wait_for_exit(std::chrono::milliseconds timeout);
   bool running();
   void send_signal(int sig);
+  int pid() const { return pid_; }
   std::string stderr_text() const;
 
  private:

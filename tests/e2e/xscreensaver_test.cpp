@@ -14,8 +14,9 @@
 namespace vex::test {
 namespace {
 
-// The pids of our binary's processes started with --root.
-std::vector<int> our_processes() {
+// The pids of our binary's processes started with --root for this test (its
+// daemon's environment names the test's home).
+std::vector<int> our_processes(const std::string& home) {
   std::vector<int> pids;
   DIR* proc = opendir("/proc");
   if (!proc) return pids;
@@ -24,7 +25,10 @@ std::vector<int> our_processes() {
     if (pid <= 0) continue;
     std::ifstream in("/proc/" + std::string(e->d_name) + "/cmdline", std::ios::binary);
     std::string cmd((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (cmd.rfind(VEXMOOR_BINARY, 0) == 0 && cmd.find("--root") != std::string::npos) pids.push_back(pid);
+    if (cmd.rfind(VEXMOOR_BINARY, 0) != 0 || cmd.find("--root") == std::string::npos) continue;
+    std::ifstream env("/proc/" + std::string(e->d_name) + "/environ", std::ios::binary);
+    std::string vars((std::istreambuf_iterator<char>(env)), std::istreambuf_iterator<char>());
+    if (vars.find(std::string("HOME=") + home + '\0') != std::string::npos) pids.push_back(pid);
   }
   closedir(proc);
   return pids;
@@ -81,12 +85,12 @@ TEST_F(Daemon, ActivatingShowsTheSceneAndDeactivatingEndsUsWithinASecond) {
       << daemon.stderr_text();
   std::filesystem::create_directories(VEXMOOR_ARTEFACT_DIR);
   save_bmp24(std::string(VEXMOOR_ARTEFACT_DIR) + "/xscreensaver.bmp", x.grab());
-  ASSERT_EQ(our_processes().size(), 1u);
+  ASSERT_EQ(our_processes(dir.str()).size(), 1u);
   command(x, "-deactivate");
-  EXPECT_TRUE(eventually([] { return our_processes().empty(); }, 1500ms)) << "SIGTERM ends us within a second";
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }, 1500ms)) << "SIGTERM ends us within a second";
   daemon.send_signal(SIGTERM);
   daemon.wait_for_exit(3s);
-  EXPECT_TRUE(our_processes().empty()) << "nothing of ours is left running";
+  EXPECT_TRUE(our_processes(dir.str()).empty()) << "nothing of ours is left running";
 }
 
 TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
@@ -110,9 +114,9 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
     return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == bottom &&
            shot.at(1280 + 960, 1070) == bottom;
   })) << "each monitor holds a whole scene\n" << daemon.stderr_text();
-  EXPECT_EQ(our_processes().size(), 2u);
+  EXPECT_EQ(our_processes(dir.str()).size(), 2u);
   command(x, "-deactivate");
-  EXPECT_TRUE(eventually([] { return our_processes().empty(); }, 1500ms));
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }, 1500ms));
   daemon.send_signal(SIGTERM);
   daemon.wait_for_exit(3s);
 }
