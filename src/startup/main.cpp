@@ -18,6 +18,15 @@
 #include "startup/shutdown.h"
 #include "startup/starter.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// What the libraries keep for the life of the process (fonts, the display
+// connection, the toolkit's and the synthesizer's tables) is theirs, not ours.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig\nleak:libSDL2\nleak:libX11\nleak:libfltk\nleak:libdbus\nleak:libXi\n"
+         "leak:libxcb\nleak:libfluidsynth\nleak:libglib\nleak:libpulse\nleak:libasound\nleak:libXcursor\n";
+}
+#endif
+
 namespace {
 
 bool any_window_open() {

@@ -4,6 +4,11 @@
 #include <cstdlib>
 #include <string>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define VEXMOOR_LEAK_CHECK 1
+#endif
+
 #include "animation/creature.h"
 #include "animation/previews.h"
 #include "display/sound_fx.h"
@@ -31,6 +36,12 @@ void end_process_now(int status) {
   std::fflush(stdout);
   std::fflush(stderr);
   close_display();
+#if VEXMOOR_LEAK_CHECK
+  // The process ends without the usual exit-time run, which is where the
+  // leak checker would look; a sanitizer build looks here, and a leak makes
+  // the ending a failure.
+  if (__lsan_do_recoverable_leak_check() != 0 && status == 0) status = 23;
+#endif
   std::_Exit(status);
 }
 

@@ -28,6 +28,8 @@ class EndToEnd : public ::testing::Test {
     return {{"DISPLAY", x ? x->name() : "<unset>"},
             {"SDL_VIDEODRIVER", "<unset>"},
             {"SDL_AUDIODRIVER", "dummy"},
+            // In a sanitizer build the program checks for leaks as it ends.
+            {"ASAN_OPTIONS", "detect_leaks=1"},
             {"XDG_CONFIG_HOME", dir / "config"},
             {"XDG_DATA_HOME", dir / "data"},
             {"XDG_DATA_DIRS", dir / "nodata"},
