@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 
-#include "animation/creature.h"
-#include "base/int16.h"
 #include "startup/settings.h"
 
 namespace vex {
@@ -97,28 +95,6 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
   }
   for (std::size_t i = 0; i < rest.size(); ++i) cl.rest += (i ? " " : "") + rest[i];
   return cl;
-}
-
-void apply_run_options(const RunOptions& o) {
-  SettingsState& st = settings();
-  for (const auto& [key, on] : o.creatures) creature_for_key(key).Enabled = flag(on);
-  if (o.delay) st.Speed = *o.delay;
-  if (o.clock) st.ClockEnabled = flag(*o.clock);
-  if (o.message) st.MessageText = *o.message;
-  auto any = [](const std::array<Flag16, 12>& a) {
-    for (Flag16 f : a)
-      if (f) return true;
-    return false;
-  };
-  if (o.music) {
-    if (!*o.music) st.SongEnabled.fill(kFalse);
-    else if (!any(st.SongEnabled)) st.SongEnabled[0] = kTrue;  // asked for music: the first song at least
-  }
-  if (o.sounds) {
-    if (!*o.sounds) st.SoundEnabled.fill(kFalse);
-    else if (!any(st.SoundEnabled))
-      for (int n : {0, 1, 2, 4, 6, 7, 8, 9, 10, 11}) st.SoundEnabled[n] = kTrue;
-  }
 }
 
 unsigned long target_window(const RunOptions& o) {

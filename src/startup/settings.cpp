@@ -7,6 +7,7 @@
 #include "os/paths.h"
 #include "os/profile_file.h"
 #include "platform/error_report.h"
+#include "startup/options.h"
 
 namespace vex {
 
@@ -15,10 +16,6 @@ SettingsState& settings() {
   return s;
 }
 
-const std::array<const char*, 20> kCreatureKeys = {
-    "bat",       "blooddrip", "bouncingpumpkin", "crow1",    "crow2",     "dove",      "firefly",
-    "flower",    "gravedigger", "hand",          "lightning", "medallion", "owl",      "rat",
-    "scorpion",  "skeleton1", "skeleton2",       "spider",   "watchman",  "zombie"};
 
 Creature& creature_for_key(std::size_t i) {
   Scene& s = scene();
@@ -97,6 +94,28 @@ void GetDirectories() {
                            "directory); pictures will be missing\n");
     }
   });
+}
+
+void apply_run_options(const RunOptions& o) {
+  SettingsState& st = settings();
+  for (const auto& [key, on] : o.creatures) creature_for_key(key).Enabled = flag(on);
+  if (o.delay) st.Speed = *o.delay;
+  if (o.clock) st.ClockEnabled = flag(*o.clock);
+  if (o.message) st.MessageText = *o.message;
+  auto any = [](const std::array<Flag16, 12>& a) {
+    for (Flag16 f : a)
+      if (f) return true;
+    return false;
+  };
+  if (o.music) {
+    if (!*o.music) st.SongEnabled.fill(kFalse);
+    else if (!any(st.SongEnabled)) st.SongEnabled[0] = kTrue;  // asked for music: the first song at least
+  }
+  if (o.sounds) {
+    if (!*o.sounds) st.SoundEnabled.fill(kFalse);
+    else if (!any(st.SoundEnabled))
+      for (int n : {0, 1, 2, 4, 6, 7, 8, 9, 10, 11}) st.SoundEnabled[n] = kTrue;
+  }
 }
 
 }  // namespace vex

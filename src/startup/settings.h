@@ -23,7 +23,10 @@ SettingsState& settings();
 
 // The twenty creature keys, in the order they are read and written, and the
 // record each switches (for a family, its element 1).
-extern const std::array<const char*, 20> kCreatureKeys;
+inline constexpr std::array<const char*, 20> kCreatureKeys = {
+    "bat",       "blooddrip", "bouncingpumpkin", "crow1",    "crow2",     "dove",      "firefly",
+    "flower",    "gravedigger", "hand",          "lightning", "medallion", "owl",      "rat",
+    "scorpion",  "skeleton1", "skeleton2",       "spider",   "watchman",  "zombie"};
 struct Creature;
 Creature& creature_for_key(std::size_t i);
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <random>
 #include <thread>
 
 #include "end_to_end.h"  // Xlib
@@ -208,6 +209,72 @@ TEST_F(EndToEnd, MediaMadeToCostTheMostStillKeepsTheSaverSmall) {
   auto status = saver->wait_for_exit(5s);
   ASSERT_TRUE(status);
   EXPECT_EQ(*status, 0);
+}
+
+}  // namespace
+}  // namespace vex::test
+
+namespace vex::test {
+namespace {
+
+enum class Damage { kTruncated, kRandom, kEmpty, kDirectory };
+
+// Every picture, song and sound of the media directory damaged one way.
+void damage_media(const std::filesystem::path& media, Damage how, std::mt19937& gen) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& e : std::filesystem::directory_iterator(media)) files.push_back(e.path());
+  for (int i = 0; i < 12; ++i) {
+    files.push_back(media / ("v_sound" + std::to_string(i) + ".wav"));
+    files.push_back(media / ("v_song" + std::to_string(i) + ".Mid"));
+  }
+  for (const auto& f : files) {
+    std::string bytes;
+    if (std::filesystem::is_regular_file(f)) {
+      std::ifstream in(f, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } else {
+      // Songs and sounds as they begin, so that a truncation keeps a header.
+      bytes = f.extension() == ".wav" ? std::string("RIFF\x24\x08\x00\x00WAVEfmt \x10\x00\x00\x00", 20)
+                                      : std::string("MThd\x00\x00\x00\x06\x00\x01\x00\x02\x01\xe0MTrk", 18);
+      bytes += std::string(2000, '\x7f');
+    }
+    std::filesystem::remove_all(f);
+    switch (how) {
+      case Damage::kTruncated: bytes.resize(bytes.size() / 3 + 7); break;
+      case Damage::kRandom:
+        for (char& c : bytes) c = static_cast<char>(gen());
+        break;
+      case Damage::kEmpty: bytes.clear(); break;
+      case Damage::kDirectory: std::filesystem::create_directory(f); continue;
+    }
+    std::ofstream(f, std::ios::binary) << bytes;
+  }
+}
+
+TEST_F(EndToEnd, DamagedMediaOfEveryKindIsSurvivedByTheSaverAndTheDialog) {
+  std::mt19937 gen(13);
+  for (Damage how : {Damage::kTruncated, Damage::kRandom, Damage::kEmpty, Damage::kDirectory}) {
+    std::filesystem::remove_all(dir / "data");
+    write_fixture_media(dir / "data/Zelvora/Vexmoor/");
+    damage_media(dir.path() / "data/Zelvora/Vexmoor", how, gen);
+    settings("[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nrat=1\nowl=1\nhand=1\nlightning=1\nflower=1\n"
+             "crow1=1\nspeed=20\nsong0=1\nsong3=1\nsound0=1\nsound2=1\nsound6=1\nclock=1\n");
+    XServer x(800, 600);
+    auto saver = start(&x, {"/s"});
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(saver->running()) << static_cast<int>(how) << " " << saver->stderr_text();
+    EXPECT_EQ(saver->stderr_text().find("Error Code"), std::string::npos) << saver->stderr_text();
+    xdotool(x, {"key", "space"});
+    auto status = saver->wait_for_exit(5s);
+    ASSERT_TRUE(status) << static_cast<int>(how);
+    EXPECT_EQ(*status, 0) << static_cast<int>(how);
+
+    auto dialog = start(&x, {"/c"});
+    ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
+        << static_cast<int>(how) << dialog->stderr_text();
+    dialog->send_signal(SIGTERM);
+    ASSERT_TRUE(dialog->wait_for_exit(2s));
+  }
 }
 
 }  // namespace
