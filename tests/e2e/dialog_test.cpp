@@ -80,14 +80,14 @@ TEST_F(Dialog, OpensCentredOnOptionsAndEveryTabShowsItsControls) {
   };
   for (int i = 0; i < 5; ++i) {
     tab(x, p, i);
-    ASSERT_TRUE(eventually([&] { return at(x, p, looks[i].cx, looks[i].cy) == looks[i].colour; }, 3s))
+    ASSERT_TRUE(eventually([&] { return at(x, p, looks[i].cx, looks[i].cy) == looks[i].colour; }, 8s))
         << "tab " << i << ": " << looks[i].what;
     Bitmap shot = x.grab(p.id);
     save_bmp24((artefacts / ("dialog-tab" + std::to_string(i) + ".bmp")).string(), shot);
     if (i < 2) {
       // The preview box plays the filmstrip, centred: 127 x 100 from (37, 48).
       EXPECT_TRUE(eventually([&] { return at(x, p, 296 + 38 + 20, 40 + 49 + 20) == fixture_colour("v_preview.bmp"); },
-                             3s))
+                             8s))
           << "tab " << i;
     }
   }
