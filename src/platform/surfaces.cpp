@@ -97,7 +97,17 @@ PixelView surface_view(Surface s) {
   return it == bm.end() ? PixelView{} : it->second.view();
 }
 
+namespace {
+std::function<void(const BlitCall&)>& observer() {
+  static std::function<void(const BlitCall&)> o;
+  return o;
+}
+}  // namespace
+
+void set_blit_observer(std::function<void(const BlitCall&)> o) { observer() = std::move(o); }
+
 void BitBlt(Surface dst, int x, int y, int w, int h, Surface src, int sx, int sy, Rop rop) {
+  if (observer()) observer()({dst, x, y, w, h, src, sx, sy, rop});
   bit_blt(surface_view(dst), x, y, w, h, surface_view(src), sx, sy, rop);
 }
 
@@ -105,6 +115,9 @@ void BitBltTo(const PixelView& dst, int x, int y, int w, int h, Surface src, int
   bit_blt(dst, x, y, w, h, surface_view(src), sx, sy, rop);
 }
 
-void SetPixel(Surface dst, int x, int y, uint32_t colorref) { set_pixel(surface_view(dst), x, y, from_colorref(colorref)); }
+void SetPixel(Surface dst, int x, int y, uint32_t colorref) {
+  if (observer()) observer()({dst, x, y, 1, 1, 0, static_cast<int>(colorref), 0, Rop::kSrcCopy, true});
+  set_pixel(surface_view(dst), x, y, from_colorref(colorref));
+}
 
 }  // namespace vex

@@ -2,6 +2,7 @@
 // Offscreen surfaces, identified by handle as the drawing code expects: 0 (or
 // below) is no surface, and drawing from or to it does nothing.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/int16.h"
@@ -32,6 +33,19 @@ int RemoveDC(Surface& surface);
 PixelView surface_view(Surface s);
 
 void BitBlt(Surface dst, int x, int y, int w, int h, Surface src, int sx, int sy, Rop rop);
+
+// What the drawing asked for, call by call: benchmarks replay one frame's
+// calls with other raster libraries. A SetPixel is a 1 x 1 call with no
+// source, its colour in sx.
+struct BlitCall {
+  Surface dst;
+  int x, y, w, h;
+  Surface src;
+  int sx, sy;
+  Rop rop;
+  bool set_pixel = false;
+};
+void set_blit_observer(std::function<void(const BlitCall&)> observer);
 void BitBltTo(const PixelView& dst, int x, int y, int w, int h, Surface src, int sx, int sy, Rop rop);
 void SetPixel(Surface dst, int x, int y, uint32_t colorref);
 
