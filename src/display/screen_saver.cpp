@@ -6,6 +6,7 @@
 #include "animation/background.h"
 #include "animation/creature.h"
 #include "display/clock_message.h"
+#include "display/music.h"
 #include "display/sound_fx.h"
 #include "os/paths.h"
 #include "platform/error_report.h"
@@ -104,6 +105,7 @@ void load() {
   open_windows();
   st.maintimer = event_loop().add_timer("maintimer", maintimer_Timer);
   st.labeltimer = event_loop().add_timer("labeltimer", labeltimer_Timer);
+  create_music_timer();
   if (!starter().Options.embedded()) {
     st.monitortimer = event_loop().add_timer("monitortimer", monitortimer_Timer);
     event_loop().set_interval(st.monitortimer, kMonitorCheckMs);
@@ -152,6 +154,7 @@ void Form_Initialize() {
     copy_layer(s.BackgroundTop, Rop::kSrcCopy);
     copy_layer(s.BackgroundMid1, Rop::kSrcCopy);
     copy_layer(s.BackgroundBottom, Rop::kSrcCopy);
+    Initialize_Songs();
     Initialize_SoundFX();
     setup_labels();
   });

@@ -10,6 +10,7 @@
 #include "animation/previews.h"
 #include "config/configuration.h"
 #include "display/clock_message.h"
+#include "display/music.h"
 #include "display/preview_screen.h"
 #include "display/screen_saver.h"
 #include "display/sound_fx.h"
@@ -39,6 +40,7 @@ void reset_program_state() {
   error_report().last_caption.clear();
   clock_message() = ClockMessageState{};
   sound_fx() = SoundFxState{};
+  music() = MusicState{};
   configuration::state() = configuration::ConfigurationState{};
   previews() = Previews{};
   set_wave_mixer(nullptr);

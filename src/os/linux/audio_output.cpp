@@ -1,0 +1,137 @@
+#include "os/linux/audio_output.h"
+
+#include <mutex>
+#include <set>
+
+namespace vex::audio {
+namespace {
+
+struct Output {
+  int users = 0;
+  bool open = false;
+  int freq = 44100;
+  Uint16 format = AUDIO_S16SYS;
+  int channels = 2;
+  int allocated = 0;
+  std::set<int> taken;  // the wave player's channels
+  MusicFill fill = nullptr;
+  void* fill_data = nullptr;
+};
+// Guards the music's fill between the sound thread and the program's.
+std::mutex& music_lock() {
+  static std::mutex m;
+  return m;
+}
+Output& out() {
+  static Output o;
+  return o;
+}
+
+// On the sound thread: the music first, the channels are mixed over it.
+void music_hook(void*, Uint8* stream, int len) {
+  Output& o = out();
+  std::lock_guard<std::mutex> hold(music_lock());
+  if (o.fill && o.format == AUDIO_S16SYS && o.channels == 2) {
+    o.fill(o.fill_data, reinterpret_cast<int16_t*>(stream), len / 4);
+  } else {
+    SDL_memset(stream, 0, static_cast<size_t>(len));
+  }
+}
+
+}  // namespace
+
+bool acquire() {
+  Output& o = out();
+  if (o.open) {
+    ++o.users;
+    return true;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  // Small buffers keep a play close to its moment; 1024 frames are 23 ms.
+  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  Mix_QuerySpec(&o.freq, &o.format, &o.channels);
+  o.allocated = Mix_AllocateChannels(kMixerChannels);
+  Mix_ReserveChannels(kMixerChannels);
+  Mix_Volume(-1, kEffectsVolume);
+  Mix_HookMusic(music_hook, nullptr);
+  o.open = true;
+  o.users = 1;
+  return true;
+}
+
+void release() {
+  Output& o = out();
+  if (!o.open || --o.users > 0) return;
+  // Everything stops and the device and its thread are given back now:
+  // the process may end right after, without any exit-time clean-up.
+  Mix_HookMusic(nullptr, nullptr);
+  Mix_HaltChannel(-1);
+  Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  std::lock_guard<std::mutex> hold(music_lock());
+  o = Output{};
+}
+
+bool is_open() { return out().open; }
+int frequency() { return out().freq; }
+
+int take_channel() {
+  Output& o = out();
+  int ch = kMixerChannels;
+  while (o.taken.count(ch)) ++ch;
+  o.taken.insert(ch);
+  if (ch >= o.allocated) {
+    o.allocated = Mix_AllocateChannels(ch + 1);
+    Mix_Volume(ch, kEffectsVolume);
+  }
+  return ch;
+}
+
+void give_channel(int channel) {
+  Output& o = out();
+  if (!o.open) return;
+  Mix_HaltChannel(channel);
+  o.taken.erase(channel);
+}
+
+Sound::~Sound() {
+  if (chunk) Mix_FreeChunk(chunk);  // halts the channels playing it first
+}
+
+Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits) {
+  Output& o = out();
+  if (!o.open || bytes == 0) return nullptr;
+  SDL_AudioCVT cvt;
+  if (SDL_BuildAudioCVT(&cvt, bits == 8 ? AUDIO_U8 : AUDIO_S16LSB, static_cast<Uint8>(channels), rate, o.format,
+                        static_cast<Uint8>(o.channels), o.freq) < 0)
+    return nullptr;
+  auto* s = new Sound;
+  cvt.len = static_cast<int>(bytes);
+  s->samples.resize(bytes * static_cast<std::size_t>(cvt.len_mult));
+  SDL_memcpy(s->samples.data(), pcm, bytes);
+  cvt.buf = s->samples.data();
+  if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
+    delete s;
+    return nullptr;
+  }
+  const std::size_t converted = cvt.needed ? static_cast<std::size_t>(cvt.len_cvt) : bytes;
+  s->samples.resize(converted);
+  s->chunk = Mix_QuickLoad_RAW(s->samples.data(), static_cast<Uint32>(converted));
+  if (!s->chunk) {
+    delete s;
+    return nullptr;
+  }
+  return s;
+}
+
+void set_music(MusicFill fill, void* data) {
+  Output& o = out();
+  std::lock_guard<std::mutex> hold(music_lock());
+  o.fill = fill;
+  o.fill_data = data;
+}
+
+}  // namespace vex::audio

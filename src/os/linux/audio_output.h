@@ -1,0 +1,49 @@
+#pragma once
+// The one sound output of the process, on SDL2_mixer: opened by whoever
+// needs it first (the wave mixer, the sequencer, the wave player), closed
+// when the last of them lets go. Internal to os/linux/.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace vex::audio {
+
+// Channels 0..7 are the wave mixer's; the wave player's sounds take the
+// ones above.
+inline constexpr int kMixerChannels = 8;
+
+// True when the output is open (now or already); false when there is no
+// sound device.
+bool acquire();
+void release();
+bool is_open();
+int frequency();
+
+// A channel of its own for the wave player, above the mixer's.
+int take_channel();
+void give_channel(int channel);
+
+// A sound in the output's own format, ready to play, owning its samples.
+struct Sound {
+  std::vector<uint8_t> samples;
+  Mix_Chunk* chunk = nullptr;
+  Sound() = default;
+  Sound(const Sound&) = delete;
+  Sound& operator=(const Sound&) = delete;
+  ~Sound();
+};
+// Converts checked PCM (8 or 16 bits, 1 or 2 channels) to the output's
+// format; nullptr when the output is closed or the conversion fails.
+Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits);
+
+// The music: called on the sound thread to fill each buffer of the output
+// with interleaved 16-bit stereo. Set to null to stop.
+using MusicFill = void (*)(void* data, int16_t* stereo, int frames);
+void set_music(MusicFill fill, void* data);
+
+// How loud the effects are against the music (0..128 per channel).
+inline constexpr int kEffectsVolume = 104;
+
+}  // namespace vex::audio

@@ -1,0 +1,222 @@
+// The devices behind the command strings: songs played by FluidSynth with
+// the system's General MIDI soundfont, rendered on the sound thread into the
+// same output as the effects; sounds played on channels of their own.
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "os/file_io.h"
+#include "os/linux/audio_output.h"
+#include "os/mci_interpreter.h"
+
+namespace vex {
+namespace {
+
+constexpr const char* kSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+// FluidSynth's own level sits well under the effects'; this brings the
+// music to some 6 dB below them, and the sum of eight effects and a song
+// still well inside full scale but for their rare common peaks.
+constexpr double kMusicGain = 0.45;
+
+class FluidSequencer : public SequencerDevice {
+ public:
+  ~FluidSequencer() override { shut(); }
+
+  int open(const MidiSong&, std::vector<uint8_t> bytes) override {
+    if (!synth_ && !start()) return -1;
+    int id = next_++;
+    songs_[id] = std::move(bytes);
+    return id;
+  }
+
+  bool play(int id, uint32_t from_tick) override {
+    auto it = songs_.find(id);
+    if (it == songs_.end() || !synth_) return false;
+    std::lock_guard<std::mutex> hold(lock_);
+    drop_player();
+    player_ = new_fluid_player(synth_);
+    if (!player_) return false;
+    if (fluid_player_add_mem(player_, it->second.data(), it->second.size()) != FLUID_OK ||
+        fluid_player_play(player_) != FLUID_OK) {
+      drop_player();
+      return false;
+    }
+    if (from_tick > 0) fluid_player_seek(player_, static_cast<int>(from_tick));
+    current_ = id;
+    return true;
+  }
+
+  void pause(int id) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (id != current_ || !player_) return;
+    fluid_player_stop(player_);
+    fluid_synth_all_notes_off(synth_, -1);
+  }
+
+  bool resume(int id) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return id == current_ && player_ && fluid_player_play(player_) == FLUID_OK;
+  }
+
+  void stop(int id) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (id == current_) drop_player();
+  }
+
+  void close(int id) override {
+    stop(id);
+    songs_.erase(id);
+    // The soundfont and the output are held while any song is open.
+    if (songs_.empty()) shut();
+  }
+
+  bool sounding(int id) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    return id == current_ && player_ && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING;
+  }
+
+  uint32_t position_tick(int id) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (id != current_ || !player_) return 0;
+    int t = fluid_player_get_current_tick(player_);
+    return t > 0 ? static_cast<uint32_t>(t) : 0;
+  }
+
+ private:
+  static void fill(void* self, int16_t* stereo, int frames) {
+    auto* me = static_cast<FluidSequencer*>(self);
+    std::lock_guard<std::mutex> hold(me->lock_);
+    fluid_synth_write_s16(me->synth_, frames, stereo, 0, 2, stereo, 1, 2);
+  }
+
+  bool start() {
+    if (!is_regular_file(kSoundfont) || !audio::acquire()) return false;
+    settings_ = new_fluid_settings();
+    // Only the instruments the songs use are read from the soundfont; the
+    // player keeps time by the samples rendered, so FluidSynth starts no
+    // thread and no device of its own.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setstr(settings_, "player.timing-source", "sample");
+    fluid_settings_setnum(settings_, "synth.sample-rate", audio::frequency());
+    fluid_settings_setnum(settings_, "synth.gain", kMusicGain);
+    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
+    fluid_settings_setint(settings_, "synth.polyphony", 128);
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_ || fluid_synth_sfload(synth_, kSoundfont, 1) == FLUID_FAILED) {
+      shut();
+      return false;
+    }
+    audio::set_music(fill, this);
+    return true;
+  }
+
+  void drop_player() {
+    if (!player_) return;
+    fluid_player_stop(player_);
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    current_ = -1;
+    fluid_synth_all_sounds_off(synth_, -1);
+  }
+
+  void shut() {
+    if (synth_ || settings_) {
+      audio::set_music(nullptr, nullptr);
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        drop_player();
+        if (synth_) delete_fluid_synth(synth_);
+        if (settings_) delete_fluid_settings(settings_);
+        synth_ = nullptr;
+        settings_ = nullptr;
+      }
+      audio::release();
+    }
+  }
+
+  std::mutex lock_;  // the synth and player, shared with the sound thread
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  fluid_player_t* player_ = nullptr;
+  int current_ = -1;
+  int next_ = 1;
+  std::map<int, std::vector<uint8_t>> songs_;
+};
+
+class SdlWaveDevice : public WaveDevice {
+ public:
+  ~SdlWaveDevice() override {
+    while (!sounds_.empty()) close(sounds_.begin()->first);
+  }
+
+  int open(const WaveSound& w, std::vector<uint8_t> bytes) override {
+    if (!audio::acquire()) return -1;
+    audio::Sound* s = audio::make_sound(bytes.data() + w.data_offset, w.data_bytes, w.channels, w.rate, w.bits);
+    if (!s) {
+      audio::release();
+      return -1;
+    }
+    int id = next_++;
+    Entry& e = sounds_[id];
+    e.sound.reset(s);
+    e.channel = audio::take_channel();
+    e.length_ms = w.length_ms();
+    return id;
+  }
+
+  bool play(int id, double from_ms) override {
+    auto it = sounds_.find(id);
+    if (it == sounds_.end()) return false;
+    Entry& e = it->second;
+    if (Mix_PlayChannel(e.channel, e.sound->chunk, 0) != e.channel) return false;
+    (void)from_ms;  // the dialog's sounds always start at their beginning
+    e.started = SDL_GetTicks();
+    return true;
+  }
+
+  void stop(int id) override {
+    auto it = sounds_.find(id);
+    if (it != sounds_.end()) Mix_HaltChannel(it->second.channel);
+  }
+
+  void close(int id) override {
+    auto it = sounds_.find(id);
+    if (it == sounds_.end()) return;
+    audio::give_channel(it->second.channel);
+    sounds_.erase(it);
+    audio::release();
+  }
+
+  bool sounding(int id) override {
+    auto it = sounds_.find(id);
+    return it != sounds_.end() && Mix_Playing(it->second.channel) &&
+           Mix_GetChunk(it->second.channel) == it->second.sound->chunk;
+  }
+
+  double position_ms(int id) override {
+    auto it = sounds_.find(id);
+    if (it == sounds_.end() || !sounding(id)) return 0;
+    return std::min(it->second.length_ms, static_cast<double>(SDL_GetTicks() - it->second.started));
+  }
+
+ private:
+  struct Entry {
+    std::unique_ptr<audio::Sound> sound;
+    int channel = 0;
+    double length_ms = 0;
+    Uint32 started = 0;
+  };
+  int next_ = 1;
+  std::map<int, Entry> sounds_;
+};
+
+}  // namespace
+
+std::unique_ptr<CommandStrings> make_system_command_strings() {
+  return std::make_unique<MciInterpreter>(std::make_unique<FluidSequencer>(), std::make_unique<SdlWaveDevice>());
+}
+
+}  // namespace vex

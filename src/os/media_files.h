@@ -1,0 +1,49 @@
+#pragma once
+// Songs and sounds checked before any library sees them: a media folder may
+// hold anything, and a broken file must be refused here, never crash the
+// player. What the checks learn (a song's tempo map, a sound's format) is
+// kept for the players.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vex {
+
+// A Standard MIDI File (format 0, 1 or 2), every chunk and event inside it.
+struct MidiSong {
+  int division = 480;  // ticks per quarter note
+  // Tempo changes in ticks, each with microseconds per quarter note; the
+  // first is at tick 0.
+  struct Tempo {
+    uint32_t tick;
+    uint32_t us_per_quarter;
+  };
+  std::vector<Tempo> tempos;
+  uint32_t last_tick = 0;  // of the last event in any track
+  int tracks = 0;
+
+  double ticks_to_ms(uint32_t tick) const;
+  uint32_t ms_to_ticks(double ms) const;
+  double length_ms() const { return ticks_to_ms(last_tick); }
+};
+std::optional<MidiSong> parse_midi(std::span<const uint8_t> bytes);
+
+// A RIFF/WAVE file of uncompressed PCM, 8 or 16 bits, one or two channels.
+struct WaveSound {
+  int channels = 0;
+  int rate = 0;
+  int bits = 0;
+  std::size_t data_offset = 0;
+  std::size_t data_bytes = 0;
+  double length_ms() const;
+};
+std::optional<WaveSound> parse_wave(std::span<const uint8_t> bytes);
+
+// Songs and sounds larger than this are not ours (the largest is a few
+// hundred kilobytes).
+inline constexpr std::size_t kMaxSongBytes = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxSoundBytes = 32 * 1024 * 1024;
+
+}  // namespace vex
