@@ -41,6 +41,14 @@ void Initialize_SoundFX() {
   trap("ScreenSaver/Initialize_SoundFX", [] {
     SoundFxState& fx = sound_fx();
     SettingsState& st = settings();
+    // With no effect chosen there is nothing to mix: the sound device is
+    // left to others (a second saver on the same screen, the music).
+    bool any = false;
+    for (int n = 0; n < 12; ++n) any = any || selected(n);
+    if (!any) {
+      fx.SoundOn = kFalse;
+      return;
+    }
     fx.MixerHandle = WaveMixInit();
     if (fx.MixerHandle == 0) {
       st.SoundEnabled.fill(kFalse);

@@ -23,6 +23,9 @@ class CommandStrings {
   virtual uint32_t send(const std::string& command, std::string& reply) = 0;
   // One command naming its file directly, no reply; 0 is success.
   virtual uint32_t execute(const std::string& command) = 0;
+  // Closes whatever is still open and gives the sound output back (the
+  // process is about to end).
+  virtual void close_all() {}
 };
 
 std::unique_ptr<CommandStrings> make_system_command_strings();

@@ -71,6 +71,8 @@ void MciInterpreter::close_all() {
     else waves_->close(a.id);
   }
   aliases_.clear();
+  sequencer_->shut();
+  waves_->shut();
 }
 
 uint32_t MciInterpreter::execute(const std::string& command) {
@@ -169,7 +171,11 @@ uint32_t MciInterpreter::send(const std::string& command, std::string& reply) {
     return kMciErrUnrecognizedCommand;
   if (w.size() < 2) return kMciErrMissingParameter;
   if (verb == "close" && lower(w[1]) == "all" && w.size() == 2) {
-    close_all();
+    for (auto& [n, a] : aliases_) {
+      if (a.type == Type::kSequencer) sequencer_->close(a.id);
+      else waves_->close(a.id);
+    }
+    aliases_.clear();
     return 0;
   }
   // The name is the longest run of words that names an open alias or a

@@ -36,6 +36,9 @@ class SequencerDevice {
   virtual void close(int id) = 0;
   virtual bool sounding(int id) = 0;  // started and not yet at its end
   virtual uint32_t position_tick(int id) = 0;
+  // Nothing is open any more: what the device holds (a soundfont, the
+  // sound output) can go.
+  virtual void shut() = 0;
 };
 
 // Plays sounds, each on its own.
@@ -48,6 +51,7 @@ class WaveDevice {
   virtual void close(int id) = 0;
   virtual bool sounding(int id) = 0;
   virtual double position_ms(int id) = 0;
+  virtual void shut() = 0;
 };
 
 class MciInterpreter : public CommandStrings {
@@ -56,8 +60,8 @@ class MciInterpreter : public CommandStrings {
   ~MciInterpreter() override;
   uint32_t send(const std::string& command, std::string& reply) override;
   uint32_t execute(const std::string& command) override;
-  // Closes every alias (the devices let go of the sound output).
-  void close_all();
+  // Closes every alias; the devices let go of the sound output.
+  void close_all() override;
 
  private:
   enum class Type { kSequencer, kWave };

@@ -1,6 +1,7 @@
 #include "os/media_files.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vex {
 namespace {
@@ -127,7 +128,9 @@ uint32_t MidiSong::ms_to_ticks(double ms) const {
     const double per_tick = (tempos[i].us_per_quarter / 1000.0) / division;
     const bool last = i + 1 == tempos.size();
     const double span = last ? 1e300 : (tempos[i + 1].tick - tempos[i].tick) * per_tick;
-    if (left < span) return tempos[i].tick + static_cast<uint32_t>(left / per_tick);
+    // A hair over: a time that falls on a tick must not round down below it.
+    if (left < span)
+      return std::min(last_tick, tempos[i].tick + static_cast<uint32_t>(std::floor(left / per_tick + 1e-6)));
     left -= span;
   }
   return last_tick;

@@ -74,6 +74,9 @@ void X_Cleanup_And_End() {
       if (reply.compare(0, 7, "stopped") == 0) mciSendString("close " + alias, reply);
     }
     if (starter().SaverMode == 1 && sound_fx().SoundOn) close_sound_fx();
+    // The sound output and its thread go now: the process ends without the
+    // usual exit-time run.
+    command_strings().close_all();
     end_process_now(shutdown_state().exit_status);
   });
 }

@@ -122,6 +122,13 @@ TEST_F(SoundFx, WithoutAMixerEverySelectionIsClearedAndNothingPlays) {
   EXPECT_EQ(calls.size(), 1u);
 }
 
+TEST_F(SoundFx, WithNoEffectChosenNoMixerIsOpened) {
+  select({});
+  Initialize_SoundFX();
+  EXPECT_TRUE(calls.empty()) << "the sound device is left to others";
+  EXPECT_EQ(sound_fx().SoundOn, kFalse);
+}
+
 TEST_F(SoundFx, ACreatureSoundPlaysOnlyWhenSelected) {
   select({1, 2});
   Initialize_SoundFX();

@@ -10,6 +10,7 @@
 
 #include "end_to_end.h"  // Xlib
 #include "os/bitmap_file.h"
+#include "support/media_makers.h"
 
 namespace vex::test {
 namespace {
@@ -51,7 +52,8 @@ class Daemon : public EndToEnd {
     }
   }
   // A command as the daemon's user, with a clean environment of its own.
-  std::vector<std::string> as_user(const XServer& x, std::vector<std::string> cmd, const std::string& extra = "") {
+  std::vector<std::string> as_user(const XServer& x, std::vector<std::string> cmd,
+                                   const std::vector<std::string>& extra = {}) {
     std::vector<std::string> argv;
     if (geteuid() == 0) argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
     for (const char* e : {"env", "-i"}) argv.push_back(e);
@@ -60,8 +62,8 @@ class Daemon : public EndToEnd {
                            "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
                            "XDG_CACHE_HOME=" + (dir / "cache")})
       argv.push_back(kv);
-    if (!extra.empty()) argv.push_back(extra);
     argv.push_back("SDL_AUDIODRIVER=dummy");
+    argv.insert(argv.end(), extra.begin(), extra.end());
     argv.insert(argv.end(), cmd.begin(), cmd.end());
     return argv;
   }
@@ -100,7 +102,14 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
   ASSERT_EQ(status, 0);
   run_tool({"xrandr", "--setmonitor", "right", "1920/508x1080/286+1280+0", "none"}, env(&x), &status);
   ASSERT_EQ(status, 0);
-  Process daemon(as_user(x, {"xscreensaver", "--no-splash"}), {});
+  // With music and a greeting to play, and a sound output that writes a file.
+  settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\nsong0=1\nsound0=1\n");
+  write_bytes(dir / "data/Zelvora/Vexmoor/v_sound0.wav", make_wave(1500, 2000));
+  write_bytes(dir / "data/Zelvora/Vexmoor/v_song0.Mid", make_song(16));
+  if (geteuid() == 0)
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) chown(e.path().c_str(), 65534, 65534);
+  const std::string out = dir / "sound.raw";
+  Process daemon(as_user(x, {"xscreensaver", "--no-splash"}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + out}), {});
   ASSERT_TRUE(eventually([&] {
     int st = -1;
     run_tool(as_user(x, {"xscreensaver-command", "-time"}), {}, &st);
@@ -114,7 +123,17 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
     return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == bottom &&
            shot.at(1280 + 960, 1070) == bottom;
   })) << "each monitor holds a whole scene\n" << daemon.stderr_text();
-  EXPECT_EQ(our_processes(dir.str()).size(), 2u);
+  auto pids = our_processes(dir.str());
+  EXPECT_EQ(pids.size(), 2u);
+  // One of the two plays the sound; the other is silent: one output open.
+  int with_output = 0;
+  for (int pid : pids)
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+      std::error_code ec;
+      auto target = std::filesystem::read_symlink(fd.path(), ec);
+      if (!ec && target.filename() == "sound.raw") ++with_output;
+    }
+  EXPECT_EQ(with_output, 1);
   command(x, "-deactivate");
   EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }, 1500ms));
   daemon.send_signal(SIGTERM);

@@ -39,12 +39,14 @@ class FluidSequencer : public SequencerDevice {
     drop_player();
     player_ = new_fluid_player(synth_);
     if (!player_) return false;
+    // The place to start from is told before playing: once it plays, the
+    // player only takes a place within what it has read of the file.
     if (fluid_player_add_mem(player_, it->second.data(), it->second.size()) != FLUID_OK ||
+        (from_tick > 0 && fluid_player_seek(player_, static_cast<int>(from_tick)) != FLUID_OK) ||
         fluid_player_play(player_) != FLUID_OK) {
       drop_player();
       return false;
     }
-    if (from_tick > 0) fluid_player_seek(player_, static_cast<int>(from_tick));
     current_ = id;
     return true;
   }
@@ -66,11 +68,12 @@ class FluidSequencer : public SequencerDevice {
     if (id == current_) drop_player();
   }
 
+  // The soundfont and the sound output stay until everything is closed for
+  // good: the dialog's next song starts at once, and a sound played after it
+  // goes on in the same output.
   void close(int id) override {
     stop(id);
     songs_.erase(id);
-    // The soundfont and the output are held while any song is open.
-    if (songs_.empty()) shut();
   }
 
   bool sounding(int id) override {
@@ -122,7 +125,7 @@ class FluidSequencer : public SequencerDevice {
     fluid_synth_all_sounds_off(synth_, -1);
   }
 
-  void shut() {
+  void shut() override {
     if (synth_ || settings_) {
       audio::set_music(nullptr, nullptr);
       {
@@ -148,17 +151,15 @@ class FluidSequencer : public SequencerDevice {
 
 class SdlWaveDevice : public WaveDevice {
  public:
-  ~SdlWaveDevice() override {
-    while (!sounds_.empty()) close(sounds_.begin()->first);
-  }
+  ~SdlWaveDevice() override { shut(); }
 
   int open(const WaveSound& w, std::vector<uint8_t> bytes) override {
-    if (!audio::acquire()) return -1;
-    audio::Sound* s = audio::make_sound(bytes.data() + w.data_offset, w.data_bytes, w.channels, w.rate, w.bits);
-    if (!s) {
-      audio::release();
-      return -1;
+    if (!holding_) {
+      if (!audio::acquire()) return -1;
+      holding_ = true;
     }
+    audio::Sound* s = audio::make_sound(bytes.data() + w.data_offset, w.data_bytes, w.channels, w.rate, w.bits);
+    if (!s) return -1;
     int id = next_++;
     Entry& e = sounds_[id];
     e.sound.reset(s);
@@ -187,7 +188,12 @@ class SdlWaveDevice : public WaveDevice {
     if (it == sounds_.end()) return;
     audio::give_channel(it->second.channel);
     sounds_.erase(it);
-    audio::release();
+  }
+
+  void shut() override {
+    while (!sounds_.empty()) close(sounds_.begin()->first);
+    if (holding_) audio::release();
+    holding_ = false;
   }
 
   bool sounding(int id) override {
@@ -210,6 +216,7 @@ class SdlWaveDevice : public WaveDevice {
     Uint32 started = 0;
   };
   int next_ = 1;
+  bool holding_ = false;
   std::map<int, Entry> sounds_;
 };
 

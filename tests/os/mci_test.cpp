@@ -1,0 +1,146 @@
+// The command strings on the real devices: FluidSynth with the system's
+// soundfont for songs, SDL2_mixer for sounds (SDL's dummy output, which
+// plays in real time into nothing).
+#include "os/mci.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "os/mci_interpreter.h"
+#include "support/media_makers.h"
+#include "support/temp_dir.h"
+
+namespace vex {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Commands : public ::testing::Test {
+ protected:
+  Commands() : mci(make_system_command_strings()) {
+    test::write_bytes(dir / "song.Mid", test::make_song(2));           // a second long
+    test::write_bytes(dir / "long song.Mid", test::make_song(40));     // twenty seconds
+    test::write_bytes(dir / "beep.wav", test::make_wave(440, 1500));
+    std::ofstream(dir / "not a song.Mid") << "MThd, or so it says; nothing more";
+  }
+  std::string ask(const std::string& command, uint32_t* code = nullptr) {
+    std::string reply(255, ' ');
+    uint32_t c = mci->send(command, reply);
+    if (code) *code = c;
+    return c == 0 ? reply : "error " + std::to_string(c);
+  }
+  uint32_t code(const std::string& command) {
+    std::string reply;
+    return mci->send(command, reply);
+  }
+  std::string q(const std::string& name) { return "\"" + (dir / name) + "\""; }
+  test::TempDir dir;
+  std::unique_ptr<CommandStrings> mci;
+};
+
+TEST_F(Commands, ASongOpensPlaysReportsItsStateAndCloses) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " type sequencer alias song0"), 0u);
+  EXPECT_EQ(ask("status song0 mode"), "stopped");
+  EXPECT_EQ(ask("status song0 length"), "20000");
+  EXPECT_EQ(code("play song0 from 0"), 0u);
+  EXPECT_EQ(ask("status song0 mode"), "playing");
+  std::this_thread::sleep_for(600ms);
+  int pos = std::stoi(ask("status song0 position"));
+  EXPECT_GT(pos, 200);
+  EXPECT_LT(pos, 3000);
+  EXPECT_EQ(code("pause song0"), 0u);
+  EXPECT_EQ(ask("status song0 mode"), "paused");
+  EXPECT_EQ(code("resume song0"), 0u);
+  EXPECT_EQ(ask("status song0 mode"), "playing");
+  EXPECT_EQ(code("stop song0"), 0u);
+  EXPECT_EQ(ask("status song0 mode"), "stopped");
+  EXPECT_EQ(code("close song0"), 0u);
+  EXPECT_EQ(code("status song0 mode"), kMciErrInvalidDeviceName);
+}
+
+TEST_F(Commands, AShortSongIsStoppedOnceItHasEndedAndPlaysAgainFromItsStart) {
+  ASSERT_EQ(code("open " + q("song.Mid") + " type sequencer alias song1"), 0u);
+  ASSERT_EQ(code("play song1 from 0"), 0u);
+  EXPECT_EQ(ask("status song1 mode"), "playing");
+  auto until = std::chrono::steady_clock::now() + 8s;
+  while (ask("status song1 mode") == "playing" && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(ask("status song1 mode"), "stopped");
+  EXPECT_EQ(code("play song1 from 0"), 0u);
+  EXPECT_EQ(ask("status song1 mode"), "playing");
+}
+
+TEST_F(Commands, PlayFromAPositionStartsThere) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " alias song5"), 0u);  // the type from the file's name
+  ASSERT_EQ(code("play song5 from 12000"), 0u);
+  std::this_thread::sleep_for(300ms);
+  int pos = std::stoi(ask("status song5 position"));
+  EXPECT_GE(pos, 12000);
+  EXPECT_LT(pos, 14000);
+  EXPECT_EQ(code("play song5 from 99999"), kMciErrOutOfRange);
+}
+
+TEST_F(Commands, OneSongPlaysAtATime) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " type sequencer alias song2"), 0u);
+  ASSERT_EQ(code("open " + q("song.Mid") + " type sequencer alias song7"), 0u);
+  ASSERT_EQ(code("play song2 from 0"), 0u);
+  ASSERT_EQ(code("play song7 from 0"), 0u);
+  EXPECT_EQ(ask("status song7 mode"), "playing");
+  EXPECT_EQ(ask("status song2 mode"), "stopped");
+}
+
+TEST_F(Commands, MistakesGetTheirErrorsAndNoReply) {
+  uint32_t c = 0;
+  ask("status song3 mode", &c);
+  EXPECT_EQ(c, kMciErrInvalidDeviceName);
+  EXPECT_EQ(code("play song3 from 0"), kMciErrInvalidDeviceName);
+  EXPECT_EQ(code("stop song3"), kMciErrInvalidDeviceName);
+  EXPECT_EQ(code("open " + q("missing.Mid") + " type sequencer alias song3"), kMciErrFileNotFound);
+  EXPECT_EQ(code("open " + q("not a song.Mid") + " type sequencer alias song3"), kMciErrInvalidFile);
+  EXPECT_EQ(code("open " + q("beep.wav") + " type sequencer alias song3"), kMciErrInvalidFile);
+  ASSERT_EQ(code("open " + q("song.Mid") + " type sequencer alias song3"), 0u);
+  EXPECT_EQ(code("open " + q("long song.Mid") + " type sequencer alias SONG3"), kMciErrDuplicateAlias);
+  EXPECT_EQ(code("play song3 from soon"), kMciErrBadInteger);
+  EXPECT_EQ(code("play song3 backwards"), kMciErrUnrecognizedKeyword);
+  EXPECT_EQ(code("status song3 colour"), kMciErrUnrecognizedKeyword);
+  EXPECT_EQ(code("open \"" + (dir / "song.Mid") + " alias x"), kMciErrNoClosingQuote);
+  EXPECT_EQ(code("dance song3"), kMciErrUnrecognizedCommand);
+  EXPECT_EQ(code(""), kMciErrUnrecognizedCommand);
+  EXPECT_EQ(code("   "), kMciErrUnrecognizedCommand);
+  EXPECT_EQ(code("play"), kMciErrMissingParameter);
+  std::string reply = "untouched";
+  EXPECT_NE(mci->send("status nothing mode", reply), 0u);
+  EXPECT_EQ(reply, "") << "an error comes with no reply";
+}
+
+TEST_F(Commands, SoundsAreNamedByTheirFileAndStoppedTheSameWay) {
+  const std::string beep = dir / "beep.wav";
+  EXPECT_EQ(mci->execute("stop " + beep), 0u) << "not playing: nothing to stop, no error";
+  EXPECT_EQ(mci->execute("play " + beep), 0u);
+  EXPECT_EQ(ask("status " + beep + " mode"), "playing");
+  EXPECT_EQ(mci->execute("stop " + beep), 0u);
+  EXPECT_EQ(ask("status " + beep + " mode"), "stopped");
+  EXPECT_EQ(mci->execute("play " + beep), 0u);  // again, from its start
+  EXPECT_EQ(ask("status " + beep + " mode"), "playing");
+  EXPECT_EQ(mci->execute("play " + (dir / "no such.wav")), kMciErrFileNotFound);
+  std::ofstream(dir / "broken.wav") << "RIFF";
+  EXPECT_EQ(mci->execute("play " + (dir / "broken.wav")), kMciErrInvalidFile);
+}
+
+TEST_F(Commands, TheDialogsTwelveStopsAndOnePlayOnRealFiles) {
+  // A folder with blanks in its name, as a user's may have.
+  std::filesystem::create_directory(dir / "my media");
+  for (int i = 0; i < 12; ++i)
+    test::write_bytes(dir / ("my media/v_sound" + std::to_string(i) + ".wav"), test::make_wave(300 + 50 * i, 800));
+  auto sound = [&](int i) { return dir / ("my media/v_sound" + std::to_string(i) + ".wav"); };
+  ASSERT_EQ(mci->execute("play " + sound(3)), 0u);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(mci->execute("stop " + sound(i)), 0u) << i;
+  EXPECT_EQ(ask("status " + sound(3) + " mode"), "stopped");
+  EXPECT_EQ(mci->execute("play " + sound(8)), 0u);
+  EXPECT_EQ(ask("status " + sound(8) + " mode"), "playing");
+}
+
+}  // namespace
+}  // namespace vex
