@@ -243,6 +243,9 @@ std::optional<ScreenSize> open_display(std::string* error) {
     // Termination requests are ours to handle (os/signals.h), in every mode;
     // SDL's handlers would turn them into a quit event only its windows see.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // SDL asks the session bus about input methods; without a session that
+    // would start a bus of its own (a process, and tens of milliseconds).
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
       const char* d = std::getenv("DISPLAY");
       return fail(std::string("cannot open the display (DISPLAY=") + (d ? d : "(unset)") + "): " + SDL_GetError());
