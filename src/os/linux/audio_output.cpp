@@ -1,6 +1,8 @@
 #include "os/linux/audio_output.h"
 
+#include <cstdlib>
 #include <mutex>
+#include <string>
 #include <set>
 
 namespace vex::audio {
@@ -38,6 +40,16 @@ void music_hook(void*, Uint8* stream, int len) {
   }
 }
 
+// A machine without a sound device stays without one for the run: asking
+// again would only fill the terminal with the sound system's complaints.
+// (Told apart by the driver asked for, which a test may change.)
+bool failed_once = false;
+std::string failed_driver;
+std::string asked_driver() {
+  const char* d = std::getenv("SDL_AUDIODRIVER");
+  return d ? d : "";
+}
+
 }  // namespace
 
 bool acquire() {
@@ -46,10 +58,18 @@ bool acquire() {
     ++o.users;
     return true;
   }
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (failed_once && failed_driver == asked_driver()) return false;
+  failed_once = false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    failed_once = true;
+    failed_driver = asked_driver();
+    return false;
+  }
   // Small buffers keep a play close to its moment; 1024 frames are 23 ms.
   if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    failed_once = true;
+    failed_driver = asked_driver();
     return false;
   }
   Mix_QuerySpec(&o.freq, &o.format, &o.channels);

@@ -15,7 +15,9 @@
 namespace vex {
 namespace {
 
-constexpr const char* kSoundfont = "/usr/share/sounds/sf2/default-GM.sf2";
+// The system's choice first, then the General MIDI soundfonts Debian ships.
+constexpr const char* kSoundfonts[] = {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                       "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
 // FluidSynth's own level sits well under the effects'; this brings the
 // music to some 6 dB below them, and the sum of eight effects and a song
 // still well inside full scale but for their rare common peaks.
@@ -96,7 +98,10 @@ class FluidSequencer : public SequencerDevice {
   }
 
   bool start() {
-    if (!is_regular_file(kSoundfont) || !audio::acquire()) return false;
+    const char* soundfont = nullptr;
+    for (const char* f : kSoundfonts)
+      if (!soundfont && is_regular_file(f)) soundfont = f;
+    if (!soundfont || !audio::acquire()) return false;
     settings_ = new_fluid_settings();
     // Only the instruments the songs use are read from the soundfont; the
     // player keeps time by the samples rendered, so FluidSynth starts no
@@ -108,7 +113,7 @@ class FluidSequencer : public SequencerDevice {
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     fluid_settings_setint(settings_, "synth.polyphony", 128);
     synth_ = new_fluid_synth(settings_);
-    if (!synth_ || fluid_synth_sfload(synth_, kSoundfont, 1) == FLUID_FAILED) {
+    if (!synth_ || fluid_synth_sfload(synth_, soundfont, 1) == FLUID_FAILED) {
       shut();
       return false;
     }
