@@ -14,23 +14,56 @@ FrameCounters& counters() {
   return c;
 }
 
+namespace {
+
+Step from_picture(Step::Kind kind, int x, int y, int w, int h, Surface picture, int sx, int sy) {
+  Step s;
+  s.kind = kind;
+  s.x = x;
+  s.y = y;
+  s.w = w;
+  s.h = h;
+  s.a_handle = picture;
+  s.a = surface_view(picture);
+  s.ax = sx;
+  s.ay = sy;
+  return s;
+}
+
+Step::Kind kind_of(Rop rop) {
+  switch (rop) {
+    case Rop::kSrcAnd: return Step::kAnd;
+    case Rop::kSrcPaint: return Step::kPaint;
+    default: return Step::kCopy;
+  }
+}
+
+}  // namespace
+
 int32_t source_x(const Creature& c) { return check32(static_cast<long long>(mul16(c.Frame, c.Width)) + c.StripX); }
 
 int32_t second_strip(const Creature& c) { return mul16(c.Width, c.FrameCount); }
 
+void draw_layer(const Creature& layer, Rop rop) {
+  draw_step(from_picture(kind_of(rop), layer.X, layer.Y, layer.Width, layer.Height, layer.Picture, 0, 0));
+}
+
 void draw_masked(const Creature& c, Surface picture) {
-  Surface fb = surfaces().FrameBuffer;
-  int32_t sx = source_x(c);
-  BitBlt(fb, c.X, c.Y, c.Width, c.Height, picture, sx, c.Height, Rop::kSrcAnd);
-  BitBlt(fb, c.X, c.Y, c.Width, c.Height, picture, sx, 0, Rop::kSrcPaint);
+  const int32_t sx = source_x(c);
+  Step s = from_picture(Step::kMaskAndPaint, c.X, c.Y, c.Width, c.Height, picture, sx, c.Height);
+  s.b_handle = s.a_handle;
+  s.b = s.a;
+  s.bx = sx;
+  s.by = 0;
+  draw_step(s);
 }
 
 void draw_opaque(const Creature& c) {
-  BitBlt(surfaces().FrameBuffer, c.X, c.Y, c.Width, c.Height, c.Picture, source_x(c), 0, Rop::kSrcCopy);
+  draw_step(from_picture(Step::kCopy, c.X, c.Y, c.Width, c.Height, c.Picture, source_x(c), 0));
 }
 
 void draw_glow(const Creature& c, Surface picture) {
-  BitBlt(surfaces().FrameBuffer, c.X, c.Y, c.Width, c.Height, picture, source_x(c), 0, Rop::kSrcPaint);
+  draw_step(from_picture(Step::kPaint, c.X, c.Y, c.Width, c.Height, picture, source_x(c), 0));
 }
 
 void advance_frame(Creature& c) {
@@ -75,11 +108,15 @@ void turn_at_ends(Creature& c, int32_t low, int32_t high, Strips strips) {
 
 void draw_thread(const Creature& spider) {
   constexpr uint32_t kThreadGrey = 0x808080;
-  // Rows below the buffer would be clipped one by one; stop at its bottom.
-  const PixelView fb = surface_view(surfaces().FrameBuffer);
-  const int32_t last = std::min<int32_t>(spider.Y, fb.height - 1);
-  const int x = check32(static_cast<long long>(spider.X) + 39);
-  for (int32_t y = 0; y <= last; ++y) set_pixel(fb, x, y, from_colorref(kThreadGrey));
+  // SetPixel on rows 0 to the spider's top row, every one inside the frame.
+  Step s;
+  s.kind = Step::kColumn;
+  s.x = check32(static_cast<long long>(spider.X) + 39);
+  s.y = 0;
+  s.w = 1;
+  s.h = check32(std::clamp<long long>(static_cast<long long>(spider.Y) + 1, 0, 1 << 16));
+  s.colour = from_colorref(kThreadGrey);
+  draw_step(s);
 }
 
 }  // namespace vex

@@ -1,6 +1,6 @@
 #pragma once
-// The three ways a creature's current frame reaches the frame buffer, the
-// frame advance that follows the draw, and the steps every travelling
+// The ways a layer or a creature's current frame reaches the frame buffer
+// (each one step of the frame, frame_steps.h), the frame advance that follows the draw, and the steps every travelling
 // creature takes: move by its speed, turn round at the ends of its range.
 #include "animation/creature.h"
 
@@ -8,6 +8,9 @@ namespace vex {
 
 // The frame of a creature that is not drawn: its source lies left of the picture.
 inline constexpr int kHiddenFrame = -1;
+
+// A scene layer: its whole picture from (0, 0) at its own place, with rop.
+void draw_layer(const Creature& layer, Rop rop);
 
 // Mask row ANDed, then image row ORed. picture defaults to c's own.
 void draw_masked(const Creature& c, Surface picture);
