@@ -90,18 +90,5 @@ TEST_F(FrameStepsTest, AFailureMidFrameLeavesWhatWasDrawnAndTheNextFrameWhole) {
   EXPECT_EQ(at(150, 80), kSky);
 }
 
-TEST_F(FrameStepsTest, OutsideAFrameEveryStepIsDrawnAtOnce) {
-  sprite.X = 30;
-  sprite.Y = 40;
-  draw_masked(sprite);
-  EXPECT_EQ(at(31, 41), kYellow);
-  Creature thread_holder;
-  thread_holder.X = 100 - 39;
-  thread_holder.Y = 3;
-  draw_thread(thread_holder);
-  EXPECT_EQ(at(100, 3), rgb(128, 128, 128));
-  EXPECT_EQ(at(100, 4), 0u);
-}
-
 }  // namespace
 }  // namespace vex
