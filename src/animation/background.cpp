@@ -24,8 +24,7 @@ void Anim_CloseTombStones() {
 
 void Anim_Still_Loop(Creature& c) {
   trap("Animations\\Anim_Still_Loop", [&] {
-    draw_masked(c);
-    advance_frame(c);
+    draw_and_loop(c);
   });
 }
 

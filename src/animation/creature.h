@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "animation/frame_steps.h"
 #include "base/int16.h"
 #include "platform/surfaces.h"
 
@@ -37,6 +38,9 @@ struct Scene {
   std::array<Creature, 3> Lightning;
   std::array<Creature, 3> Rat;
   std::array<Creature, 16> FireFly;
+  // How the last frame was drawn, so the next redraws only what changed;
+  // starts afresh with the scene.
+  FrameSteps Steps;
 };
 Scene& scene();
 

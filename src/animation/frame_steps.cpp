@@ -1,0 +1,211 @@
+#include "animation/frame_steps.h"
+
+#include <algorithm>
+
+#include "animation/creature.h"
+#include "platform/surfaces.h"
+
+namespace vex {
+namespace {
+
+// A rectangle of the frame buffer, ends exclusive; wide enough for any sum.
+struct Box {
+  long long x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  bool empty() const { return x0 >= x1 || y0 >= y1; }
+  long long area() const { return empty() ? 0 : (x1 - x0) * (y1 - y0); }
+};
+
+Box intersect(const Box& a, const Box& b) {
+  return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+}
+
+Box bounding(const Box& a, const Box& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+Box target(const Step& s) { return {s.x, s.y, static_cast<long long>(s.x) + s.w, static_cast<long long>(s.y) + s.h}; }
+
+// The destination pixels a source can reach: where it lies under the step's
+// rectangle.
+Box under_source(const Step& s, const PixelView& src, int sx, int sy) {
+  if (src.empty()) return {};
+  const long long ox = static_cast<long long>(s.x) - sx, oy = static_cast<long long>(s.y) - sy;
+  return intersect(target(s), {ox, oy, ox + src.width, oy + src.height});
+}
+
+// Every pixel of the frame the step may change.
+Box reach(const Step& s, const Box& frame) {
+  switch (s.kind) {
+    case Step::kMaskAndPaint:
+      return intersect(bounding(under_source(s, s.a, s.ax, s.ay), under_source(s, s.b, s.bx, s.by)), frame);
+    case Step::kColumn:
+      return intersect(target(s), frame);
+    default:
+      return intersect(under_source(s, s.a, s.ax, s.ay), frame);
+  }
+}
+
+// The same pictures drawn the same way: only where and what part may differ.
+bool same_kind(const Step& a, const Step& b) {
+  return a.kind == b.kind && a.a_handle == b.a_handle && a.b_handle == b.b_handle && a.a.pixels == b.a.pixels &&
+         a.b.pixels == b.b.pixels && a.colour == b.colour;
+}
+
+bool same_place(const Step& a, const Step& b) {
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.ax == b.ax && a.ay == b.ay && a.bx == b.bx &&
+         a.by == b.by;
+}
+
+// Each pixel keeps what the mask lets through and takes the image's bits:
+// the mask ANDed and the image ORed in one pass. Built for the wider vector
+// units too where the processor has them.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void mask_and_paint_row(Pixel* __restrict d, const Pixel* __restrict mask, const Pixel* __restrict image, int n) {
+  for (int x = 0; x < n; ++x) d[x] = (d[x] & mask[x]) | image[x];
+}
+
+// The mask with SRCAND, then the image with SRCPAINT, over one rectangle.
+void mask_and_paint(const PixelView& fb, const Step& s) {
+  const Box frame{0, 0, fb.width, fb.height};
+  const Box through_mask = intersect(under_source(s, s.a, s.ax, s.ay), frame);
+  const Box through_image = intersect(under_source(s, s.b, s.bx, s.by), frame);
+  // Where the two would be cut differently (a picture without its whole mask
+  // row, say), they are drawn one after the other.
+  if (through_mask.x0 != through_image.x0 || through_mask.y0 != through_image.y0 ||
+      through_mask.x1 != through_image.x1 || through_mask.y1 != through_image.y1) {
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcAnd);
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.b, s.bx, s.by, Rop::kSrcPaint);
+    return;
+  }
+  const Box& r = through_mask;
+  if (r.empty()) return;
+  const int n = static_cast<int>(r.x1 - r.x0);
+  const long long mx = s.ax + (r.x0 - s.x), ix = s.bx + (r.x0 - s.x);
+  for (long long y = r.y0; y < r.y1; ++y) {
+    const long long dy = y - s.y;
+    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x0, s.a.row(static_cast<int>(s.ay + dy)) + mx,
+                       s.b.row(static_cast<int>(s.by + dy)) + ix, n);
+  }
+}
+
+// Draws the part of step s that falls inside clip.
+void run(const Step& s, const PixelView& fb, const Box& clip) {
+  const Box r = intersect(target(s), clip);
+  if (r.empty()) return;
+  Step part = s;
+  part.x = static_cast<int>(r.x0);
+  part.y = static_cast<int>(r.y0);
+  part.w = static_cast<int>(r.x1 - r.x0);
+  part.h = static_cast<int>(r.y1 - r.y0);
+  const int dx = part.x - s.x, dy = part.y - s.y;
+  part.ax += dx;
+  part.ay += dy;
+  part.bx += dx;
+  part.by += dy;
+  switch (s.kind) {
+    case Step::kCopy: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcCopy); break;
+    case Step::kAnd: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcAnd); break;
+    case Step::kPaint: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcPaint); break;
+    case Step::kMaskAndPaint: mask_and_paint(fb, part); break;
+    case Step::kColumn: fill_rect(fb, part.x, part.y, 1, part.h, s.colour); break;
+  }
+}
+
+void run_all(const Step* steps, int count, const PixelView& fb, const Box& clip) {
+  for (int i = 0; i < count; ++i) run(steps[i], fb, clip);
+}
+
+// The parts of the frame to draw again, as few rectangles as covers them
+// without drawing much more.
+class Changes {
+ public:
+  void add(const Box& b) {
+    if (b.empty()) return;
+    for (int i = 0; i < n_; ++i) {
+      const Box u = bounding(boxes_[i], b);
+      if (u.area() <= boxes_[i].area() + b.area()) {
+        boxes_[i] = u;
+        return;
+      }
+    }
+    boxes_[n_++] = b;
+  }
+  const Box* begin() const { return boxes_.data(); }
+  const Box* end() const { return boxes_.data() + n_; }
+
+ private:
+  std::array<Box, 2 * FrameSteps::kCapacity> boxes_;
+  int n_ = 0;
+};
+
+FrameSteps& steps() { return scene().Steps; }
+
+}  // namespace
+
+void draw_step(const Step& step) {
+  FrameSteps& f = steps();
+  if (f.composing && !f.overflowed) {
+    int& n = f.count[f.now];
+    if (n < FrameSteps::kCapacity) {
+      f.lists[f.now][n++] = step;
+      return;
+    }
+    // More steps than a frame keeps: what is kept is drawn everywhere now,
+    // the rest as it comes, and the next frame compares with nothing.
+    const PixelView fb = surface_view(surfaces().FrameBuffer);
+    run_all(f.lists[f.now].data(), n, fb, {0, 0, fb.width, fb.height});
+    f.overflowed = true;
+  }
+  const PixelView fb = surface_view(surfaces().FrameBuffer);
+  run(step, fb, {0, 0, fb.width, fb.height});
+}
+
+void begin_frame_steps() {
+  FrameSteps& f = steps();
+  f.composing = f.redraw_changes_only;
+  f.overflowed = false;
+  f.count[f.now] = 0;
+}
+
+void end_frame_steps(bool completed) {
+  FrameSteps& f = steps();
+  if (!f.composing) {  // drawn as it came: the next frame compares with nothing
+    f.count[1 - f.now] = -1;
+    return;
+  }
+  f.composing = false;
+  const Surface handle = surfaces().FrameBuffer;
+  const PixelView fb = surface_view(handle);
+  const Box frame{0, 0, fb.width, fb.height};
+  const Step* now = f.lists[f.now].data();
+  const Step* before = f.lists[1 - f.now].data();
+  const int n = f.count[f.now];
+  if (f.overflowed || !completed) {
+    if (!f.overflowed) run_all(now, n, fb, frame);
+    f.count[f.now] = -1;  // nothing to compare the next frame with
+    f.now = 1 - f.now;
+    return;
+  }
+  bool whole = f.count[1 - f.now] != n || f.frame_buffer != handle || f.frame_pixels != fb.pixels;
+  for (int i = 0; i < n && !whole; ++i) whole = !same_kind(now[i], before[i]);
+  if (whole) {
+    run_all(now, n, fb, frame);
+  } else {
+    Changes changes;
+    for (int i = 0; i < n; ++i) {
+      if (same_place(now[i], before[i])) continue;
+      changes.add(reach(before[i], frame));
+      changes.add(reach(now[i], frame));
+    }
+    for (const Box& b : changes) run_all(now, n, fb, b);
+  }
+  f.frame_buffer = handle;
+  f.frame_pixels = fb.pixels;
+  f.now = 1 - f.now;
+}
+
+}  // namespace vex
