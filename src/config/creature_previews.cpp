@@ -4,6 +4,7 @@
 #include "animation/background.h"
 #include "animation/creature.h"
 #include "animation/previews.h"
+#include "animation/scheduled.h"
 #include "base/convert.h"
 #include "base/random.h"
 #include "config/configuration.h"
@@ -112,7 +113,9 @@ void compose_box(Creature& c, float sw, float sh, Bitmap& box, void (*draw)(Crea
 }
 
 void first_box_routine(Creature& c) {
-  if (c.FileName == "v_owl_preview.bmp") Anim_Preview_Owl();
+  // The crow shows its own saver routine, on the preview's record.
+  if (c.FileName == "v_crow1.bmp") Anim_Crow1(c);
+  else if (c.FileName == "v_owl_preview.bmp") Anim_Preview_Owl();
   else if (c.FileName == "v_bat_preview.bmp") Anim_Preview_Multiple(c);
   else Anim_Still_Loop(c);
 }

@@ -315,6 +315,31 @@ TEST_F(Dialog, TheRoutineIsChosenByTheRecordsFileName) {
   EXPECT_EQ(box2(61 + 40, 30), fixture_colour("v_spider.bmp"));
 }
 
+TEST_F(Dialog, TheFirstCrowPreviewRunsTheSaversCrowOnThePreviewRecord) {
+  open("");
+  Picture6_Click();
+  counters().FrameCounter40 = 0;
+  std::vector<int> frames;
+  for (int t = 0; t < 20; ++t) {
+    tick();
+    frames.push_back(previews().PreviewCreature.Frame);
+  }
+  // Held, then turned by the counter (to 2 at 5, 3 at 6, 4 at 11, 5 at
+  // 12, 0 at 18, 1 at 19), not looped every tick.
+  EXPECT_EQ(frames[3], 1);
+  EXPECT_EQ(frames[4], 2);
+  EXPECT_EQ(frames[5], 3);
+  EXPECT_EQ(frames[9], 3);
+  EXPECT_EQ(frames[11], 5);
+  EXPECT_EQ(frames[18], 1);
+  EXPECT_EQ(scene().Crow1.Frame, 1) << "the saver's own crow is not moved";
+  // The second crow loops its strip.
+  Picture7_Click();
+  int f = previews().PreviewCreature.Frame;
+  tick();
+  EXPECT_EQ(previews().PreviewCreature.Frame, (f + 1) % 7);
+}
+
 TEST_F(Dialog, TheLogoAndTheAddressOpenOurOwnPageInTheBrowser) {
   open("");
   // xdg-open stands in for the user's browser and notes what it was given.
