@@ -30,6 +30,9 @@ std::optional<Rect32> window_client_rect(int32_t id);
 // The same of the root window: the whole screen, every monitor.
 std::optional<Rect32> root_window_rect();
 void set_window_topmost(unsigned long id, bool above);
+// Is a window manager managing the screen?
+bool window_manager_running();
+
 // Asks the window manager to show the window full-screen on its monitor.
 void set_window_fullscreen(unsigned long id);
 

@@ -336,27 +336,6 @@ struct Geometry {
   int x = 0, y = 0, w = 0, h = 0;
 };
 
-// Is some client managing the screen? Only one client may redirect the root
-// window's structure requests, and a window manager always does.
-bool window_manager_running() {
-  static int answer = -1;
-  if (answer >= 0) return answer == 1;
-  Display* probe = XOpenDisplay(nullptr);
-  if (!probe) return false;
-  static bool refused;
-  refused = false;
-  XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent* e) {
-    if (e->error_code == BadAccess) refused = true;
-    return 0;
-  });
-  XSelectInput(probe, DefaultRootWindow(probe), SubstructureRedirectMask);
-  XSync(probe, False);
-  XSetErrorHandler(old);
-  XCloseDisplay(probe);
-  answer = refused ? 1 : 0;
-  return refused;
-}
-
 // The top-level window holding w on the screen: the window manager's frame
 // when there is one, w itself otherwise.
 ::Window outermost(Display* d, ::Window w) {

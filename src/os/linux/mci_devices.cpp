@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "os/file_io.h"
 #include "os/linux/audio_output.h"
@@ -35,10 +36,24 @@ class FluidSequencer : public SequencerDevice {
   }
 
   bool play(int id, uint32_t from_tick) override {
-    auto it = songs_.find(id);
-    if (it == songs_.end() || !synth_) return false;
+    if (songs_.find(id) == songs_.end() || !synth_) return false;
     std::lock_guard<std::mutex> hold(lock_);
+    if (load_failed_) return false;
     drop_player();
+    if (!loaded_) {
+      // The soundfont is still being read: the song starts the moment it is.
+      pending_ = id;
+      pending_tick_ = from_tick;
+      current_ = id;
+      return true;
+    }
+    return start_player(id, from_tick);
+  }
+
+  // With the lock held.
+  bool start_player(int id, uint32_t from_tick) {
+    auto it = songs_.find(id);
+    if (it == songs_.end()) return false;
     player_ = new_fluid_player(synth_);
     if (!player_) return false;
     // The place to start from is told before playing: once it plays, the
@@ -67,7 +82,11 @@ class FluidSequencer : public SequencerDevice {
 
   void stop(int id) override {
     std::lock_guard<std::mutex> hold(lock_);
-    if (id == current_) drop_player();
+    if (id == pending_) pending_ = -1;
+    if (id == current_) {
+      drop_player();
+      current_ = -1;
+    }
   }
 
   // The soundfont and the sound output stay until everything is closed for
@@ -80,6 +99,7 @@ class FluidSequencer : public SequencerDevice {
 
   bool sounding(int id) override {
     std::lock_guard<std::mutex> hold(lock_);
+    if (id == pending_) return true;
     return id == current_ && player_ && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING;
   }
 
@@ -94,6 +114,10 @@ class FluidSequencer : public SequencerDevice {
   static void fill(void* self, int16_t* stereo, int frames) {
     auto* me = static_cast<FluidSequencer*>(self);
     std::lock_guard<std::mutex> hold(me->lock_);
+    if (!me->loaded_) {
+      std::fill(stereo, stereo + 2 * frames, int16_t{0});
+      return;
+    }
     fluid_synth_write_s16(me->synth_, frames, stereo, 0, 2, stereo, 1, 2);
   }
 
@@ -113,10 +137,24 @@ class FluidSequencer : public SequencerDevice {
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     fluid_settings_setint(settings_, "synth.polyphony", 128);
     synth_ = new_fluid_synth(settings_);
-    if (!synth_ || fluid_synth_sfload(synth_, soundfont, 1) == FLUID_FAILED) {
+    if (!synth_) {
       shut();
       return false;
     }
+    loaded_ = load_failed_ = false;
+    // Reading a large soundfont takes a good part of a frame or more; the
+    // saver's first frame does not wait for it.
+    loader_ = std::thread([this, soundfont] {
+      const bool ok = fluid_synth_sfload(synth_, soundfont, 1) != FLUID_FAILED;
+      std::lock_guard<std::mutex> hold(lock_);
+      loaded_ = ok;
+      load_failed_ = !ok;
+      if (pending_ >= 0) {
+        const int id = pending_;
+        pending_ = -1;
+        if (!ok || !start_player(id, pending_tick_)) current_ = -1;
+      }
+    });
     audio::set_music(fill, this);
     return true;
   }
@@ -131,6 +169,7 @@ class FluidSequencer : public SequencerDevice {
   }
 
   void shut() override {
+    if (loader_.joinable()) loader_.join();
     if (synth_ || settings_) {
       audio::set_music(nullptr, nullptr);
       {
@@ -140,12 +179,19 @@ class FluidSequencer : public SequencerDevice {
         if (settings_) delete_fluid_settings(settings_);
         synth_ = nullptr;
         settings_ = nullptr;
+        loaded_ = load_failed_ = false;
+        pending_ = -1;
       }
       audio::release();
     }
   }
 
-  std::mutex lock_;  // the synth and player, shared with the sound thread
+  std::mutex lock_;  // the synth and player, shared with the sound thread and the loader
+  std::thread loader_;
+  bool loaded_ = false;
+  bool load_failed_ = false;
+  int pending_ = -1;  // a song asked to play before the soundfont was read
+  uint32_t pending_tick_ = 0;
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;

@@ -116,15 +116,16 @@ class SdlFullScreenWindow : public FullScreenWindow {
  public:
   explicit SdlFullScreenWindow(const Monitor& m) {
     const std::vector<Monitor> all = monitors();
-    // The whole screen is left to SDL's full-screen mode; a monitor of
-    // several gets a borderless window of its size there, which a window
-    // manager is then asked to show full-screen on that monitor.
-    const bool whole = all.size() <= 1;
+    // The whole screen is left to SDL's full-screen mode when a window
+    // manager is there to grant it (without one SDL would wait in vain for
+    // its answer); a monitor of several gets a borderless window of its size,
+    // which a window manager is then asked to show full-screen there.
+    const bool whole = all.size() <= 1 && window_manager_running();
     window_ = SDL_CreateWindow("Vexmoor", m.x, m.y, m.width, m.height,
                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
                                    (whole ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (!window_) throw Failure(kNoObject, SDL_GetError());
-    if (!whole) {
+    if (!whole && window_manager_running()) {
       SDL_SysWMinfo info;
       SDL_VERSION(&info.version);
       if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) xid_ = info.info.x11.window;

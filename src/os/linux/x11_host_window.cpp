@@ -124,6 +124,28 @@ void send_wm_state(Display* d, unsigned long id, bool add, const char* state) {
 
 }  // namespace
 
+bool window_manager_running() {
+  static int answer = -1;
+  if (answer >= 0) return answer == 1;
+  // Only one client may redirect the root window's structure requests, and
+  // a window manager always does: asking for it on a connection of our own
+  // tells whether one is there.
+  Display* probe = XOpenDisplay(nullptr);
+  if (!probe) return false;
+  static bool refused;
+  refused = false;
+  XErrorHandler old = XSetErrorHandler([](Display*, XErrorEvent* e) {
+    if (e->error_code == BadAccess) refused = true;
+    return 0;
+  });
+  XSelectInput(probe, DefaultRootWindow(probe), SubstructureRedirectMask);
+  XSync(probe, False);
+  XSetErrorHandler(old);
+  XCloseDisplay(probe);
+  answer = refused ? 1 : 0;
+  return refused;
+}
+
 void set_window_fullscreen(unsigned long id) {
   Display* d = connection();
   if (!d || !id) return;
