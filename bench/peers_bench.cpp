@@ -337,5 +337,50 @@ void BM_FrameMemcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_FrameMemcpy);
 
+// --- presenting the 800 x 600 frame on a larger screen: ours (the stretch
+// into the window's pixels) beside SDL's own path for the same job (the
+// frame streamed into a texture, stretched by the renderer, presented).
+void BM_PresentOurs(benchmark::State& state) {
+  record_frame();
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  screen_saver::compose_frame();
+  StarterState& st = starter();
+  const int keep_w = st.ScreenWidth, keep_h = st.ScreenHeight;
+  st.ScreenWidth = w;
+  st.ScreenHeight = h;
+  Bitmap screen(w, h);
+  for (auto _ : state) {
+    screen_saver::present_frame(screen.view());
+    benchmark::DoNotOptimize(screen.at(w - 1, h - 1));
+  }
+  st.ScreenWidth = keep_w;
+  st.ScreenHeight = keep_h;
+}
+BENCHMARK(BM_PresentOurs)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
+void BM_PresentSdl2(benchmark::State& state) {
+  record_frame();
+  const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
+  SDL_Window* win = SDL_CreateWindow("present", 0, 0, w, h, SDL_WINDOW_HIDDEN);
+  SDL_Renderer* r = win ? SDL_CreateRenderer(win, -1, SDL_RENDERER_SOFTWARE) : nullptr;
+  SDL_Texture* t = r ? SDL_CreateTexture(r, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, 800, 600) : nullptr;
+  if (!t) {
+    state.SkipWithError(SDL_GetError());
+  } else {
+    SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+    screen_saver::compose_frame();
+    const PixelView frame = surface_view(surfaces().FrameBuffer);
+    for (auto _ : state) {
+      SDL_UpdateTexture(t, nullptr, frame.pixels, frame.stride * 4);
+      SDL_RenderCopy(r, t, nullptr, nullptr);
+      SDL_RenderPresent(r);
+    }
+  }
+  if (t) SDL_DestroyTexture(t);
+  if (r) SDL_DestroyRenderer(r);
+  if (win) SDL_DestroyWindow(win);
+}
+BENCHMARK(BM_PresentSdl2)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace vex

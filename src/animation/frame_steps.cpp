@@ -173,6 +173,9 @@ void begin_frame_steps() {
 
 void end_frame_steps(bool completed) {
   FrameSteps& f = steps();
+  ++f.frames;
+  f.changed_whole = true;
+  f.changed_count = 0;
   if (!f.composing) {  // drawn as it came: the next frame compares with nothing
     f.count[1 - f.now] = -1;
     return;
@@ -201,7 +204,12 @@ void end_frame_steps(bool completed) {
       changes.add(reach(before[i], frame));
       changes.add(reach(now[i], frame));
     }
-    for (const Box& b : changes) run_all(now, n, fb, b);
+    for (const Box& b : changes) {
+      run_all(now, n, fb, b);
+      f.changed[f.changed_count++] = {static_cast<int>(b.x0), static_cast<int>(b.y0), static_cast<int>(b.x1 - b.x0),
+                                      static_cast<int>(b.y1 - b.y0)};
+    }
+    f.changed_whole = false;
   }
   f.frame_buffer = handle;
   f.frame_pixels = fb.pixels;

@@ -38,6 +38,13 @@ struct FrameSteps {
   std::array<int, 2> count{0, -1};  // -1: no earlier frame to compare with
   int32_t frame_buffer = 0;  // the buffer the earlier frame was drawn in
   Pixel* frame_pixels = nullptr;
+  // What the last frame changed in the buffer against the one before, so
+  // that only that need be shown again: everything, or these rectangles
+  // (which may overlap). frames counts the frames composed.
+  uint64_t frames = 0;
+  bool changed_whole = true;
+  int changed_count = 0;
+  std::array<PixelRect, 2 * kCapacity> changed;
 };
 
 // Draws step into the frame buffer now, or keeps it while a frame is composed.

@@ -59,6 +59,11 @@ void Update_Clock() {
   cm.ClockLabel.Caption = std::move(caption);
 }
 
+void add_label_parts(std::vector<PixelRect>& parts) {
+  for (const Label* l : {&clock_message().ScreenLabel, &clock_message().ClockLabel})
+    if (l->Visible) parts.push_back({l->Left, l->Top, l->Width, l->Height});
+}
+
 void draw_labels(const PixelView& screen) {
   draw(screen, clock_message().ScreenLabel);
   draw(screen, clock_message().ClockLabel);

@@ -3,6 +3,7 @@
 // placed in screen pixels so they keep their size on any screen.
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "os/label_font.h"
 #include "os/raster.h"
@@ -35,5 +36,7 @@ void setup_labels();
 void Update_Clock();
 // Both labels over the presented frame, the clock last.
 void draw_labels(const PixelView& screen);
+// The parts of the screen the labels cover.
+void add_label_parts(std::vector<PixelRect>& parts);
 
 }  // namespace vex

@@ -69,6 +69,7 @@ void each_window(F f) {
 
 void open_windows() {
   State& st = state();
+  st.shown.clear();
   const StarterState& s = starter();
   if (s.Options.embedded()) {
     // A daemon's window (or the root): its input is not ours; it ends the
@@ -94,6 +95,7 @@ void open_windows() {
 
 // Black, with the labels on the primary.
 void blank_windows() {
+  state().shown.clear();
   each_window([](FullScreenWindow& w, PixelView screen) {
     bit_blt(screen, 0, 0, screen.width, screen.height, {}, 0, 0, Rop::kBlackness);
     if (&w == state().window.get()) draw_labels(screen);
@@ -232,11 +234,34 @@ void maintimer_Timer() {
     compose_frame();
     if (c.FrameCounter100 == 99) Rotate_SoundFX();
     Update_Clock();
-    // Composed once, shown on every monitor at its own size.
+    // Composed once, shown on every monitor at its own size: what changed
+    // since the frame before where the screen holds that frame, else all.
     each_window([](FullScreenWindow& w, const PixelView& screen) {
-      present_frame(screen);
-      if (&w == state().window.get()) draw_labels(screen);
-      w.update();
+      State& st = state();
+      const FrameSteps& f = scene().Steps;
+      auto memo = std::find_if(st.shown.begin(), st.shown.end(), [&](const State::Shown& s) { return s.window == &w; });
+      const bool by_parts = memo != st.shown.end() && !f.changed_whole && memo->frame + 1 == f.frames &&
+                            memo->renewals == w.renewals() && memo->canvas.pixels == screen.pixels &&
+                            memo->canvas.width == screen.width && memo->canvas.height == screen.height &&
+                            memo->canvas.stride == screen.stride;
+      const bool primary = &w == st.window.get();
+      if (by_parts) {
+        thread_local std::vector<PixelRect> parts;
+        parts.clear();
+        present_frame_parts(screen, {f.changed.data(), static_cast<std::size_t>(f.changed_count)}, parts);
+        if (primary) {
+          draw_labels(screen);
+          add_label_parts(parts);
+        }
+        w.update_parts(parts);
+      } else {
+        present_frame(screen);
+        if (primary) draw_labels(screen);
+        w.update();
+      }
+      const State::Shown now{&w, screen, w.renewals(), f.frames};
+      if (memo != st.shown.end()) *memo = now;
+      else st.shown.push_back(now);
     });
   });
 }
@@ -259,6 +284,38 @@ void present_frame(const PixelView& screen) {
     bit_blt(screen, 0, 0, W, H, fb, 0, 0, Rop::kSrcCopy);
   } else {
     stretch_blt(screen, 0, 0, W, H, fb, 0, 0, 800, 600);
+  }
+}
+
+void present_frame_parts(const PixelView& screen, std::span<const PixelRect> frame_parts,
+                         std::vector<PixelRect>& screen_parts) {
+  const int W = screen.width, H = screen.height;
+  PixelView fb = surface_view(surfaces().FrameBuffer);
+  if (screen.empty() || fb.empty()) return;
+  for (const PixelRect& p : frame_parts) {
+    const PixelRect r = clip_rect(p, fb.width, fb.height);
+    if (r.empty()) continue;
+    PixelRect to;
+    if (W <= 800) {
+      // Copied at an offset (none at 800 wide), as present_frame does.
+      const int ox = W < 800 ? W - 800 : 0, oy = W < 800 ? H - 600 : 0;
+      to = clip_rect({r.x + ox, r.y + oy, r.w, r.h}, W, H);
+      if (to.empty()) continue;
+      bit_blt(screen, to.x, to.y, to.w, to.h, fb, to.x - ox, to.y - oy, Rop::kSrcCopy);
+    } else {
+      // Screen column i shows frame column floor(i * 800 / W): the columns
+      // showing r.x .. r.x + r.w - 1 are ceil(r.x * W / 800) up to before
+      // ceil((r.x + r.w) * W / 800); rows alike.
+      auto first = [](long long c, long long screen_len, long long frame_len) {
+        return static_cast<int>((c * screen_len + frame_len - 1) / frame_len);
+      };
+      const int x0 = first(r.x, W, 800), x1 = first(static_cast<long long>(r.x) + r.w, W, 800);
+      const int y0 = first(r.y, H, 600), y1 = first(static_cast<long long>(r.y) + r.h, H, 600);
+      to = clip_rect({x0, y0, x1 - x0, y1 - y0}, W, H);
+      if (to.empty()) continue;
+      stretch_blt(sub_view(screen, to), -to.x, -to.y, W, H, fb, 0, 0, 800, 600);
+    }
+    screen_parts.push_back(to);
   }
 }
 

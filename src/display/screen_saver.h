@@ -1,6 +1,8 @@
 #pragma once
 // The full-screen saver window and its frame loop.
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "os/event_loop.h"
@@ -15,6 +17,15 @@ struct State {
   TimerId maintimer = -1;
   TimerId labeltimer = -1;    // keeps the clock going while frames are rare
   TimerId monitortimer = -1;  // notices monitors that come, go or change
+  // What each window's screen holds: the frame it last showed on which
+  // canvas, so that the next frame shows only what changed.
+  struct Shown {
+    const FullScreenWindow* window = nullptr;
+    PixelView canvas;
+    uint64_t renewals = 0;
+    uint64_t frame = 0;
+  };
+  std::vector<Shown> shown;
 };
 State& state();
 bool exists();
@@ -32,6 +43,11 @@ void monitortimer_Timer();
 void follow_resize(int width, int height);
 // Copies, offsets or stretches the 800 x 600 frame onto the screen canvas.
 void present_frame(const PixelView& screen);
+// The same for these parts of the frame only; adds the parts of the screen
+// drawn to screen_parts. The screen comes out as present_frame would leave
+// it when the rest of the frame is what the screen already shows.
+void present_frame_parts(const PixelView& screen, std::span<const PixelRect> frame_parts,
+                         std::vector<PixelRect>& screen_parts);
 void Form_Click();
 void Form_KeyDown();
 void Form_QueryUnload(int& cancel);

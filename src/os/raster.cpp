@@ -57,6 +57,20 @@ void bit_blt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView
   }
 }
 
+PixelRect clip_rect(PixelRect r, int width, int height) {
+  const long long x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+  const long long x1 = std::min(static_cast<long long>(r.x) + r.w, static_cast<long long>(width));
+  const long long y1 = std::min(static_cast<long long>(r.y) + r.h, static_cast<long long>(height));
+  if (x0 >= x1 || y0 >= y1) return {};
+  return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
+PixelView sub_view(const PixelView& v, PixelRect r) {
+  r = clip_rect(r, v.width, v.height);
+  if (v.empty() || r.empty()) return {};
+  return {v.row(r.y) + r.x, r.w, r.h, v.stride};
+}
+
 void stretch_blt(const PixelView& dst, int dx, int dy, int dw, int dh, const PixelView& src, int sx, int sy, int sw,
                  int sh) {
   if (dst.empty() || src.empty() || dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return;
@@ -91,9 +105,18 @@ void stretch_blt(const PixelView& dst, int dx, int dy, int dw, int dh, const Pix
       continue;
     }
     const Pixel* s = src.row(syy);
-    for (int x = x0; x < x1; ++x) {
-      int c = cols[static_cast<std::size_t>(x - x0)];
-      if (c >= 0 && c < src.width) d[x] = s[c];
+    if (all_cols_inside) {
+      // The common case, a whole frame on a larger screen: no per-pixel test,
+      // so the loop stays a plain gather.
+      const int* c = cols.data();
+      Pixel* out = d + x0;
+      const int n = x1 - x0;
+      for (int i = 0; i < n; ++i) out[i] = s[c[i]];
+    } else {
+      for (int x = x0; x < x1; ++x) {
+        int c = cols[static_cast<std::size_t>(x - x0)];
+        if (c >= 0 && c < src.width) d[x] = s[c];
+      }
     }
     prev_sy = syy;
     prev_row = d;

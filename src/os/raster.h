@@ -26,6 +26,16 @@ struct PixelView {
   bool empty() const { return pixels == nullptr || width <= 0 || height <= 0; }
 };
 
+// A rectangle of pixels; ends exclusive at x + w, y + h.
+struct PixelRect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool empty() const { return w <= 0 || h <= 0; }
+  bool operator==(const PixelRect&) const = default;
+};
+// The part of v that r covers, cut to v; empty when they do not meet.
+PixelView sub_view(const PixelView& v, PixelRect r);
+PixelRect clip_rect(PixelRect r, int width, int height);
+
 class Bitmap {
  public:
   Bitmap() = default;

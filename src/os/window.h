@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,16 @@ class FullScreenWindow {
   virtual PixelView canvas() = 0;
   // Puts what was drawn into the canvas on the screen.
   virtual void update() = 0;
+  // Puts only these parts of the canvas on the screen; the rest of the
+  // screen keeps what the updates before put there.
+  virtual void update_parts(std::span<const PixelRect> parts) {
+    (void)parts;
+    update();
+  }
+  // Counts the times the canvas lost what was drawn in it (new pixels for a
+  // new size, say): a drawing kept up by parts must start over then.
+  uint64_t renewals() const { return renewals_; }
+  void note_renewed() { ++renewals_; }
   virtual void show() = 0;
   virtual void hide() = 0;
   virtual bool visible() const = 0;
@@ -60,6 +71,9 @@ class FullScreenWindow {
   std::function<void()> on_key;
   std::function<void()> on_close;  // closed, or (for another's window) gone
   std::function<void(int width, int height)> on_resize;
+
+ private:
+  uint64_t renewals_ = 0;
 };
 // Covers one monitor, above everything else.
 std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where);

@@ -10,6 +10,7 @@
 
 #include "animation/creature.h"
 #include "animation/properties.h"
+#include "display/clock_message.h"
 #include "display/screen_saver.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
@@ -391,6 +392,30 @@ TEST_F(RealScene, RedrawingOnlyWhatChangedGivesTheSameFramesAsRedrawingAll) {
     std::copy(changed_only.begin(), changed_only.end(), fb.pixels);
   }
   EXPECT_EQ(differing_frames, 0);
+  EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(RealScene, ShowingOnlyWhatChangedKeepsTheScreenEqualToTheWholeFrameShown) {
+  // A screen that stretches by an uneven ratio, with both labels over it.
+  start(all_creatures_ini() + "clock=1\nmessagetext=Boo\n", VEXMOOR_MEDIA_DIR, 1366, 768);
+  const int n = 1500 / kLongRunScale;
+  int by_parts = 0, differing = 0;
+  for (int t = 1; t <= n; ++t) {
+    ticks(1);
+    by_parts += !s.Steps.changed_whole;
+    PixelView shown = screen_saver::state().window->canvas();
+    shown.width = std::min(shown.width, 1366);
+    shown.height = std::min(shown.height, 768);
+    Bitmap whole(shown.width, shown.height, 0x00ABCDEF);
+    screen_saver::present_frame(whole.view());
+    draw_labels(whole.view());
+    bool same = true;
+    for (int y = 0; y < shown.height && same; ++y)
+      same = std::equal(shown.row(y), shown.row(y) + shown.width, whole.view().row(y));
+    differing += !same;
+  }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(by_parts, n * 9 / 10);  // the scene mostly stands still between frames
   EXPECT_TRUE(reports().empty());
 }
 

@@ -278,5 +278,44 @@ TEST_F(Present, WiderScreensAreStretched) {
   EXPECT_EQ(wide.at(960, 540), fb(400, 300));
 }
 
+TEST_F(Present, ShowingChangedPartsLeavesTheScreenAsShowingTheWholeFrame) {
+  uint32_t seed = 7;
+  auto next = [&](int below) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(below));
+  };
+  PixelView frame = surface_view(surfaces().FrameBuffer);
+  for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {800, 700}, {1024, 768}, {1366, 768}, {1920, 1080},
+                      {1280, 1024}, {3840, 2160}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    Bitmap screen = present(w, h);
+    for (int round = 0; round < 6; ++round) {
+      // A few rectangles of the frame change, some at its edges or past
+      // them, some a single pixel.
+      std::vector<PixelRect> parts;
+      for (int i = 0; i < 5; ++i) {
+        PixelRect r{next(860) - 30, next(650) - 25, 1 + next(i == 0 ? 2 : 200), 1 + next(i == 1 ? 2 : 150)};
+        parts.push_back(r);
+        const PixelRect in = clip_rect(r, 800, 600);
+        fill_rect(frame, in.x, in.y, in.w, in.h, rgb(next(256), next(256), next(256)));
+      }
+      std::vector<PixelRect> drawn;
+      screen_saver::present_frame_parts(screen.view(), parts, drawn);
+      const Bitmap whole = present(w, h);
+      int wrong = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) wrong += screen.at(x, y) != whole.at(x, y);
+      ASSERT_EQ(wrong, 0) << "round " << round;
+      // Only the screen's own pixels are named, and no more than were drawn.
+      long long area = 0;
+      for (const PixelRect& d : drawn) {
+        EXPECT_EQ(clip_rect(d, w, h), d);
+        area += static_cast<long long>(d.w) * d.h;
+      }
+      EXPECT_LT(area, static_cast<long long>(w) * h / 2);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vex

@@ -20,7 +20,7 @@ class RecordingWaveMixer : public WaveMixer {
   explicit RecordingWaveMixer(std::vector<Call>* calls, int32_t handle = 7) : calls_(calls), handle_(handle) {}
 
   int32_t Init() override {
-    calls_->push_back({"Init"});
+    calls_->push_back({"Init", {}, {}, {}});
     return handle_;
   }
   int32_t OpenWave(int32_t mixer, const std::string& path, int32_t instance, uint32_t flags) override {

@@ -45,13 +45,19 @@ PixelView surface_pixels(SDL_Surface* s) {
 class SurfaceShower {
  public:
   // A new window shows black, whatever memory its surface was given.
-  explicit SurfaceShower(SDL_Window* w) : window_(w) {
+  SurfaceShower(SDL_Window* w, FullScreenWindow* owner) : window_(w), owner_(owner) {
     PixelView c = canvas();
     fill_rect(c, 0, 0, c.width, c.height, 0);
   }
   PixelView canvas() {
     SDL_Surface* s = SDL_GetWindowSurface(window_);
     if (!s) return {};
+    if (s != surface_ || s->pixels != pixels_) {
+      // A surface SDL made anew holds none of what was drawn.
+      surface_ = s;
+      pixels_ = s->pixels;
+      if (owner_) owner_->note_renewed();
+    }
     if (s->format->format == SDL_PIXELFORMAT_RGB888 && s->pitch % 4 == 0) return surface_pixels(s);
     if (backing_.width() != s->w || backing_.height() != s->h) backing_ = Bitmap(s->w, s->h, 0);
     converting_ = true;
@@ -63,11 +69,32 @@ class SurfaceShower {
     if (converting_ && backing_.width() == s->w && backing_.height() == s->h) copy_to_surface(backing_, s);
     SDL_UpdateWindowSurface(window_);
   }
+  void update_parts(std::span<const PixelRect> parts) {
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s) return;
+    rects_.clear();
+    for (const PixelRect& p : parts) {
+      const PixelRect r = clip_rect(p, s->w, s->h);
+      if (r.empty()) continue;
+      if (converting_ && backing_.width() == s->w && backing_.height() == s->h)
+        SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB888, backing_.view().row(r.y) + r.x, backing_.width() * 4,
+                          s->format->format,
+                          static_cast<Uint8*>(s->pixels) + static_cast<std::ptrdiff_t>(r.y) * s->pitch +
+                              r.x * s->format->BytesPerPixel,
+                          s->pitch);
+      rects_.push_back({r.x, r.y, r.w, r.h});
+    }
+    if (!rects_.empty()) SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));
+  }
 
  private:
   SDL_Window* window_;
+  FullScreenWindow* owner_;
   Bitmap backing_;
   bool converting_ = false;
+  SDL_Surface* surface_ = nullptr;
+  void* pixels_ = nullptr;
+  std::vector<SDL_Rect> rects_;
 };
 
 void pump_sdl_events() {
@@ -97,8 +124,10 @@ void pump_sdl_events() {
         if (!target) break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE && target->on_close) target->on_close();
         else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) target->update();
-        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && target->on_resize)
-          target->on_resize(e.window.data1, e.window.data2);
+        else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+          target->note_renewed();
+          if (target->on_resize) target->on_resize(e.window.data1, e.window.data2);
+        }
         break;
       case SDL_QUIT:
         if (!windows().empty()) {
@@ -130,7 +159,7 @@ class SdlFullScreenWindow : public FullScreenWindow {
       SDL_VERSION(&info.version);
       if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_X11) xid_ = info.info.x11.window;
     }
-    shower_ = std::make_unique<SurfaceShower>(window_);
+    shower_ = std::make_unique<SurfaceShower>(window_, this);
     windows()[SDL_GetWindowID(window_)] = this;
   }
   ~SdlFullScreenWindow() override {
@@ -149,6 +178,7 @@ class SdlFullScreenWindow : public FullScreenWindow {
   }
   PixelView canvas() override { return shower_->canvas(); }
   void update() override { shower_->update(); }
+  void update_parts(std::span<const PixelRect> parts) override { shower_->update_parts(parts); }
   void show() override {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
@@ -185,7 +215,7 @@ class X11EmbeddedWindow : public EmbeddedWindow {
     XSync(display_, False);
     window_ = SDL_CreateWindowFrom(reinterpret_cast<void*>(child_));
     if (!window_) throw Failure(kNoObject, SDL_GetError());
-    shower_ = std::make_unique<SurfaceShower>(window_);
+    shower_ = std::make_unique<SurfaceShower>(window_, nullptr);
     event_loop().add_pump([this, alive = alive_] {
       if (*alive) watch_host();
     });

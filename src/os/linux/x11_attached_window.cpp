@@ -77,10 +77,18 @@ class X11AttachedWindow : public FullScreenWindow {
   PixelView canvas() override { return gone_ ? PixelView{} : canvas_.view(); }
 
   void update() override {
+    const PixelRect all{0, 0, canvas_.width(), canvas_.height()};
+    update_parts({&all, 1});
+  }
+  void update_parts(std::span<const PixelRect> parts) override {
     if (gone_ || !image_) return;
-    if (!direct_) convert();
-    if (use_shm_) XShmPutImage(d_, window_, gc_, image_, 0, 0, 0, 0, canvas_.width(), canvas_.height(), False);
-    else XPutImage(d_, window_, gc_, image_, 0, 0, 0, 0, canvas_.width(), canvas_.height());
+    for (const PixelRect& p : parts) {
+      const PixelRect r = clip_rect(p, canvas_.width(), canvas_.height());
+      if (r.empty()) continue;
+      if (!direct_) convert(r);
+      if (use_shm_) XShmPutImage(d_, window_, gc_, image_, r.x, r.y, r.x, r.y, r.w, r.h, False);
+      else XPutImage(d_, window_, gc_, image_, r.x, r.y, r.x, r.y, r.w, r.h);
+    }
     XFlush(d_);
   }
   // The window is the daemon's to show and hide.
@@ -97,6 +105,7 @@ class X11AttachedWindow : public FullScreenWindow {
 
   void make_image(int w, int h) {
     free_image();
+    note_renewed();
     canvas_ = Bitmap(std::max(w, 1), std::max(h, 1), 0);
     w = canvas_.width();
     h = canvas_.height();
@@ -157,17 +166,17 @@ class X11AttachedWindow : public FullScreenWindow {
     image_ = nullptr;
   }
 
-  // Our pixels into the visual's format, row by row.
-  void convert() {
+  // Our pixels of r into the visual's format, row by row.
+  void convert(const PixelRect& r) {
     const PixelView v = canvas_.view();
     const bool fast32 = image_->bits_per_pixel == 32 && image_->byte_order == LSBFirst;
-    for (int y = 0; y < v.height; ++y) {
+    for (int y = r.y; y < r.y + r.h; ++y) {
       const Pixel* src = v.row(y);
       if (fast32 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF) {
-        std::memcpy(image_->data + static_cast<size_t>(y) * image_->bytes_per_line, src, v.width * 4u);
+        std::memcpy(image_->data + static_cast<size_t>(y) * image_->bytes_per_line + r.x * 4u, src + r.x, r.w * 4u);
         continue;
       }
-      for (int x = 0; x < v.width; ++x) {
+      for (int x = r.x; x < r.x + r.w; ++x) {
         Pixel p = src[x];
         unsigned long px = red_.place((p >> 16) & 255) | green_.place((p >> 8) & 255) | blue_.place(p & 255);
         XPutPixel(image_, x, y, px);
