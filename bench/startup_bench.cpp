@@ -74,7 +74,7 @@ void BM_LoadPictures(benchmark::State& state) {
     LoadPics4ScreenSaver();
   }
   if (surface_view(scene().Skeleton1.Picture).empty()) state.SkipWithError("no pictures (build the media target)");
-  state.counters["surfaces"] = live_surface_count();
+  state.SetLabel(std::to_string(live_surface_count()) + " surfaces");
   reset_surfaces();
 }
 BENCHMARK(BM_LoadPictures)->Unit(benchmark::kMillisecond);
@@ -128,7 +128,7 @@ void BM_CheckSoundsAndSongs(benchmark::State& state) {
     for (const auto& m : songs) good += parse_midi(m).has_value();
     benchmark::DoNotOptimize(good);
   }
-  state.counters["files"] = static_cast<double>(waves.size() + songs.size());
+  state.SetLabel(std::to_string(waves.size() + songs.size()) + " files");
 }
 BENCHMARK(BM_CheckSoundsAndSongs)->Unit(benchmark::kMicrosecond);
 
