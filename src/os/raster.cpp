@@ -127,6 +127,9 @@ void fill_rect(const PixelView& dst, int x, int y, int w, int h, Pixel colour) {
   if (dst.empty()) return;
   int x0 = std::max(x, 0), x1 = std::min(x + w, dst.width);
   int y0 = std::max(y, 0), y1 = std::min(y + h, dst.height);
+  // A box wholly beside the view (a label laid out for a wider screen) has
+  // no columns; the fill must not run from its start past its end.
+  if (x0 >= x1 || y0 >= y1) return;
   for (int yy = y0; yy < y1; ++yy) std::fill(dst.row(yy) + x0, dst.row(yy) + x1, colour);
 }
 
