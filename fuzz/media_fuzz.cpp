@@ -3,9 +3,11 @@
 // song the checks accept is read and played by FluidSynth's player for a
 // few seconds of rendered samples, a sound they accept is converted for the
 // real (dummy-driver) SDL2_mixer output.
+#include <SDL.h>
 #include <fluidsynth.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <span>
@@ -29,7 +31,21 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fluid_settings_setstr(settings, "player.timing-source", "sample");
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
   synth = new_fluid_synth(settings);
-  if (!synth || !vex::audio::acquire()) std::abort();
+  if (!synth) {
+    std::fputs("media_fuzz: FluidSynth made no synthesizer\n", stderr);
+    std::abort();
+  }
+  if (!vex::audio::acquire()) {
+    std::fprintf(stderr, "media_fuzz: no sound output: %s\n", SDL_GetError());
+    std::abort();
+  }
+  // libFuzzer ends through exit(): the sound thread is stopped before the
+  // statics it reads are destroyed.
+  std::atexit([] {
+    vex::audio::release();
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+  });
   return 0;
 }
 

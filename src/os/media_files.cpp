@@ -1,7 +1,9 @@
 #include "os/media_files.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace vex {
 namespace {
@@ -27,8 +29,19 @@ bool read_vlq(std::span<const uint8_t> d, std::size_t& at, std::size_t end, uint
   return false;
 }
 
+// The earliest tick of each channel's first note and first program change,
+// over every track.
+struct ChannelFirsts {
+  std::array<uint64_t, 16> note, program;
+  ChannelFirsts() {
+    note.fill(UINT64_MAX);
+    program.fill(UINT64_MAX);
+  }
+};
+
 // Every event of one track, in order; the tempo changes it holds.
-bool parse_track(std::span<const uint8_t> d, std::size_t at, std::size_t end, MidiSong& song) {
+bool parse_track(std::span<const uint8_t> d, std::size_t at, std::size_t end, MidiSong& song,
+                 ChannelFirsts& firsts) {
   uint64_t tick = 0;
   uint8_t running = 0;
   bool ended = false;
@@ -72,6 +85,9 @@ bool parse_track(std::span<const uint8_t> d, std::size_t at, std::size_t end, Mi
       if (data > end - at) return false;
       for (std::size_t i = 0; i < data; ++i)
         if (d[at + i] & 0x80) return false;
+      const int channel = status & 0x0F;
+      if (kind == 0x90 && d[at + 1] > 0) firsts.note[channel] = std::min(firsts.note[channel], tick);
+      if (kind == 0xC0) firsts.program[channel] = std::min(firsts.program[channel], tick);
       at += data;
       running = status;
     }
@@ -91,6 +107,7 @@ std::optional<MidiSong> parse_midi(std::span<const uint8_t> d) {
   if (format > 2 || tracks == 0 || division == 0 || (division & 0x8000)) return std::nullopt;
   MidiSong song;
   song.division = static_cast<int>(division);
+  ChannelFirsts firsts;
   std::size_t at = 8 + header;
   uint32_t found = 0;
   while (found < tracks && at + 8 <= d.size()) {
@@ -98,13 +115,20 @@ std::optional<MidiSong> parse_midi(std::span<const uint8_t> d) {
     at += 8;
     if (len > d.size() - at) return std::nullopt;
     if (id == 0x4D54726B /* MTrk */) {
-      if (!parse_track(d, at, at + len, song)) return std::nullopt;
+      if (!parse_track(d, at, at + len, song, firsts)) return std::nullopt;
       ++found;
     }
     at += len;
   }
   if (found != tracks) return std::nullopt;
   song.tracks = static_cast<int>(tracks);
+  for (int c = 0; c < 16; ++c) {
+    if (firsts.note[c] == UINT64_MAX) continue;
+    song.sounding_channels |= static_cast<uint16_t>(1u << c);
+    // A program change in the same tick as the first note is taken to come
+    // first, as a song's set-up does.
+    if (firsts.program[c] > firsts.note[c]) song.default_program_channels |= static_cast<uint16_t>(1u << c);
+  }
   std::stable_sort(song.tempos.begin(), song.tempos.end(),
                    [](const MidiSong::Tempo& a, const MidiSong::Tempo& b) { return a.tick < b.tick; });
   if (song.tempos.empty() || song.tempos.front().tick != 0) song.tempos.insert(song.tempos.begin(), {0, 500000});

@@ -23,6 +23,11 @@ struct MidiSong {
   std::vector<Tempo> tempos;
   uint32_t last_tick = 0;  // of the last event in any track
   int tracks = 0;
+  // The channels (bit n for channel n) that sound a note before any program
+  // change of theirs, and so play their General MIDI default instrument;
+  // and every channel that sounds at all.
+  uint16_t default_program_channels = 0;
+  uint16_t sounding_channels = 0;
 
   double ticks_to_ms(uint32_t tick) const;
   uint32_t ms_to_ticks(double ms) const;

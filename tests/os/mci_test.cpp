@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "os/mci_interpreter.h"
@@ -140,6 +142,54 @@ TEST_F(Commands, TheDialogsTwelveStopsAndOnePlayOnRealFiles) {
   EXPECT_EQ(ask("status " + sound(3) + " mode"), "stopped");
   EXPECT_EQ(mci->execute("play " + sound(8)), 0u);
   EXPECT_EQ(ask("status " + sound(8) + " mode"), "playing");
+}
+
+// Songs heard through SDL's disk output. Only the instruments a song asks
+// for are given to the channels, so these check that a channel which sounds
+// before naming one still gets General MIDI's default, song after song.
+TEST(SongsHeard, ChannelsThatNameNoInstrumentPlayTheDefaultOnesSongAfterSong) {
+  test::TempDir dir;
+  test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", dir / "out.raw");
+  std::vector<uint8_t> piano, drums, strings;
+  for (int i = 0; i < 8; ++i) {  // quarter notes, 0x83 0x60 = 480 ticks
+    piano.insert(piano.end(), {0x00, 0x90, static_cast<uint8_t>(60 + i), 110, 0x83, 0x60, 0x80,
+                               static_cast<uint8_t>(60 + i), 0});
+    drums.insert(drums.end(), {0x00, 0x99, 38, 120, 0x83, 0x60, 0x89, 38, 0});
+  }
+  strings = {0x00, 0xC2, 48};
+  strings.insert(strings.end(), {0x00, 0x92, 67, 110, 0x8F, 0x00, 0x82, 67, 0});  // 1920 ticks
+  test::write_bytes(dir / "piano.mid", test::make_song_of({piano}));
+  test::write_bytes(dir / "drums.mid", test::make_song_of({drums}));
+  test::write_bytes(dir / "strings.mid", test::make_song_of({strings}));
+  {
+    auto mci = make_system_command_strings();
+    std::string reply;
+    for (const char* name : {"piano", "drums", "strings"})
+      ASSERT_EQ(mci->send("open \"" + (dir / (std::string(name) + ".mid")) + "\" type sequencer alias " + name, reply),
+                0u)
+          << name;
+    for (const char* name : {"piano", "drums", "strings", "piano"}) {
+      ASSERT_EQ(mci->send(std::string("play ") + name + " from 0", reply), 0u) << name;
+      std::this_thread::sleep_for(900ms);
+    }
+    mci->close_all();
+  }
+  std::ifstream in(dir / "out.raw", std::ios::binary);
+  std::vector<int16_t> left;
+  int16_t frame[2];
+  while (in.read(reinterpret_cast<char*>(frame), 4)) left.push_back(frame[0]);
+  auto loudest = [&](int from_ms, int to_ms) {
+    int m = 0;
+    for (std::size_t i = static_cast<std::size_t>(from_ms) * 441 / 10;
+         i < std::min(left.size(), static_cast<std::size_t>(to_ms) * 441 / 10); ++i)
+      m = std::max(m, std::abs(static_cast<int>(left[i])));
+    return m;
+  };
+  ASSERT_GT(left.size(), 44100u * 3) << "the output holds the whole run";
+  EXPECT_GT(loudest(200, 800), 800) << "the default piano";
+  EXPECT_GT(loudest(1100, 1700), 800) << "the default drum kit";
+  EXPECT_GT(loudest(2000, 2600), 800) << "an instrument the song names";
+  EXPECT_GT(loudest(2900, 3500), 800) << "the piano again after songs that gave its channel up";
 }
 
 }  // namespace

@@ -28,6 +28,24 @@ TEST(MidiFiles, AreReadWithTheirTempoMap) {
   EXPECT_DOUBLE_EQ(parse_midi(plain)->length_ms(), 1000);
 }
 
+TEST(MidiFiles, TellWhichChannelsPlayTheirDefaultInstrument) {
+  // Delta times are single bytes here: 0x00 or 0x60 (96 ticks).
+  auto song = parse_midi(test::make_song_of({
+      {0x00, 0xC0, 48, 0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0},     // ch 0: strings chosen first
+      {0x00, 0x91, 62, 100, 0x60, 0xC1, 19, 0x00, 0x81, 62, 0},     // ch 1: a note, then the organ
+      {0x60, 0x99, 36, 100, 0x00, 0x89, 36, 0},                     // ch 9: drums, none chosen
+      {0x00, 0xC3, 5, 0x00, 0x92, 64, 0},                           // ch 3 chosen, never sounds;
+  }));                                                               // ch 2 only a silent note-on
+  ASSERT_TRUE(song);
+  EXPECT_EQ(song->sounding_channels, (1u << 0) | (1u << 1) | (1u << 9));
+  EXPECT_EQ(song->default_program_channels, (1u << 1) | (1u << 9));
+  // A second track choosing ch 1's instrument before its first note changes that.
+  auto both = parse_midi(test::make_song_of({{0x60, 0x91, 62, 100, 0x60, 0x81, 62, 0}, {0x00, 0xC1, 19}}));
+  ASSERT_TRUE(both);
+  EXPECT_EQ(both->default_program_channels, 0u);
+  EXPECT_EQ(both->sounding_channels, 1u << 1);
+}
+
 TEST(MidiFiles, AnythingBrokenIsRefused) {
   auto good = test::make_song(3);
   ASSERT_TRUE(parse_midi(good));

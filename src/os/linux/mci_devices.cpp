@@ -28,10 +28,10 @@ class FluidSequencer : public SequencerDevice {
  public:
   ~FluidSequencer() override { shut(); }
 
-  int open(const MidiSong&, std::vector<uint8_t> bytes) override {
+  int open(const MidiSong& song, std::vector<uint8_t> bytes) override {
     if (!synth_ && !start()) return -1;
     int id = next_++;
-    songs_[id] = std::move(bytes);
+    songs_[id] = {std::move(bytes), song.default_program_channels};
     return id;
   }
 
@@ -54,11 +54,12 @@ class FluidSequencer : public SequencerDevice {
   bool start_player(int id, uint32_t from_tick) {
     auto it = songs_.find(id);
     if (it == songs_.end()) return false;
+    prepare_channels(it->second.default_programs);
     player_ = new_fluid_player(synth_);
     if (!player_) return false;
     // The place to start from is told before playing: once it plays, the
     // player only takes a place within what it has read of the file.
-    if (fluid_player_add_mem(player_, it->second.data(), it->second.size()) != FLUID_OK ||
+    if (fluid_player_add_mem(player_, it->second.bytes.data(), it->second.bytes.size()) != FLUID_OK ||
         (from_tick > 0 && fluid_player_seek(player_, static_cast<int>(from_tick)) != FLUID_OK) ||
         fluid_player_play(player_) != FLUID_OK) {
       drop_player();
@@ -121,6 +122,26 @@ class FluidSequencer : public SequencerDevice {
     fluid_synth_write_s16(me->synth_, frames, stereo, 0, 2, stereo, 1, 2);
   }
 
+  // With the lock held. What the last song left on the channels goes, as a
+  // reset between songs would, but no channel is given an instrument the
+  // song does not ask for: with dynamic sample loading only the samples of
+  // instruments on some channel are in memory, and a large soundfont's
+  // piano and drum kit that a song never plays would be tens of megabytes.
+  void prepare_channels(uint16_t default_programs) {
+    for (int ch = 0; ch < 16; ++ch) {
+      fluid_synth_cc(synth_, ch, 121, 0);  // every controller back to its default
+      fluid_synth_pitch_bend(synth_, ch, 8192);
+      if (default_programs & (1u << ch)) {
+        // The channel sounds before it names an instrument: General MIDI's
+        // default (the first drum kit on the drum channel).
+        if (ch != kDrumChannel) fluid_synth_bank_select(synth_, ch, 0);
+        fluid_synth_program_change(synth_, ch, 0);
+      } else {
+        fluid_synth_unset_program(synth_, ch);
+      }
+    }
+  }
+
   bool start() {
     const char* soundfont = nullptr;
     for (const char* f : kSoundfonts)
@@ -136,6 +157,9 @@ class FluidSequencer : public SequencerDevice {
     fluid_settings_setnum(settings_, "synth.gain", kMusicGain);
     fluid_settings_setint(settings_, "synth.cpu-cores", 1);
     fluid_settings_setint(settings_, "synth.polyphony", 128);
+    // The channels are made ready for each song here (prepare_channels); the
+    // player's own reset would give every channel its default instrument.
+    fluid_settings_setint(settings_, "player.reset-synth", 0);
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
       shut();
@@ -145,7 +169,8 @@ class FluidSequencer : public SequencerDevice {
     // Reading a large soundfont takes a good part of a frame or more; the
     // saver's first frame does not wait for it.
     loader_ = std::thread([this, soundfont] {
-      const bool ok = fluid_synth_sfload(synth_, soundfont, 1) != FLUID_FAILED;
+      // No instrument is chosen yet: each song chooses its own.
+      const bool ok = fluid_synth_sfload(synth_, soundfont, 0) != FLUID_FAILED;
       std::lock_guard<std::mutex> hold(lock_);
       loaded_ = ok;
       load_failed_ = !ok;
@@ -197,7 +222,12 @@ class FluidSequencer : public SequencerDevice {
   fluid_player_t* player_ = nullptr;
   int current_ = -1;
   int next_ = 1;
-  std::map<int, std::vector<uint8_t>> songs_;
+  static constexpr int kDrumChannel = 9;
+  struct Song {
+    std::vector<uint8_t> bytes;
+    uint16_t default_programs = 0;
+  };
+  std::map<int, Song> songs_;
 };
 
 class SdlWaveDevice : public WaveDevice {
