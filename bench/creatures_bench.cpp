@@ -29,10 +29,7 @@ void build_saver_scene() {
   StarterState& st = starter();
   st.ScreenWidth = 1920;
   st.ScreenHeight = 1080;
-  st.SceneMinX = -400;
-  st.SceneMaxX = 1200;
-  st.SceneMinY = -150;
-  st.SceneHalfMaxX = 750;
+  set_scene_bounds();
   settings().MediaDirectory = VEXMOOR_MEDIA_DIR "/";
   Properties_Creatures();
   Scene& s = scene();

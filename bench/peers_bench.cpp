@@ -11,12 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "bench_home.h"
 #include "animation/creature.h"
 #include "animation/frame_steps.h"
 #include "animation/properties.h"
@@ -61,26 +60,14 @@ void record_frame() {
   static bool done = false;
   if (done) return;
   done = true;
-  namespace fs = std::filesystem;
-  fs::path home = fs::temp_directory_path() / "vexmoor-peers-bench";
-  fs::create_directories(home / "config");
-  {
-    std::ofstream ini(home / "config/zelvora.ini");
-    ini << "[Vexmoor]\nfirstrun=1\nspeed=10\n";
-    for (const char* k : kCreatureKeys) ini << k << "=1\n";
-  }
-  setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", VEXMOOR_BUILD_DATADIR, 1);
+  bench::make_home("vexmoor-peers-bench", "speed=10\n", VEXMOOR_BUILD_DATADIR);
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   open_display();
   StarterState& st = starter();
   st.ScreenWidth = 800;
   st.ScreenHeight = 600;
-  st.SceneMinX = -400;
-  st.SceneMaxX = 1200;
-  st.SceneMinY = -150;
-  st.SceneHalfMaxX = 750;
+  set_scene_bounds();
   st.SaverMode = 1;
   GetDirectories();
   X_GetData();

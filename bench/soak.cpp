@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "bench_home.h"
 #include "animation/creature.h"
 #include "animation/properties.h"
 #include "display/screen_saver.h"
@@ -84,18 +84,10 @@ int main(int argc, char** argv) {
     }
   }
   // A home of its own: settings with everything on, the media where told.
-  std::filesystem::path home = std::filesystem::temp_directory_path() / ("vexmoor-soak-" + std::to_string(getpid()));
-  std::filesystem::create_directories(home / "config");
-  {
-    std::ofstream ini(home / "config/zelvora.ini");
-    ini << "[Vexmoor]\nfirstrun=1\n";
-    for (const char* k : kCreatureKeys) ini << k << "=1\n";
-    ini << "speed=1\nclock=1\nmessagetext=soak\n";
-    for (int n = 0; n < 12; ++n) ini << "song" << n << "=" << (n == 0) << "\nsound" << n << "=1\n";
-  }
-  setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+  std::string extra = "speed=1\nclock=1\nmessagetext=soak\n";
+  for (int n = 0; n < 12; ++n) extra += "song" + std::to_string(n) + "=" + (n == 0 ? "1" : "0") + "\nsound" + std::to_string(n) + "=1\n";
+  const std::filesystem::path home = bench::make_home("vexmoor-soak-" + std::to_string(getpid()), extra, media);
   setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
-  if (!media.empty()) setenv("XDG_DATA_HOME", media.c_str(), 1);
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
 
@@ -110,10 +102,7 @@ int main(int argc, char** argv) {
   StarterState& st = starter();
   st.ScreenWidth = screen_w;
   st.ScreenHeight = screen_h;
-  st.SceneMinX = -400;
-  st.SceneMaxX = 1200;
-  st.SceneMinY = -150;
-  st.SceneHalfMaxX = 750;
+  set_scene_bounds();
   st.SaverMode = 1;
   GetDirectories();
   X_GetData();

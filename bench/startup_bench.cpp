@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_home.h"
 #include "animation/creature.h"
 #include "animation/properties.h"
 #include "os/media_files.h"
@@ -41,15 +42,7 @@ void every_creature_on() {
   static bool done = false;
   if (done) return;
   done = true;
-  fs::path home = fs::temp_directory_path() / "vexmoor-startup-bench";
-  fs::create_directories(home / "config");
-  {
-    std::ofstream ini(home / "config/zelvora.ini");
-    ini << "[Vexmoor]\nfirstrun=1\nspeed=10\n";
-    for (const char* k : kCreatureKeys) ini << k << "=1\n";
-  }
-  setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-  setenv("XDG_DATA_HOME", VEXMOOR_BUILD_DATADIR, 1);
+  bench::make_home("vexmoor-startup-bench", "speed=10\n", VEXMOOR_BUILD_DATADIR);
 }
 
 void BM_ReadSettingsAndCreatures(benchmark::State& state) {

@@ -67,6 +67,14 @@ int16_t ReadRegistryNumber(Registry& reg, uint32_t root, const std::string& subk
   }
 }
 
+void set_scene_bounds() {
+  StarterState& st = starter();
+  st.SceneMinY = -150;
+  st.SceneHalfMaxX = 750;
+  st.SceneMaxX = 1200;
+  st.SceneMinX = -400;
+}
+
 void Main(const std::string& raw) {
   trap("Starter/Main", [&] {
     StarterState& st = starter();
@@ -118,10 +126,7 @@ void Main(const std::string& raw) {
         st.ScreenHeight = all.front().height;
       }
     }
-    st.SceneMinY = -150;
-    st.SceneHalfMaxX = 750;
-    st.SceneMaxX = 1200;
-    st.SceneMinX = -400;
+    set_scene_bounds();
     seed_from_clock();
     X_GetData();
     apply_run_options(opt);

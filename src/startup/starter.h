@@ -50,6 +50,9 @@ int choose_mode(const std::string& raw_command_line);
 int32_t parse_preview_handle(const std::string& lowered_command_line);
 
 // The program's entry; returns after the mode routine has set things up.
+// The scene's range, in scene pixels: where creatures travel off the
+// 800 x 600 frame before they turn or come back.
+void set_scene_bounds();
 void Main(const std::string& raw_command_line);
 void Run_ScreenSaver();
 void Run_Preview();

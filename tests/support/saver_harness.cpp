@@ -25,10 +25,7 @@ void set_screen(int width, int height) {
   StarterState& st = starter();
   st.ScreenWidth = width;
   st.ScreenHeight = height;
-  st.SceneMinX = -400;
-  st.SceneMaxX = 1200;
-  st.SceneMinY = -150;
-  st.SceneHalfMaxX = 750;
+  set_scene_bounds();
 }
 
 SaverHarness::SaverHarness() { set_wave_mixer(std::make_unique<RecordingWaveMixer>(&mixer_calls, 7)); }
