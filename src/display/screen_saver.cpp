@@ -241,9 +241,7 @@ void maintimer_Timer() {
       const FrameSteps& f = scene().Steps;
       auto memo = std::find_if(st.shown.begin(), st.shown.end(), [&](const State::Shown& s) { return s.window == &w; });
       const bool by_parts = memo != st.shown.end() && !f.changed_whole && memo->frame + 1 == f.frames &&
-                            memo->renewals == w.renewals() && memo->canvas.pixels == screen.pixels &&
-                            memo->canvas.width == screen.width && memo->canvas.height == screen.height &&
-                            memo->canvas.stride == screen.stride;
+                            memo->renewals == w.renewals() && memo->canvas == screen;
       const bool primary = &w == st.window.get();
       if (by_parts) {
         thread_local std::vector<PixelRect> parts;

@@ -24,6 +24,8 @@ struct PixelView {
   Pixel* row(int y) const { return pixels + static_cast<std::ptrdiff_t>(y) * stride; }
   Pixel at(int x, int y) const { return row(y)[x]; }
   bool empty() const { return pixels == nullptr || width <= 0 || height <= 0; }
+  // The same pixels seen the same way.
+  bool operator==(const PixelView&) const = default;
 };
 
 // A rectangle of pixels; ends exclusive at x + w, y + h.

@@ -108,7 +108,9 @@ TEST_F(PreviewRoutines, TheSpiderComesDownWaitsAndClimbsOnAThreadDrawnOnlyBelowT
     int y = spider.Y;
     Anim_Preview_Spider();
     if (y < 0 && at(100, 0) == rgb(0x80, 0x80, 0x80)) thread_while_above = true;
-    if (y >= 0) EXPECT_EQ(at(100, y / 2), rgb(0x80, 0x80, 0x80)) << t;
+    if (y >= 0) {
+      EXPECT_EQ(at(100, y / 2), rgb(0x80, 0x80, 0x80)) << t;
+    }
     ys.push_back(spider.Y);
   }
   EXPECT_FALSE(thread_while_above);

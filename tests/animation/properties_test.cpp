@@ -18,10 +18,7 @@ class Properties : public ProgramTest {
   void fill(int w, int h) {
     starter().ScreenWidth = w;
     starter().ScreenHeight = h;
-    starter().SceneMinX = -400;
-    starter().SceneMaxX = 1200;
-    starter().SceneMinY = -150;
-    starter().SceneHalfMaxX = 750;
+    set_scene_bounds();
     settings().MediaDirectory = install_fixture_media();
     Properties_Creatures();
     EXPECT_TRUE(reports().empty());

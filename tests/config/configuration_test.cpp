@@ -58,10 +58,7 @@ class Dialog : public test::ProgramTest {
     StarterState& st = starter();
     st.ScreenWidth = 1024;
     st.ScreenHeight = 768;
-    st.SceneMinX = -400;
-    st.SceneMaxX = 1200;
-    st.SceneMinY = -150;
-    st.SceneHalfMaxX = 750;
+    set_scene_bounds();
     st.SaverMode = 2;
     GetDirectories();
     X_GetData();

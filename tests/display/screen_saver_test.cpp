@@ -33,10 +33,7 @@ class Saver : public ProgramTest {
     StarterState& st = starter();
     st.ScreenWidth = w;
     st.ScreenHeight = h;
-    st.SceneMinX = -400;
-    st.SceneMaxX = 1200;
-    st.SceneMinY = -150;
-    st.SceneHalfMaxX = 750;
+    set_scene_bounds();
     st.SaverMode = 1;
     GetDirectories();
     X_GetData();

@@ -151,10 +151,7 @@ class SaverSounds : public SoundFx {
     StarterState& st = starter();
     st.ScreenWidth = 800;
     st.ScreenHeight = 600;
-    st.SceneMinX = -400;
-    st.SceneMaxX = 1200;
-    st.SceneMinY = -150;
-    st.SceneHalfMaxX = 750;
+    set_scene_bounds();
     st.SaverMode = 1;
     GetDirectories();
     X_GetData();
