@@ -3,8 +3,10 @@
 // which strip was drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "animation/background.h"
 #include "animation/creature.h"
 #include "animation/drawing.h"
 #include "animation/moving.h"
@@ -97,6 +99,163 @@ TEST_F(CreatureRules, ABatTurnsOnlyPastTheEdgesAndDrawsTheStripForItsWay) {
   EXPECT_EQ(bat.SpeedX, 3);
   EXPECT_EQ(bat.StripX, 0);
   EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(CreatureRules, BatsFlutterInTheFortyRowsBelowTheFirstBandsTop) {
+  for (int i = 2; i <= 6; ++i) s.Bat[i].X = -3000;
+  Creature& bat = s.Bat[1];
+  bat.X = 100;
+  // Down a row a tick: 355 is still inside, 356 has passed it and turns.
+  bat.Y = 354;
+  bat.SpeedY = 1;
+  Anim_Bat();
+  EXPECT_EQ(bat.Y, 355);
+  EXPECT_EQ(bat.SpeedY, 1);
+  Anim_Bat();
+  EXPECT_EQ(bat.Y, 356);
+  EXPECT_EQ(bat.SpeedY, -1);
+  Anim_Bat();
+  EXPECT_EQ(bat.Y, 355);
+  // Up: 315 is inside, 314 turns.
+  bat.Y = 316;
+  bat.SpeedY = -1;
+  Anim_Bat();
+  EXPECT_EQ(bat.Y, 315);
+  EXPECT_EQ(bat.SpeedY, -1);
+  Anim_Bat();
+  EXPECT_EQ(bat.Y, 314);
+  EXPECT_EQ(bat.SpeedY, 1);
+  // A whole flutter from the band's top: 42 ticks down and back.
+  bat.Y = 315;
+  bat.SpeedY = 1;
+  std::vector<int32_t> ys;
+  for (int t = 0; t < 84; ++t) {
+    Anim_Bat();
+    ys.push_back(bat.Y);
+  }
+  EXPECT_EQ(*std::max_element(ys.begin(), ys.end()), 356);
+  EXPECT_EQ(*std::min_element(ys.begin(), ys.end()), 314);
+  EXPECT_EQ(ys[40], 356);  // the 41st tick goes one row past the band
+  EXPECT_EQ(ys[82], 314);
+}
+
+TEST_F(CreatureRules, AllSixBatsAndAllFifteenFirefliesAreDrawnFromTheirFirstOnesPicture) {
+  code(s.Bat[1], 2);
+  code(s.FireFly[1]);
+  // Only the first of each family has a picture; each member at a place of
+  // its own, in view.
+  for (int i = 1; i <= 6; ++i) {
+    s.Bat[i].X = 100 * i;
+    s.Bat[i].Y = 330;
+    s.Bat[i].Frame = i;
+    s.Bat[i].StripX = 0;
+  }
+  for (int i = 1; i <= 15; ++i) {
+    s.FireFly[i].X = 50 * i;
+    s.FireFly[i].Y = 100;
+    s.FireFly[i].Frame = i % 8;
+  }
+  Anim_Bat();
+  Anim_FireFly();
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(frame_at(100 * i + 10, 340), i) << "bat " << i;
+  for (int i = 1; i <= 15; ++i) {
+    // Glow: ORed over the ground.
+    const Pixel glow = coded(i % 8, 0) | kGround;
+    EXPECT_EQ(at(50 * i + 10, 110), glow) << "firefly " << i;
+  }
+}
+
+TEST_F(CreatureRules, TheWatchmanAddsOnlyItsImageRowsLight) {
+  // Its picture with rows below the image that a masked draw would take
+  // as the mask (black: cover all); the watchman ORs the image row alone.
+  code(s.Watchman);
+  s.Watchman.X = 300;
+  s.Watchman.Y = 200;
+  s.Watchman.Frame = 2;
+  Anim_Watchman();
+  EXPECT_EQ(at(340, 280), coded(2, 0) | kGround);
+  EXPECT_EQ(at(300, 200), kGround);  // its black border adds nothing
+  EXPECT_EQ(s.Watchman.X, 296);
+}
+
+TEST_F(CreatureRules, TheWatchmanWalksBackInFromTheRightAfterPassingTheLeftEnd) {
+  Creature& w = s.Watchman;
+  EXPECT_EQ(w.X, 400);  // the middle of an 800-wide screen
+  for (int t = 1; t <= 200; ++t) Anim_Watchman();
+  EXPECT_EQ(w.X, -400);  // on the end: still walking
+  Anim_Watchman();
+  EXPECT_EQ(w.X, 1200);  // past it: back at the right end
+  Anim_Watchman();
+  EXPECT_EQ(w.X, 1196);
+}
+
+TEST_F(CreatureRules, TheSecondSkeletonTurnsOnlyBeyondThreeTimesTheSceneBounds) {
+  code(s.Skeleton2, 2);
+  Creature& k = s.Skeleton2;
+  EXPECT_EQ(k.StripX, 0);  // starts walking left on the first strip
+  k.X = -1193;
+  Anim_Skeleton2();
+  EXPECT_EQ(k.X, -1200);
+  EXPECT_EQ(k.SpeedX, -7);
+  Anim_Skeleton2();
+  EXPECT_EQ(k.X, -1207);
+  EXPECT_EQ(k.SpeedX, 7);
+  EXPECT_EQ(k.StripX, 540);  // the rightward strip
+  k.X = 3593;
+  Anim_Skeleton2();
+  EXPECT_EQ(k.X, 3600);
+  EXPECT_EQ(k.SpeedX, 7);
+  Anim_Skeleton2();
+  EXPECT_EQ(k.X, 3607);
+  EXPECT_EQ(k.SpeedX, -7);
+  EXPECT_EQ(k.StripX, 0);
+  // Drawn from the strip it now shows.
+  k.X = 300;
+  k.Y = 386;
+  k.Frame = 5;
+  k.StripX = 540;
+  clear();
+  Anim_Skeleton2();
+  EXPECT_EQ(frame_at(320, 400, 1), 5);
+}
+
+TEST_F(CreatureRules, TheLoopingCreaturesShowEveryFrameInTurn) {
+  struct Loop {
+    Creature* c;
+    void (*step)();
+    int frames;
+  };
+  auto flower = [] { Anim_Still_Loop(scene().Flower); };
+  const Loop loops[] = {{&s.Crow2, Anim_Crow2, 7},
+                        {&s.GraveDigger, Anim_GraveDigger, 16},
+                        {&s.BloodDrip, Anim_BloodDrip, 14},
+                        {&s.Flower, flower, 8}};
+  for (const Loop& l : loops) {
+    SCOPED_TRACE(l.c->FileName);
+    code(*l.c);
+    l.c->X = 300;
+    l.c->Y = 200;
+    for (int t = 0; t < 2 * l.frames; ++t) {
+      const int expected = (1 + t) % l.frames;  // each starts on frame 1
+      clear();
+      l.step();
+      ASSERT_EQ(frame_at(310, 210), expected) << "tick " << t;
+    }
+  }
+}
+
+TEST_F(CreatureRules, TheThreadIsDrawnOverTheSpidersTopRow) {
+  // A spider whose picture covers its top row too: the thread, drawn after
+  // it, stands over it in the middle column.
+  Surface full = GenerateBufferDC(79, 2 * 93, 0);
+  fill_rect(surface_view(full), 0, 0, 79, 93, coded(0, 0));
+  s.Spider.Picture = full;
+  s.Spider.Y = 100;
+  counters().FrameCounter1000 = 500;
+  Anim_Spider();
+  EXPECT_EQ(at(200 + 39, 100), rgb(128, 128, 128));
+  EXPECT_EQ(at(200 + 39, 101), coded(0, 0));
+  EXPECT_EQ(at(200 + 38, 100), coded(0, 0));
 }
 
 TEST_F(CreatureRules, WalkersAtTheirEdgesExactlyKeepGoing) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "animation/creature.h"
 #include "base/random.h"
 #include "startup/settings.h"
@@ -113,6 +115,9 @@ TEST_F(Properties, EveryCreatureHasItsSizeFramesSpeedAndFile) {
       {&s.Lightning[1], 171, 182, 2, -1, 0, 0, 320, 214, "v_lightning1.bmp"},
       {&s.Lightning[2], 171, 182, 2, -1, 0, 0, 20, 125, "v_lightning2.bmp"},
       {&s.Crow2, 84, 59, 7, 1, 0, 0, 100, 540, "v_Crow2.bmp"},
+      {&s.Crow1, 83, 64, 6, 1, 0, 0, 66, 365, "v_crow1.bmp"},
+      {&s.BloodDrip, 51, 113, 14, 1, 0, 0, -5, 483, "v_blooddrip.bmp"},
+      {&s.Medallion, 65, 38, 3, 0, 0, 0, 706, 450, "v_medallion.bmp"},
   };
   for (const Expect& e : table) {
     SCOPED_TRACE(e.file);
@@ -132,6 +137,89 @@ TEST_F(Properties, EveryCreatureHasItsSizeFramesSpeedAndFile) {
   EXPECT_EQ(s.Rat[1].StripX, 0);
   EXPECT_EQ(s.Bat[2].FileName, "");  // only the first of a family carries the file
   EXPECT_EQ(s.FireFly[3].Installed, kFalse);
+}
+
+TEST_F(Properties, LayersStonesAndFamiliesHaveTheirSizes) {
+  fill(800, 600);
+  const Scene& s = scene();
+  struct Size {
+    const Creature* c;
+    int w, h, frames, x, y;
+  };
+  const Size sizes[] = {
+      {&s.BackgroundTop, 800, 315, 1, 0, 0},    {&s.BackgroundMid1, 800, 132, 1, 0, 315},
+      {&s.BackgroundMid2, 800, 132, 1, 0, 315}, {&s.BackgroundMid3, 800, 132, 1, 0, 315},
+      {&s.BackgroundBottom, 800, 153, 1, 0, 447}, {&s.TombStone1, 134, 199, 0, 15, 400},
+      {&s.TombStone2, 77, 125, 0, 250, 450},    {&s.TombStone3, 77, 125, 0, 473, 450},
+      {&s.TombStone4, 102, 184, 0, 688, 400},
+  };
+  for (const Size& z : sizes) {
+    SCOPED_TRACE(z.c->FileName.empty() ? "the third stone" : z.c->FileName);
+    EXPECT_EQ(z.c->Width, z.w);
+    EXPECT_EQ(z.c->Height, z.h);
+    EXPECT_EQ(z.c->FrameCount, z.frames);
+    EXPECT_EQ(z.c->X, z.x);
+    EXPECT_EQ(z.c->Y, z.y);
+  }
+  for (int i = 1; i <= 6; ++i) {
+    EXPECT_EQ(s.Bat[i].Width, 26);
+    EXPECT_EQ(s.Bat[i].Height, 23);
+    EXPECT_EQ(s.Bat[i].FrameCount, 8);
+  }
+  for (int i = 1; i <= 15; ++i) {
+    EXPECT_EQ(s.FireFly[i].Width, 20);
+    EXPECT_EQ(s.FireFly[i].Height, 19);
+    EXPECT_EQ(s.FireFly[i].FrameCount, 8);
+  }
+  EXPECT_EQ(s.Bat[1].FileName, "v_bat.bmp");
+  EXPECT_EQ(s.FireFly[1].FileName, "v_firefly.bmp");
+}
+
+TEST_F(Properties, TheRandomStartValuesUseTheirWholeRanges) {
+  // Start-up draws them afresh each run: over many runs every value of each
+  // range comes up, and nothing outside it.
+  std::map<int, int> bat_x, bat_y, bat_frame, fly_x, fly_y, fly_frame, fly_sx, fly_sy;
+  for (int run = 0; run < 3000; ++run) {
+    test::reset_program_state();
+    seed_random(static_cast<uint64_t>(run) * 2654435761u + 1);
+    starter().ScreenWidth = 800;
+    starter().ScreenHeight = 600;
+    set_scene_bounds();
+    settings().MediaDirectory = dir_ / "no-media/";
+    Properties_Creatures();
+    const Scene& s = scene();
+    for (int i = 1; i <= 6; ++i) {
+      ++bat_x[s.Bat[i].X];
+      ++bat_y[s.Bat[i].Y];
+      ++bat_frame[s.Bat[i].Frame];
+    }
+    for (int i = 1; i <= 15; ++i) {
+      ++fly_x[s.FireFly[i].X];
+      ++fly_y[s.FireFly[i].Y];
+      ++fly_frame[s.FireFly[i].Frame];
+      ++fly_sx[s.FireFly[i].SpeedX];
+      ++fly_sy[s.FireFly[i].SpeedY];
+    }
+  }
+  auto whole = [](const std::map<int, int>& seen, int lo, int hi) {
+    return static_cast<int>(seen.size()) == hi - lo + 1 && seen.begin()->first == lo && seen.rbegin()->first == hi;
+  };
+  EXPECT_TRUE(whole(bat_x, 0, 800));
+  EXPECT_TRUE(whole(bat_y, 315, 355));
+  EXPECT_TRUE(whole(bat_frame, 0, 7));
+  EXPECT_TRUE(whole(fly_x, 0, 800));
+  EXPECT_TRUE(whole(fly_y, 0, 400));
+  EXPECT_TRUE(whole(fly_frame, 0, 7));
+  // Speeds -2..2 with 0 never kept: a still x goes left and a still y goes
+  // down, so -2 across and +2 down come up about twice as often as the others.
+  EXPECT_EQ(fly_sx.count(0), 0u);
+  EXPECT_EQ(fly_sy.count(0), 0u);
+  ASSERT_EQ(fly_sx.size(), 4u);
+  ASSERT_EQ(fly_sy.size(), 4u);
+  EXPECT_GT(fly_sx[-2], fly_sx[2] * 3 / 2);
+  EXPECT_GT(fly_sx[-2], fly_sx[-1] * 3 / 2);
+  EXPECT_GT(fly_sy[2], fly_sy[-2] * 3 / 2);
+  EXPECT_GT(fly_sy[2], fly_sy[1] * 3 / 2);
 }
 
 TEST_F(Properties, BatsAndFirefliesStartInsideTheirRangesWithNonZeroSpeeds) {

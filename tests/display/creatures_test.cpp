@@ -69,6 +69,38 @@ TEST_F(Creatures, TheFirstSkeletonsPassesAndItsFootsteps) {
   EXPECT_EQ(in_view_per_pass, (std::vector<int>{63, 63, 63}));
 }
 
+TEST_F(Creatures, TheFootstepsSoundOnlyWhileSomeOfTheSkeletonIsInsideTheScene) {
+  start(only("skeleton1", "sound5=1\n"));
+  Creature& k = s.Skeleton1;
+  // Frame 3 now: drawn, then advanced to a stepping frame (4), then moved 15.
+  struct Case {
+    int32_t x_before_move;
+    bool heard;
+  };
+  const Case cases[] = {
+      {-151 - 15, false},  // to -151: its right column is at -1, wholly left
+      {-150 - 15, true},   // to -150: its right column is at 0
+      {799 - 15, true},    // to 799: its left column is the scene's last
+      {800 - 15, false},   // to 800: wholly right
+  };
+  for (const Case& c : cases) {
+    k.X = c.x_before_move;
+    k.Frame = 3;
+    plays();
+    ticks(1);
+    ASSERT_EQ(k.Frame, 4);
+    EXPECT_EQ(plays(), c.heard ? std::vector<int>{5} : std::vector<int>{}) << "at x " << k.X;
+  }
+  // The other stepping frame, 9, and none between.
+  k.X = 300;
+  k.Frame = 8;
+  plays();
+  ticks(1);
+  EXPECT_EQ(plays(), std::vector<int>{5});
+  ticks(1);
+  EXPECT_EQ(plays(), std::vector<int>{});
+}
+
 TEST_F(Creatures, TheZombieJumpsBackOnTick311AndReentersTwoHundredAndOneTicksLater) {
   start(only("zombie"));
   Creature& z = s.Zombie;
@@ -334,6 +366,37 @@ std::string outside_cycles(const Scene& s, const FrameCounters& c, long long tic
       (in(v1000, 60, 89) && spider != 155))
     return "spider";
   return {};
+}
+
+TEST_F(RealScene, EachFrameStartsFromTheLayersWholePicturesLeavingNoTrace) {
+  // Every creature about for a while, then all switched off: the next frame
+  // is the layers and the stones alone, as if nothing had ever passed.
+  start(all_creatures_ini(), VEXMOOR_MEDIA_DIR);
+  ticks(150);  // the first bolt has flashed, the spider has been down
+  for (std::size_t i = 0; i < kCreatureKeys.size(); ++i) creature_for_key(i).Enabled = kFalse;
+  ticks(1);
+  Bitmap expected(800, 600, 0);
+  auto layer = [&](const Creature& l, Rop rop) {
+    bit_blt(expected.view(), l.X, l.Y, l.Width, l.Height, surface_view(l.Picture), 0, 0, rop);
+  };
+  auto stone = [&](const Creature& t, Surface picture) {
+    bit_blt(expected.view(), t.X, t.Y, t.Width, t.Height, surface_view(picture), 0, t.Height, Rop::kSrcAnd);
+    bit_blt(expected.view(), t.X, t.Y, t.Width, t.Height, surface_view(picture), 0, 0, Rop::kSrcPaint);
+  };
+  layer(s.BackgroundTop, Rop::kSrcCopy);
+  layer(s.BackgroundMid1, Rop::kSrcCopy);
+  layer(s.BackgroundMid2, Rop::kSrcAnd);
+  layer(s.BackgroundMid3, Rop::kSrcPaint);
+  layer(s.BackgroundBottom, Rop::kSrcCopy);
+  stone(s.TombStone2, s.TombStone2.Picture);
+  stone(s.TombStone3, s.TombStone2.Picture);
+  stone(s.TombStone1, s.TombStone1.Picture);
+  stone(s.TombStone4, s.TombStone4.Picture);
+  int differing = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) differing += frame(x, y) != expected.view().at(x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_TRUE(reports().empty());
 }
 
 TEST_F(RealScene, AHundredThousandDrawnTicksWithEveryCreatureStayInTheirCycles) {
