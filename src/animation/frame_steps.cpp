@@ -60,8 +60,9 @@ bool same_place(const Step& a, const Step& b) {
 
 // Each pixel keeps what the mask lets through and takes the image's bits:
 // the mask ANDed and the image ORed in one pass. Built for the wider vector
-// units too where the processor has them.
-#if defined(__GNUC__) && defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__)
+// units too where the processor has them (the choice at load time needs
+// the ELF loader's indirect functions).
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__)
 __attribute__((target_clones("avx2", "default")))
 #endif
 void mask_and_paint_row(Pixel* __restrict d, const Pixel* __restrict mask, const Pixel* __restrict image, int n) {

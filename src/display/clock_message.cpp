@@ -13,11 +13,11 @@ ClockMessageState& clock_message() {
 
 namespace {
 
+// The standard library's own: the clock is read on the one thread only.
 std::tm local_now() {
   std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  return tm;
+  const std::tm* now = std::localtime(&t);
+  return now ? *now : std::tm{};
 }
 
 void draw(const PixelView& screen, const Label& l) {

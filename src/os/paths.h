@@ -5,6 +5,11 @@
 
 namespace vex {
 
+// The character between a directory and a name in the paths the program
+// makes, and whether c is one in the paths it is given.
+char path_separator();
+bool is_path_separator(char c);
+
 // ${XDG_CONFIG_HOME:-$HOME/.config}/zelvora.ini
 std::string settings_file_path();
 

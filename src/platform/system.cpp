@@ -1,8 +1,10 @@
 #include "platform/system.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/convert.h"
+#include "os/paths.h"
 #include "platform/error_report.h"
 #include "startup/starter.h"
 
@@ -43,7 +45,8 @@ std::string TrimPath(const std::string& path) {
   std::string rest;
   trap("System/TrimPath", [&] {
     rest = path;
-    for (std::size_t p; (p = rest.find('/')) != std::string::npos;) rest = rest.substr(p + 1);
+    const auto last = std::find_if(rest.rbegin(), rest.rend(), is_path_separator);
+    if (last != rest.rend()) rest = rest.substr(static_cast<std::size_t>(rest.rend() - last));
   });
   return rest;
 }

@@ -1,5 +1,6 @@
 #include "startup/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "animation/creature.h"
@@ -36,9 +37,11 @@ bool is_on(const std::string& text) { return leading_number(text) > 0; }
 }  // namespace
 
 std::string ini_path(const std::string& file) {
-  if (file.find('/') != std::string::npos) return file;
+  if (std::any_of(file.begin(), file.end(), is_path_separator)) return file;
   std::string p = settings_file_path();
-  return p.substr(0, p.rfind('/') + 1) + file;
+  std::size_t cut = p.size();
+  while (cut > 0 && !is_path_separator(p[cut - 1])) --cut;
+  return p.substr(0, cut) + file;
 }
 
 std::string GetIniData(const std::string& file, const std::string& section, const std::string& key) {
@@ -85,8 +88,9 @@ void GetDirectories() {
   trap("Starter/GetDirectories", [] {
     bool found = false;
     std::string base = media_base_directory(&found);
-    if (base.empty() || base.back() != '/') base += '/';
-    settings().MediaDirectory = base + "Zelvora/" + "Vexmoor" + "/";
+    const std::string sep(1, path_separator());
+    if (base.empty() || !is_path_separator(base.back())) base += sep;
+    settings().MediaDirectory = base + "Zelvora" + sep + "Vexmoor" + sep;
     if (!found) {
       // Not an error the program stops for (the scene then stays dark), but
       // someone starting it from a terminal deserves to know why.

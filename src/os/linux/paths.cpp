@@ -27,6 +27,10 @@ bool usable(const std::string& p) { return !p.empty() && p.front() == '/'; }
 
 }  // namespace
 
+char path_separator() { return '/'; }
+// A backslash is an ordinary character of a name here.
+bool is_path_separator(char c) { return c == '/'; }
+
 std::string settings_file_path() {
   std::string base = env("XDG_CONFIG_HOME");
   if (!usable(base)) base = home() + "/.config";
