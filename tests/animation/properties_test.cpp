@@ -78,6 +78,19 @@ TEST_F(Properties, StonesAndCreaturesMoveIntoViewOnA640x480Screen) {
   EXPECT_EQ(s.Spider.Y, 27);
 }
 
+TEST_F(Properties, AnOddNarrowWidthCentresTheSecondStoneByItsHalfWidth) {
+  // 159 + 641 / 2 - 77 / 2 = 441 exactly; the pumpkin's 297.5 and the
+  // watchman's 320.5 go to their even neighbours.
+  fill(641, 481);
+  const Scene& s = scene();
+  EXPECT_EQ(s.TombStone2.X, 441);
+  EXPECT_EQ(s.TombStone1.X, 174);
+  EXPECT_EQ(s.TombStone3.X, 1282);
+  EXPECT_EQ(s.BouncingPumpkin.X, 298);
+  EXPECT_EQ(s.Watchman.X, 320);
+  EXPECT_EQ(s.Spider.Y, 26);
+}
+
 TEST_F(Properties, AWideScreenMovesOnlyThePumpkinAndTheWatchman) {
   fill(1024, 768);
   const Scene& s = scene();
