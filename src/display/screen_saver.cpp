@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "animation/background.h"
 #include "animation/creature.h"
@@ -12,6 +13,7 @@
 #include "display/music.h"
 #include "display/sound_fx.h"
 #include "os/paths.h"
+#include "os/system_services.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "startup/settings.h"
@@ -320,14 +322,15 @@ void present_frame_parts(const PixelView& screen, std::span<const PixelRect> fra
 void Form_Click() { request_close(); }
 void Form_KeyDown() { request_close(); }
 
-void Form_QueryUnload(int& /*cancel*/) {
-  trap("ScreenSaver/Form_QueryUnload", [] {
+void Form_QueryUnload(int& cancel) {
+  trap("ScreenSaver/Form_QueryUnload", [&] {
     const StarterState& s = starter();
     if (s.PlatformTag != "95" || s.PasswordFlag != 1) return;
     ShowCursor(true);
-    // The password check belongs to the Windows 95/98 family and has no
-    // counterpart here: with nothing to ask, the close goes ahead (cancel
-    // stays 0).
+    // Where the system has no such check, there is nothing to ask and the
+    // close goes ahead.
+    const std::optional<bool> right = verify_saver_password(state().window ? state().window->native_id() : 0);
+    if (right && !*right) cancel = -1;
     ShowCursor(false);
   });
 }

@@ -66,6 +66,8 @@ class FullScreenWindow {
   virtual void hide() = 0;
   virtual bool visible() const = 0;
   virtual void set_topmost(bool above) = 0;
+  // The window system's id of the window (0 where it has none to give).
+  virtual unsigned long native_id() const { return 0; }
 
   std::function<void()> on_click;
   std::function<void()> on_key;

@@ -5,6 +5,7 @@
 
 #include "base/convert.h"
 #include "os/paths.h"
+#include "os/system_services.h"
 #include "platform/error_report.h"
 #include "startup/starter.h"
 
@@ -31,13 +32,18 @@ void SetTFS(const std::string& command) {
     if (st.PlatformTag != "95" || st.PasswordFlag != 1) return;
     std::string c = to_lower_ascii(command);
     int running = c == "disable" ? 1 : c == "enable" ? 0 : -1;
-    if (running >= 0 && system_state().screensaver_running) system_state().screensaver_running(running);
+    if (running < 0) return;
+    if (system_state().screensaver_running) system_state().screensaver_running(running);
+    else set_screensaver_running(running == 1);
   });
 }
 
 std::string GetVersion32() {
   std::string tag;
-  trap("System/GetVersion32", [&] { tag = "Unknown"; });
+  trap("System/GetVersion32", [&] {
+    const int id = platform_id();
+    tag = id == 1 ? "95" : id == 2 ? "NT" : "Unknown";
+  });
   return tag;
 }
 

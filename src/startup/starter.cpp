@@ -24,20 +24,6 @@ StarterState& starter() {
   return s;
 }
 
-namespace {
-
-class EmptyRegistry : public Registry {
- public:
-  bool open(uint32_t, const std::string&, uint32_t&) override { return false; }
-  bool query(uint32_t, const std::string&, uint32_t&, std::vector<uint8_t>&, uint32_t&) override { return false; }
-  void close(uint32_t) override {}
-};
-
-
-}  // namespace
-
-std::unique_ptr<Registry> make_system_registry() { return std::make_unique<EmptyRegistry>(); }
-
 int16_t ReadRegistryNumber(Registry& reg, uint32_t root, const std::string& subkey, const std::string& value) {
   // Every step runs even when an earlier one failed; nothing is reported.
   uint32_t key = 0;
@@ -196,9 +182,10 @@ void Run_Password() {
     const std::string& raw = st.RawCommandLine;
     if (raw.size() < 3) throw Failure(kInvalidArgument);
     st.PasswordParentWindow = text_to_i32(raw.substr(3));
-    // The saver password belongs to the Windows 95/98 family; here there is
-    // no password service to hand the change to.
-    std::fprintf(stderr, "vexmoor: this system keeps no screen saver password; there is nothing to change\n");
+    // The saver password belongs to the Windows 95/98 family; elsewhere
+    // there is no password service to hand the change to.
+    if (!change_saver_password(st.PasswordParentWindow))
+      std::fprintf(stderr, "vexmoor: this system keeps no screen saver password; there is nothing to change\n");
   });
 }
 

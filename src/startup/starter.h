@@ -7,6 +7,7 @@
 
 #include "base/int16.h"
 #include "os/host_window.h"
+#include "os/system_services.h"
 #include "startup/options.h"
 
 namespace vex {
@@ -27,18 +28,6 @@ struct StarterState {
 };
 StarterState& starter();
 
-// The registry as ReadRegistryNumber sees it. Linux has none: the real one is
-// empty. Tests fill an in-memory one.
-class Registry {
- public:
-  virtual ~Registry() = default;
-  virtual bool open(uint32_t root, const std::string& subkey, uint32_t& key) = 0;
-  // type: 1 string, 4 32-bit number; data holds at most capacity bytes.
-  virtual bool query(uint32_t key, const std::string& name, uint32_t& type, std::vector<uint8_t>& data,
-                     uint32_t& size) = 0;
-  virtual void close(uint32_t key) = 0;
-};
-std::unique_ptr<Registry> make_system_registry();
 inline constexpr uint32_t kHkeyCurrentUser = 0x80000001;
 
 int16_t ReadRegistryNumber(Registry& registry, uint32_t root, const std::string& subkey, const std::string& value);

@@ -135,6 +135,7 @@ class Win32FullScreenWindow : public FullScreenWindow {
     visible_ = false;
   }
   bool visible() const override { return visible_; }
+  unsigned long native_id() const override { return win::from_hwnd(hwnd_); }
   void set_topmost(bool above) override {
     SetWindowPos(hwnd_, above ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
