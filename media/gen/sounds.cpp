@@ -120,17 +120,19 @@ struct Syllables {
 };
 
 Sound greetings() {
-    // Slow, low and with little intonation; then played at 0.8 speed, which
-    // drops it a third and lengthens it, and set in a stone vault.
-    Wave w = speak("Welcome,,, to the graveyard.", "en+m3", 105, 12, 22, 0.8);
+    // Low, slow and level, from the synthesiser's own pitch and rate, so
+    // every consonant stays crisp; a waveform slowed down smears them. The
+    // vault is small and fairly dry: a long, loud room over a voice
+    // swallows its words.
+    Wave w = speak("Welcome,,, to the graveyard.", "en+m3", 100, 0, 10);
     w = highpass(std::move(w), 55);
-    // A little body below the voice, so it sounds big rather than slowed.
+    // A little body below the voice, so it sounds big rather than thin.
     Biquad chest(Biquad::Type::Peak, 160, 0.8, 5);
     chest.run(w);
     Wave lead(at_time(0.06), 0.0f);
     lead.insert(lead.end(), w.begin(), w.end());
-    Sound s = reverb(lead, 3.2, 0.07, 0.3, 0.42, true, 11);
-    trim(s, 4.9);
+    Sound s = reverb(lead, 1.5, 0.04, 0.3, 0.18, true, 11);
+    trim(s, 3.9);
     return s;
 }
 

@@ -9,9 +9,9 @@
 
 namespace mediagen {
 
-// eSpeak NG's voice `voiceName` saying `text`, played back at `playback`
-// times its speed (below 1: lower and slower), resampled to kRate.
-Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range, double playback);
+// eSpeak NG's voice `voiceName` saying `text` at `wpm` words a minute, at
+// eSpeak's `pitch` and `range` (0..99), resampled to kRate.
+Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range);
 
 struct SoundEntry {
     std::string file;
