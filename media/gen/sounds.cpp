@@ -271,11 +271,11 @@ Sound footsteps() {
             add(w, ring(0.04, 880, 860, 0.01, 0.009), t0 + off, weight * 0.35 * a);
         }
     };
+    // One step a file: the walker plays it at each footfall of its stride.
     step(kLead, 1.0);
-    step(kLead + 0.2, 0.8);
     w = tame(highpass(std::move(w), 70), 2.5);
     Sound s = reverb(w, 0.5, 0.008, 0.5, 0.12, false, 62);
-    trim(s, 0.34);
+    trim(s, 0.2);
     return s;
 }
 
@@ -466,23 +466,25 @@ Sound scream_falling() {
 
 }  // namespace
 
-// Up to eight effects and the music sound together in the saver, so each
-// sits near -20 dBFS (its loudest 400 ms), well under the -1 dBFS peak
-// limit, and the soft ones (owl, ghost) a little lower than the shocks.
+// Up to eight effects and the music sound together in the saver. The
+// shocks (voices, thunder) are the loudest; the soft ones (owl, ghost) a
+// little under them; the blood drip (about once a second) and the
+// footsteps (every half stride) are heard all the time, so they sit 7 LU
+// under the shocks, background rather than event.
 const std::vector<SoundEntry>& sound_table() {
     static const std::vector<SoundEntry> table = {
-        {"v_sound0.wav", "Greetings", greetings, -20},
-        {"v_sound1.wav", "Blood Drip", blood_drip, -20},
-        {"v_sound2.wav", "Thunder", thunder, -19},
-        {"v_sound3.wav", "Crow", crow, -21},
-        {"v_sound4.wav", "Owl", owl, -22},
-        {"v_sound5.wav", "FootSteps", footsteps, -21},
-        {"v_sound6.wav", "WereWolf", werewolf, -20},
-        {"v_sound7.wav", "Laugh II", laugh_deep, -20},
-        {"v_sound8.wav", "Scream I", scream_high, -21},
-        {"v_sound9.wav", "Ghost", ghost, -21},
-        {"v_sound10.wav", "Laugh I", laugh_witch, -21},
-        {"v_sound11.wav", "Scream II", scream_falling, -21},
+        {"v_sound0.wav", "Greetings", greetings, -18},
+        {"v_sound1.wav", "Blood Drip", blood_drip, -25},
+        {"v_sound2.wav", "Thunder", thunder, -18},
+        {"v_sound3.wav", "Crow", crow, -19},
+        {"v_sound4.wav", "Owl", owl, -20.5},
+        {"v_sound5.wav", "FootSteps", footsteps, -25},
+        {"v_sound6.wav", "WereWolf", werewolf, -18},
+        {"v_sound7.wav", "Laugh II", laugh_deep, -18},
+        {"v_sound8.wav", "Scream I", scream_high, -18},
+        {"v_sound9.wav", "Ghost", ghost, -19.5},
+        {"v_sound10.wav", "Laugh I", laugh_witch, -18},
+        {"v_sound11.wav", "Scream II", scream_falling, -18},
     };
     return table;
 }

@@ -17,7 +17,7 @@ struct SoundEntry {
     std::string file;
     std::string name;  // the caption the dialog shows
     Sound (*make)();
-    double levelDb;  // loudest 400 ms, in dBFS, before the -1 dBFS peak limit
+    double levelLufs;  // loudest 400 ms (momentary loudness), before the -1 dBFS peak limit
 };
 const std::vector<SoundEntry>& sound_table();
 

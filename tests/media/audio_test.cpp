@@ -3,6 +3,7 @@
 // where they are played, levels under the peak limit and balanced against
 // each other, songs that start where the dialog starts them, and songs that
 // really play and end in FluidSynth with the system's soundfont.
+#include <ebur128.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -189,17 +190,122 @@ TEST_P(MediaSound, PeaksUnderOneDecibelBelowFullScaleAndStartsAndEndsQuietly) {
 std::string sound_name(const testing::TestParamInfo<SoundSpec>& info) { return info.param.name; }
 INSTANTIATE_TEST_SUITE_P(Media, MediaSound, testing::ValuesIn(kSounds), sound_name);
 
-TEST(MediaSounds, NoneIsFarLouderThanTheOthers) {
+// ---- Loudness (EBU R128 through libebur128) --------------------------------
+
+// The saver's mix: effects through the mixer at 104 of 128, the music out
+// of FluidSynth at a gain of 0.45.
+constexpr double kEffectsGain = 104.0 / 128, kMusicGain = 0.45;
+// Every song's integrated loudness as the saver plays it, within 1.5 LU.
+constexpr double kMusicLufs = -27;
+
+struct Loudness {
+    double integrated = -200, momentaryPeak = -200;
+};
+
+// Interleaved frames as played (a mono sound on both speakers), fed 10 ms
+// at a time for the loudest 400 ms, with 400 ms of silence after them so
+// that a sound shorter than one block is measured too.
+Loudness loudness(const std::vector<float>& interleaved, int channels, int rate, double gain) {
+    Loudness l;
+    ebur128_state* st = ebur128_init(unsigned(channels), unsigned(rate), EBUR128_MODE_I);
+    if (!st) return l;
+    if (channels == 1) ebur128_set_channel(st, 0, EBUR128_DUAL_MONO);
+    std::size_t frames = interleaved.size() / std::size_t(channels), step = std::size_t(rate) / 100;
+    std::vector<float> block(step * std::size_t(channels));
+    for (std::size_t at = 0; at < frames + std::size_t(rate) * 4 / 10; at += step) {
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            std::size_t k = at * std::size_t(channels) + i;
+            block[i] = k < interleaved.size() ? float(interleaved[k] * gain) : 0.0f;
+        }
+        ebur128_add_frames_float(st, block.data(), step);
+        double m;
+        if (ebur128_loudness_momentary(st, &m) == EBUR128_SUCCESS) l.momentaryPeak = std::max(l.momentaryPeak, m);
+    }
+    double g;
+    if (ebur128_loudness_global(st, &g) == EBUR128_SUCCESS) l.integrated = std::max(g, -200.0);
+    ebur128_destroy(&st);
+    return l;
+}
+
+const Loudness& played(const std::string& file) {
+    static std::map<std::string, Loudness> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) {
+        const Wav& w = sound(file);
+        std::vector<float> x;
+        for (std::size_t i = 0; i < (w.ch.empty() ? 0 : w.ch[0].size()); ++i)
+            for (const auto& c : w.ch) x.push_back(float(c[i]));
+        it = cache.emplace(file, loudness(x, std::max(1, w.channels), w.rate > 0 ? w.rate : 44100, kEffectsGain)).first;
+    }
+    return it->second;
+}
+
+// The rare shocks: the voices and the thunder.
+const char* const kShocks[] = {"v_sound0.wav", "v_sound2.wav", "v_sound6.wav", "v_sound7.wav",
+                               "v_sound8.wav", "v_sound10.wav", "v_sound11.wav"};
+// The screams and laughs, and what plays over and over against them.
+const char* const kScreamsAndLaughs[] = {"v_sound7.wav", "v_sound8.wav", "v_sound10.wav", "v_sound11.wav"};
+const char* const kFrequent[] = {"v_sound1.wav", "v_sound5.wav"};
+
+TEST(MediaSounds, TheShocksAreEquallyLoud) {
     double lo = 1e9, hi = -1e9;
     std::string quiet, loud;
-    for (const auto& s : kSounds) {
-        const Wav& w = sound(s.file);
-        ASSERT_EQ(w.error, "") << s.file;
-        double l = db(loudest(w));
-        if (l < lo) lo = l, quiet = s.file;
-        if (l > hi) hi = l, loud = s.file;
+    for (const char* f : kShocks) {
+        ASSERT_EQ(sound(f).error, "") << f;
+        double m = played(f).momentaryPeak;
+        if (m < lo) lo = m, quiet = f;
+        if (m > hi) hi = m, loud = f;
     }
-    EXPECT_LE(hi - lo, 6.0) << loud << " is " << hi - lo << " dB louder than " << quiet;
+    EXPECT_LE(hi - lo, 1.5) << loud << " is " << hi - lo << " LU louder than " << quiet;
+}
+
+TEST(MediaSounds, TheFrequentOnesSitSixToEightUnderTheScreamsAndLaughs) {
+    for (const char* f : kFrequent) {
+        ASSERT_EQ(sound(f).error, "") << f;
+        for (const char* shock : kScreamsAndLaughs) {
+            double under = played(shock).momentaryPeak - played(f).momentaryPeak;
+            EXPECT_GE(under, 6.0) << f << " against " << shock;
+            EXPECT_LE(under, 8.0) << f << " against " << shock;
+        }
+    }
+}
+
+TEST(MediaSounds, TheEffectsSitAboutSixAboveTheMusic) {
+    // Each effect as loud as it is heard (its loudest 400 ms), averaged as
+    // power, against the level every song is held to.
+    double energy = 0;
+    for (const auto& s : kSounds) {
+        ASSERT_EQ(sound(s.file).error, "") << s.file;
+        energy += std::pow(10.0, played(s.file).momentaryPeak / 10) / std::size(kSounds);
+    }
+    double over = 10 * std::log10(energy) - kMusicLufs;
+    EXPECT_GE(over, 4.5);
+    EXPECT_LE(over, 7.5);
+}
+
+TEST(MediaSounds, TheFootstepsFileHoldsOneStep) {
+    // Energy in 5 ms frames: a step is a rise to within 10 dB of the
+    // loudest frame from more than 20 dB under it (the silence before the
+    // first step counts as that).
+    const Wav& w = sound("v_sound5.wav");
+    ASSERT_EQ(w.error, "");
+    std::size_t frame = std::size_t(w.rate / 200);
+    std::vector<double> level;
+    for (std::size_t i = 0; i + frame <= w.ch[0].size(); i += frame) {
+        double e = 0;
+        for (const auto& c : w.ch)
+            for (std::size_t k = 0; k < frame; ++k) e += c[i + k] * c[i + k];
+        level.push_back(10 * std::log10(e / double(frame * w.ch.size()) + 1e-20));
+    }
+    ASSERT_FALSE(level.empty());
+    double top = *std::max_element(level.begin(), level.end());
+    bool died = true;
+    int steps = 0;
+    for (double l : level) {
+        if (l < top - 20) died = true;
+        if (died && l > top - 10) ++steps, died = false;
+    }
+    EXPECT_EQ(steps, 1);
 }
 
 TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
