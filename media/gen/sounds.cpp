@@ -157,7 +157,11 @@ Sound blood_drip() {
 
 Sound thunder() {
     Rng rng(31);
-    const double len = 5.3;
+    // The saver starts the thunder three or four ticks (70 ms each) before
+    // its bolt shows, and starts it again 48 ticks later: the crack waits
+    // out the head so that it follows the flash, and the roll has died away
+    // before the next thunder cuts the channel.
+    const double head = 0.3, len = 3.25, roll = len - head;
     // The crack: a splitting burst with crackles tearing through it.
     Wave crack = highpass(burst(rng, 0.4, 0.0008, 0.035), 250);
     for (int k = 0; k < 45; ++k) {
@@ -172,28 +176,33 @@ Sound thunder() {
         tear[i] *= float(smoothstep(0, 0.01, t) * std::exp(-t / 0.3));
     }
     tear = normalized(tear);
-    // The roll: deep noise in swells, the echoes off hills arriving later
-    // and weaker.
-    Wave rumble = lowpass(lowpass(brown(len, rng), 170, 0.6), 240, 0.6);
+    // The roll: noise in swells, the echoes off hills arriving later and
+    // weaker. It is kept in the low-mid band (about 100-500 Hz) rather than
+    // the deep bass alone, which small speakers hardly play.
+    Wave rumble = normalized(highpass(lowpass(lowpass(brown(roll, rng), 480, 0.6), 560, 0.6), 90, 0.7));
+    add(rumble, normalized(lowpass(lowpass(brown(roll, rng), 160, 0.6), 200, 0.6)), 0, 0.3);
     rumble = normalized(rumble);
-    const double swells[][3] = {{0.02, 1.0, 0.45}, {0.55, 0.85, 0.5}, {1.25, 0.7, 0.55}, {2.05, 0.5, 0.6},
-                                {2.9, 0.32, 0.7}};
-    Wander roll(33, 7);
+    const double swells[][3] = {{0.02, 1.0, 0.4}, {0.45, 0.85, 0.42}, {0.95, 0.7, 0.45}, {1.5, 0.5, 0.5},
+                                {2.05, 0.32, 0.5}};
+    Wander wander(33, 7);
     for (std::size_t i = 0; i < rumble.size(); ++i) {
         double t = double(i) / kRate, env = 0;
-        for (const auto& s : swells)
-            if (t > s[0]) env += s[1] * smoothstep(0, 0.12, t - s[0]) * std::exp(-(t - s[0]) / s[2]);
-        env *= std::exp(-t / 2.2) * (1 + 0.35 * roll.next());
-        env *= smoothstep(0, 0.6, len - t);
+        for (const auto& sw : swells)
+            if (t > sw[0]) env += sw[1] * smoothstep(0, 0.12, t - sw[0]) * std::exp(-(t - sw[0]) / sw[2]);
+        env *= std::exp(-t / 1.8) * (1 + 0.35 * wander.next());
+        env *= smoothstep(0, 0.9, roll - 0.2 - t);
         rumble[i] *= float(env);
     }
-    Wave w;
-    add(w, rumble, kLead, 1.0);
-    add(w, tear, kLead + 0.005, 0.35);
-    add(w, crack, kLead, 0.8);
+    Wave w(at_time(head), 0.0f);
+    add(w, rumble, head, 1.0);
+    add(w, tear, head + 0.005, 0.35);
+    add(w, crack, head, 0.8);
     w = tame(std::move(w), 1.6);
-    Sound s = reverb(w, 2.4, 0.035, 0.2, 0.45, true, 34);
+    Sound s = reverb(w, 1.3, 0.035, 0.2, 0.45, true, 34);
     trim(s, len);
+    // The room's tail faded out with the roll instead of cut.
+    for (Wave* c : {&s.left, &s.right})
+        for (std::size_t i = 0; i < c->size(); ++i) (*c)[i] *= float(smoothstep(0, 0.35, len - double(i) / kRate));
     return s;
 }
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -146,7 +147,7 @@ struct SoundSpec {
 // the crow is short, the footsteps must be done before their next play.
 const SoundSpec kSounds[] = {
     {"v_sound0.wav", "Greetings", 2, 5},   {"v_sound1.wav", "BloodDrip", 0.2, 1},
-    {"v_sound2.wav", "Thunder", 3, 6},     {"v_sound3.wav", "Crow", 0.6, 1.5},
+    {"v_sound2.wav", "Thunder", 2.5, 3.36},     {"v_sound3.wav", "Crow", 0.6, 1.5},
     {"v_sound4.wav", "Owl", 1, 2},         {"v_sound5.wav", "FootSteps", 0.15, 0.4},
     {"v_sound6.wav", "WereWolf", 2, 4},    {"v_sound7.wav", "LaughII", 2, 4},
     {"v_sound8.wav", "ScreamI", 1, 3},     {"v_sound9.wav", "Ghost", 2, 5},
@@ -318,6 +319,93 @@ TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
     EXPECT_GT(witch, 3 * deep);
     EXPECT_LT(owl, 500) << "Owl";
     EXPECT_GT(scream, 700) << "Scream I";
+}
+
+// ---- Thunder against its lightning -----------------------------------------
+
+// The saver's tick, and where its lightning schedule puts the thunder: the
+// bolts show 3 and 4 ticks after their thunder starts, and the next
+// thunder starts 48 ticks after the one before at the soonest.
+constexpr double kTick = 0.070;
+constexpr int kBoltShowsAfterTicks = 4, kNextThunderAfterTicks = 48;
+
+// Where a sound first rises to 40 dB under its loudest 5 ms.
+double onset(const Wav& w) {
+    std::size_t frame = std::size_t(w.rate / 200);
+    std::vector<double> e;
+    for (std::size_t i = 0; i + frame <= w.ch[0].size(); i += frame) {
+        double s = 0;
+        for (const auto& c : w.ch)
+            for (std::size_t k = 0; k < frame; ++k) s += c[i + k] * c[i + k];
+        e.push_back(s);
+    }
+    double top = *std::max_element(e.begin(), e.end());
+    for (std::size_t i = 0; i < e.size(); ++i)
+        if (e[i] > top * 1e-4) return double(i * frame) / w.rate;
+    return 0;
+}
+
+void fft(std::vector<std::complex<double>>& a) {
+    std::size_t n = a.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (std::size_t len = 2; len <= n; len <<= 1) {
+        std::complex<double> wl = std::polar(1.0, -2 * M_PI / double(len));
+        for (std::size_t i = 0; i < n; i += len) {
+            std::complex<double> w = 1;
+            for (std::size_t j = 0; j < len / 2; ++j, w *= wl) {
+                auto u = a[i + j], v = a[i + j + len / 2] * w;
+                a[i + j] = u + v, a[i + j + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// The share of the energy from `from` seconds on that lies in lo..hi Hz
+// (of all above 20 Hz).
+double band_share(const Wav& w, double from, double lo, double hi) {
+    std::size_t start = std::size_t(from * w.rate), n = 1;
+    if (start >= w.ch[0].size()) return 0;
+    while (n < w.ch[0].size() - start) n <<= 1;
+    std::vector<std::complex<double>> a(n);
+    for (std::size_t i = start; i < w.ch[0].size(); ++i) {
+        double v = 0;
+        for (const auto& c : w.ch) v += c[i];
+        a[i - start] = v;
+    }
+    fft(a);
+    double band = 0, all = 0;
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        double f = double(k) * w.rate / double(n), e = std::norm(a[k]);
+        if (f >= 20) all += e;
+        if (f >= lo && f <= hi) band += e;
+    }
+    return all > 0 ? band / all : 0;
+}
+
+TEST(MediaThunder, CracksJustAfterItsBoltIsDrawn) {
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    double crack = onset(w);
+    EXPECT_GE(crack, kBoltShowsAfterTicks * kTick) << "heard before the bolt is seen";
+    EXPECT_LE(crack, kBoltShowsAfterTicks * kTick + 0.1) << "lags far behind its bolt";
+}
+
+TEST(MediaThunder, EndsBeforeTheNextThunderStarts) {
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    EXPECT_LE(w.seconds(), kNextThunderAfterTicks * kTick);
+}
+
+TEST(MediaThunder, RollsInTheBandSmallSpeakersPlay) {
+    // From 1.2 s after the crack on: the roll, not the deep bass alone.
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    EXPECT_GE(band_share(w, onset(w) + 1.2, 100, 500), 0.5);
 }
 
 // ---- The greeting, heard by a speech recogniser --------------------------
