@@ -251,11 +251,15 @@ void draw_spectrogram(cairo_t* cr, const Clip& c, double x0, double y0, int w, i
 
 double dbfs(double v) { return v > 0 ? 20 * std::log10(v) : -99; }
 
-// The softest 10 s of a song, leaving out its last 10 s where it fades.
-double quietest_stretch(const Clip& c) {
+// The softest 10 s of a song, leaving out its last 10 s where it fades,
+// and the second it starts at.
+double quietest_stretch(const Clip& c, int* startsAt = nullptr) {
     double q = 200;
     for (std::size_t i = 0; i < c.loud.tenSeconds.size(); ++i)
-        if (10.0 + double(i) <= c.seconds - 10) q = std::min(q, c.loud.tenSeconds[i]);
+        if (10.0 + double(i) <= c.seconds - 10 && c.loud.tenSeconds[i] < q) {
+            q = c.loud.tenSeconds[i];
+            if (startsAt) *startsAt = int(i);
+        }
     return q;
 }
 
@@ -289,7 +293,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "mediasheet: cannot read %s\n", c.file.c_str());
             ++failures;
         }
-        effectsEnergy += std::pow(10.0, c.loud.integrated / 10) / 12;
+        effectsEnergy += std::pow(10.0, c.loud.momentaryPeak / 10) / 12;
         char line[200];
         std::snprintf(line, sizeof line, "%-15s %6.2f s  %8.1f  %8.1f  %8.1f\n", c.file.c_str(), c.seconds,
                       dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak);
@@ -315,16 +319,18 @@ int main(int argc, char** argv) {
         lo = std::min(lo, c.loud.integrated);
         hi = std::max(hi, c.loud.integrated);
         char line[400];
-        std::snprintf(line, sizeof line, "%-15s %6.1f s  %8.1f  %8.1f  %8.1f  %+9.1f LU  %s%s\n", c.file.c_str(),
-                      c.seconds, dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak,
-                      quietest_stretch(c) - c.loud.integrated, c.what.c_str(), c.ended ? "" : "  (did not end)");
+        int at = 0;
+        double q = quietest_stretch(c, &at) - c.loud.integrated;
+        std::snprintf(line, sizeof line, "%-15s %6.1f s  %8.1f  %8.1f  %8.1f  %+6.1f LU at %3d s  %s%s\n",
+                      c.file.c_str(), c.seconds, dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak, q, at,
+                      c.what.c_str(), c.ended ? "" : "  (did not end)");
         table += line;
     }
     if (haveFont) {
         char line[300];
         std::snprintf(line, sizeof line,
-                      "\nsongs' I from %.1f to %.1f LUFS; effects (power mean of their I) %.1f LUFS, music %.1f LUFS: "
-                      "effects %+.1f LU over the music\n",
+                      "\nsongs' I from %.1f to %.1f LUFS; effects (power mean of their M max) %.1f LUFS, music (power mean "
+                      "of the songs' I) %.1f LUFS: effects %+.1f LU over the music\n",
                       lo, hi, 10 * std::log10(effectsEnergy), 10 * std::log10(musicEnergy),
                       10 * std::log10(effectsEnergy / musicEnergy));
         table += line;

@@ -687,18 +687,21 @@ TEST(MediaSongs, AreNotAllInOneTempo) {
 struct Render {
     bool loaded = false, ended = false;
     double seconds = 0, peak = 0, rms = 0;
+    std::vector<float> pcm;  // interleaved stereo, up to where its sound dies away
 };
 
-// Renders as the saver's player will, with no audio driver; low rate and no
-// reverb or chorus keep it quick, which changes nothing about ending.
+constexpr int kRenderRate = 22050;
+
+// Renders as the saver's player does (its gain, reverb and chorus), with no
+// audio driver; a low rate keeps it quick, which changes nothing about
+// ending and next to nothing about loudness.
 Render render(const fs::path& midi) {
     Render r;
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_settings_t* st = new_fluid_settings();
-    fluid_settings_setnum(st, "synth.sample-rate", 22050);
-    fluid_settings_setint(st, "synth.reverb.active", 0);
-    fluid_settings_setint(st, "synth.chorus.active", 0);
+    fluid_settings_setnum(st, "synth.sample-rate", kRenderRate);
+    fluid_settings_setnum(st, "synth.gain", kMusicGain);
     fluid_settings_setint(st, "synth.dynamic-sample-loading", 1);
     fluid_settings_setstr(st, "player.timing-source", "sample");
     fluid_synth_t* synth = new_fluid_synth(st);
@@ -711,7 +714,8 @@ Render render(const fs::path& midi) {
     std::vector<float> l(block), rr(block);
     double e = 0;
     long frames = 0, lastSound = 0;
-    const long cap = 22050L * 240;
+    const long cap = long(kRenderRate) * 240;
+    r.pcm.reserve(std::size_t(kRenderRate) * 2 * 200);
     while (r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_PLAYING && frames < cap) {
         fluid_synth_write_float(synth, block, l.data(), 0, 1, rr.data(), 0, 1);
         for (int i = 0; i < block; ++i) {
@@ -719,28 +723,76 @@ Render render(const fs::path& midi) {
             r.peak = std::max(r.peak, a);
             e += double(l[std::size_t(i)]) * l[std::size_t(i)];
             if (a > 1e-4) lastSound = frames + i;
+            r.pcm.push_back(l[std::size_t(i)]);
+            r.pcm.push_back(rr[std::size_t(i)]);
         }
         frames += block;
     }
     r.ended = r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_DONE;
-    r.seconds = double(lastSound) / 22050;
+    r.seconds = double(lastSound) / kRenderRate;
     r.rms = frames ? std::sqrt(e / double(frames)) : 0;
+    r.pcm.resize(std::min(r.pcm.size(), std::size_t(lastSound + 1) * 2));
     if (player) delete_fluid_player(player);
     delete_fluid_synth(synth);
     delete_fluid_settings(st);
     return r;
 }
 
+const Render& rendered(const std::string& file) {
+    static std::map<std::string, Render> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) it = cache.emplace(file, render(kDir / file)).first;
+    return it->second;
+}
+
+// Integrated loudness of a stretch of a rendered song.
+double stretch_lufs(const Render& r, std::size_t from, std::size_t frames) {
+    std::vector<float> x(r.pcm.begin() + long(from * 2), r.pcm.begin() + long((from + frames) * 2));
+    ebur128_state* st = ebur128_init(2, kRenderRate, EBUR128_MODE_I);
+    ebur128_add_frames_float(st, x.data(), frames);
+    double g = -200;
+    if (ebur128_loudness_global(st, &g) != EBUR128_SUCCESS) g = -200;
+    ebur128_destroy(&st);
+    return std::max(g, -200.0);
+}
+
 class MediaSongRender : public testing::TestWithParam<SongSpec> {};
 
 TEST_P(MediaSongRender, PlaysAudiblyInFluidSynthAndEnds) {
     ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
-    Render r = render(kDir / GetParam().file);
+    const Render& r = rendered(GetParam().file);
     ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
     EXPECT_TRUE(r.ended) << "still playing after four minutes";
     EXPECT_GT(db(r.rms), -50.0) << "next to silent";
     EXPECT_GE(r.seconds, 60.0);
     EXPECT_LE(r.seconds, 190.0) << "three minutes and the last notes' ringing";
+}
+
+TEST_P(MediaSongRender, IsAsLoudAsEveryOtherSong) {
+    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
+    const Render& r = rendered(GetParam().file);
+    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
+    double i = loudness(r.pcm, 2, kRenderRate, 1).integrated;
+    EXPECT_GE(i, kMusicLufs - 1.5);
+    EXPECT_LE(i, kMusicLufs + 1.5);
+}
+
+TEST_P(MediaSongRender, NoStretchFallsFarUnderTheSong) {
+    // Every 10 s stretch, a second apart, but those reaching into the last
+    // 10 s where the song fades out: none more than 15 LU under the song.
+    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
+    const Render& r = rendered(GetParam().file);
+    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
+    double song = loudness(r.pcm, 2, kRenderRate, 1).integrated;
+    std::size_t frames = r.pcm.size() / 2, ten = std::size_t(kRenderRate) * 10;
+    ASSERT_GT(frames, 3 * ten);
+    double quietest = 200;
+    std::size_t at = 0;
+    for (std::size_t end = ten; end + ten <= frames; end += std::size_t(kRenderRate)) {
+        double l = stretch_lufs(r, end - ten, ten);
+        if (l < quietest) quietest = l, at = (end - ten) / kRenderRate;
+    }
+    EXPECT_GE(quietest, song - 15) << "the 10 s from " << at << " s";
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, MediaSong, testing::ValuesIn(kSongs), song_name);
