@@ -1,5 +1,7 @@
 #include "sounds.hpp"
 
+#include <memory>
+
 namespace mediagen {
 
 namespace {
@@ -344,23 +346,35 @@ Sound laugh_deep() {
 }
 
 Sound scream_high() {
-    // A woman's scream: leaps up, holds shrill and shaking, breaks off.
+    // A woman's scream: leaps up, holds shrill and shaking, breaks off. A
+    // throat at its limit does not hold a clean vibrato: the pitch lurches
+    // at random, cracks upward now and then, and the air tears through.
     VoiceSpec v;
     v.seconds = 1.9;
     Curve pitch{{0, 700}, {0.12, 1150}, {0.9, 1260}, {1.5, 1170}, {1.9, 850}};
     Curve loud{{0, 0}, {0.06, 0.8}, {0.3, 1}, {1.4, 0.95}, {1.9, 0}};
-    v.pitch = [=](double t) { return pitch(t) * (1 + 0.025 * std::sin(kTau * 6.5 * t)); };
+    auto shake = std::make_shared<std::vector<float>>(at_time(v.seconds) + 1);
+    Wander lurch(94, 9), tremble(95, 31);
+    Rng cracks(96);
+    double crack = 0;
+    for (std::size_t i = 0; i < shake->size(); ++i) {
+        // A crack: the voice jumps up for a moment and falls back.
+        if (i % 441 == 0 && cracks.uni() < 0.05) crack = cracks.range(0.04, 0.08);
+        crack *= 0.9997;
+        (*shake)[i] = float(1 + 0.03 * lurch.next() + 0.012 * tremble.next() + crack);
+    }
+    v.pitch = [=](double t) { return pitch(t) * (*shake)[std::min(shake->size() - 1, at_time(t))]; };
     v.loud = loud;
-    v.breath = [=](double t) { return 0.35 * loud(t); };
+    v.breath = [=](double t) { return 0.75 * loud(t) + 0.5 * smoothstep(0, 0.03, t) * (1 - smoothstep(0.03, 0.2, t)); };
     v.formants = [](double t) {
         return shouted(blend(vowel('a', 1.3), vowel('E', 1.3), smoothstep(1.2, 1.9, t)));
     };
-    v.jitter = 0.03;
-    v.rough = 0.25;
+    v.jitter = 0.045;
+    v.rough = 0.45;
     v.roughRate = 80;
     v.tilt = 5000;
     v.seed = 91;
-    Wave w = edge(rasp(highpass(voice(v), 200), 0.2, 93), 8);
+    Wave w = edge(rasp(highpass(voice(v), 200), 0.35, 93), 8);
     Sound s = reverb(w, 1.2, 0.025, 0.4, 0.3, true, 92);
     trim(s, 2.4);
     return s;

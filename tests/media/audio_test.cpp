@@ -321,6 +321,83 @@ TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
     EXPECT_GT(scream, 700) << "Scream I";
 }
 
+// ---- Scream I: a throat at its limit, not a siren -------------------------
+
+// The pitch of a voice every 10 ms from `from` to `to` seconds (30 ms
+// windows, normalised autocorrelation between `lo` and `hi` Hz, refined
+// between lags), and how clear each period is (1: no noise at all).
+struct PitchTrack {
+    std::vector<double> hz, clarity;
+};
+
+PitchTrack track_pitch(const Wav& w, double from, double to, double lo, double hi) {
+    std::vector<double> x(w.ch[0].size());
+    for (const auto& c : w.ch)
+        for (std::size_t i = 0; i < x.size(); ++i) x[i] += c[i] / double(w.ch.size());
+    PitchTrack p;
+    int win = w.rate * 30 / 1000, hop = w.rate / 100, minLag = int(w.rate / hi), maxLag = int(w.rate / lo);
+    for (int st = int(from * w.rate); st + win + maxLag + 1 < int(x.size()) && st < int(to * w.rate); st += hop) {
+        std::vector<double> r(std::size_t(maxLag + 2));
+        double e0 = 0;
+        for (int k = 0; k < win; ++k) e0 += x[std::size_t(st + k)] * x[std::size_t(st + k)];
+        int lag = minLag;
+        for (int l = minLag - 1; l <= maxLag + 1; ++l) {
+            double c = 0, e1 = 0;
+            for (int k = 0; k < win; ++k) {
+                c += x[std::size_t(st + k)] * x[std::size_t(st + k + l)];
+                e1 += x[std::size_t(st + k + l)] * x[std::size_t(st + k + l)];
+            }
+            r[std::size_t(l)] = c / (std::sqrt(e0 * e1) + 1e-12);
+            if (l >= minLag && l <= maxLag && r[std::size_t(l)] > r[std::size_t(lag)]) lag = l;
+        }
+        double a = r[std::size_t(lag - 1)], b = r[std::size_t(lag)], c = r[std::size_t(lag + 1)];
+        double shift = 0.5 * (a - c) / (a - 2 * b + c - 1e-12);
+        p.hz.push_back(w.rate / (lag + std::clamp(shift, -0.5, 0.5)));
+        p.clarity.push_back(b);
+    }
+    return p;
+}
+
+// How periodic a pitch's wavering is: its log pitch less a 0.5 s moving
+// average, autocorrelated at lags 80-400 ms (1: a vibrato as regular as a
+// siren's; near 0: shaking at random).
+double wavering_regularity(const PitchTrack& p) {
+    std::size_t n = p.hz.size();
+    std::vector<double> res(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double s = 0;
+        int c = 0;
+        for (std::size_t j = i >= 25 ? i - 25 : 0; j <= std::min(n - 1, i + 25); ++j) s += std::log(p.hz[j]), ++c;
+        res[i] = std::log(p.hz[i]) - s / c;
+    }
+    double r0 = 0, best = 0;
+    for (double v : res) r0 += v * v;
+    for (std::size_t lag = 8; lag <= 40 && lag < n; ++lag) {
+        double r = 0;
+        for (std::size_t i = 0; i + lag < n; ++i) r += res[i] * res[i + lag];
+        best = std::max(best, r / (r0 * double(n - lag) / double(n)));
+    }
+    return best;
+}
+
+TEST(MediaScreamI, ItsPitchShakesIrregularly) {
+    const Wav& w = sound("v_sound8.wav");
+    ASSERT_EQ(w.error, "");
+    PitchTrack p = track_pitch(w, 0.3, 1.4, 900, 2000);  // the held top of the scream
+    ASSERT_GT(p.hz.size(), 80u);
+    EXPECT_LT(wavering_regularity(p), 0.4);
+}
+
+TEST(MediaScreamI, HasBreathTearingThroughIt) {
+    const Wav& w = sound("v_sound8.wav");
+    ASSERT_EQ(w.error, "");
+    PitchTrack p = track_pitch(w, 0.3, 1.4, 900, 2000);
+    ASSERT_FALSE(p.clarity.empty());
+    double clarity = 0;
+    for (double c : p.clarity) clarity += c / double(p.clarity.size());
+    EXPECT_LT(clarity, 0.8) << "a clean tone with little air in it";
+}
+
 // ---- Thunder against its lightning -----------------------------------------
 
 // The saver's tick, and where its lightning schedule puts the thunder: the
