@@ -1,7 +1,8 @@
 // vexmoor_mediasheet --media DIR --out DIR [--soundfont FILE]
 // The listening sheet: renders every song through FluidSynth as the saver
 // will play it, and draws one picture with a spectrogram of every sound and
-// every song (loudness drawn over it), plus a table of lengths and levels.
+// every song (its level drawn over it), plus a table of lengths, peaks and
+// loudness (EBU R128, by libebur128).
 // It is for people judging the media; nothing reads its output.
 #include "../gen/audio.hpp"
 #include "../gen/loudness.hpp"
@@ -181,7 +182,7 @@ void colour(double v, double& r, double& g, double& b) {
 }
 
 // Log-frequency spectrogram of a clip into the cell at (x0, y0), with the
-// short-term loudness drawn over it as a white line.
+// short-term level (dBFS over 46 ms) drawn over it as a white line.
 void draw_spectrogram(cairo_t* cr, const Clip& c, double x0, double y0, int w, int h) {
     const int n = 2048;
     std::vector<double> window(n);
@@ -351,7 +352,7 @@ int main(int argc, char** argv) {
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
     cairo_move_to(cr, pad, 16);
     cairo_show_text(cr, "Sounds (each over its own length)        Songs (each over its own length; 40 Hz to 11 kHz, "
-                        "log scale; white: loudness, top 0 dB, bottom -60 dB)");
+                        "log scale; white: level, top 0 dBFS, bottom -60 dBFS)");
     for (int col = 0; col < 2; ++col)
         for (int i = 0; i < 12; ++i) {
             const Clip& c = (col ? songs : sounds)[std::size_t(i)];
