@@ -1,8 +1,11 @@
 // Checks the generated sound effects and songs the way the saver and the
 // dialog use them: well-formed WAV and Standard MIDI files, lengths that fit
-// where they are played, levels under the peak limit and balanced against
-// each other, songs that start where the dialog starts them, and songs that
-// really play and end in FluidSynth with the system's soundfont.
+// where they are played, levels under the peak limit, loudness (EBU R128 by
+// libebur128) in proportion as the saver mixes them, a greeting a speech
+// recogniser understands, thunder that follows its lightning, a rough
+// scream, songs that start where the dialog starts them, and songs that
+// really play, end and are equally loud in FluidSynth with the system's
+// soundfont.
 #include <ebur128.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
@@ -143,8 +146,9 @@ struct SoundSpec {
     double minSeconds, maxSeconds;
 };
 
-// Lengths as the saver plays them: the thunder may overlap its own restart,
-// the crow is short, the footsteps must be done before their next play.
+// Lengths as the saver plays them: the thunder ends before its restart (48
+// ticks of 70 ms), the crow is short, the footsteps (one step) must be done
+// before their next play.
 const SoundSpec kSounds[] = {
     {"v_sound0.wav", "Greetings", 2, 5},   {"v_sound1.wav", "BloodDrip", 0.2, 1},
     {"v_sound2.wav", "Thunder", 2.5, 3.36},     {"v_sound3.wav", "Crow", 0.6, 1.5},
