@@ -1,5 +1,7 @@
 #include "audio.hpp"
 
+#include "loudness.hpp"
+
 #include <cstdio>
 #include <fstream>
 
@@ -261,33 +263,17 @@ double peak_of(const Sound& s) {
     return p;
 }
 
-double rms_of(const Sound& s) {
-    double e = 0;
-    for (float v : s.left) e += double(v) * v;
-    for (float v : s.right) e += double(v) * v;
-    std::size_t n = s.left.size() + s.right.size();
-    return n ? std::sqrt(e / n) : 0;
-}
-
-double loud_window_rms(const Sound& s, double window) {
-    std::size_t w = std::min(at_time(window), s.frames());
-    if (w == 0) return 0;
+Loudness loudness_of(const Sound& s) {
     int ch = s.stereo() ? 2 : 1;
-    auto sq = [&](std::size_t i) {
-        double e = double(s.left[i]) * s.left[i];
-        if (ch == 2) e += double(s.right[i]) * s.right[i];
-        return e;
-    };
-    double e = 0, best = 0;
+    std::vector<float> x(s.frames() * std::size_t(ch));
     for (std::size_t i = 0; i < s.frames(); ++i) {
-        e += sq(i);
-        if (i >= w) e -= sq(i - w);
-        best = std::max(best, e);
+        x[i * std::size_t(ch)] = s.left[i];
+        if (ch == 2) x[i * 2 + 1] = s.right[i];
     }
-    return std::sqrt(best / (double(w) * ch));
+    return measure_loudness(x.data(), s.frames(), ch, kRate);
 }
 
-void finish(Sound& s, double targetDb, double fadeIn, double fadeOut) {
+void finish(Sound& s, double targetLufs, double fadeIn, double fadeOut) {
     std::size_t n = s.frames(), in = at_time(fadeIn), out = at_time(fadeOut);
     for (Wave* w : {&s.left, &s.right})
         for (std::size_t i = 0; i < w->size(); ++i) {
@@ -296,10 +282,10 @@ void finish(Sound& s, double targetDb, double fadeIn, double fadeOut) {
             if (i + out >= n) g *= 0.5 - 0.5 * std::cos(kPi * double(n - 1 - i) / out);
             (*w)[i] = float((*w)[i] * g);
         }
-    double rms = loud_window_rms(s), peak = peak_of(s);
-    if (rms <= 0 || peak <= 0) return;
+    double loud = loudness_of(s).momentaryPeak, peak = peak_of(s);
+    if (loud <= -200 || peak <= 0) return;
     // 0.88 keeps the peak under -1 dBFS (0.891) after rounding to 16 bits.
-    double gain = std::min(std::pow(10.0, targetDb / 20) / rms, 0.88 / peak);
+    double gain = std::min(std::pow(10.0, (targetLufs - loud) / 20), 0.88 / peak);
     for (Wave* w : {&s.left, &s.right})
         for (float& v : *w) v = float(v * gain);
 }

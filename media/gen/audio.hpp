@@ -121,15 +121,17 @@ Wave room(double rt60, double predelay, double bright, std::uint64_t seed);
 Sound reverb(const Wave& dry, double rt60, double predelay, double bright, double wet, bool stereo,
              std::uint64_t seed);
 
-// Peak over all channels and RMS over the loudest 400 ms window, as linear
-// values; the level report and the balancing both use them.
+// Peak over all channels, as a linear value.
 double peak_of(const Sound& s);
-double rms_of(const Sound& s);
-double loud_window_rms(const Sound& s, double window = 0.4);
 
-// Final level and edges: brings the loudest 400 ms to `targetDb` dBFS unless
-// the peak would then pass -1 dBFS, fades in and out so nothing clicks.
-void finish(Sound& s, double targetDb, double fadeIn = 0.004, double fadeOut = 0.03);
+// Loudness of a sound as the saver plays it (a mono one on both speakers).
+struct Loudness;
+Loudness loudness_of(const Sound& s);
+
+// Final level and edges: brings the loudest 400 ms (momentary loudness) to
+// `targetLufs` unless the peak would then pass -1 dBFS, fades in and out so
+// nothing clicks.
+void finish(Sound& s, double targetLufs, double fadeIn = 0.004, double fadeOut = 0.03);
 
 // 16-bit PCM WAV at kRate, mono or stereo.
 bool write_wav(const std::string& path, const Sound& s);

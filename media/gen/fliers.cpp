@@ -11,7 +11,9 @@ namespace {
 // (+x). `e` is the wing lift: 1 raised, -1 fully down.
 void draw_bat(cairo_t* cr, double e, double bob) {
     const double cx = 13, cy = 11.5 + bob;
-    const Col body = rgb(30, 24, 36), lit = rgb(112, 108, 142), membrane = rgb(50, 36, 60);
+    // A silhouette darker than the night sky with moonlight along its upper
+    // edges: at 26 px that is what makes it read as a bat, not a smudge.
+    const Col body = rgb(8, 6, 12), lit = rgb(178, 170, 222), membrane = rgb(12, 8, 16);
     for (int s : {-1, 1}) {
         // Each wing is one membrane hinged at the shoulder and swung up or
         // down; the far wing (behind the turned body) is a touch smaller.
@@ -30,8 +32,15 @@ void draw_bat(cairo_t* cr, double e, double bob) {
             cairo_curve_to(c, 2.6, 3.6, 1.2, 3.6, 0, 4.4);
             cairo_close_path(c);
         };
-        rimlit(cr, wing, membrane, lit, -0.6, 0.6);
-        set(cr, rgb(14, 10, 18));
+        // A faint moonlit edge all round sets the shape off the sky.
+        cairo_new_path(cr);
+        wing(cr);
+        set(cr, rgb(120, 112, 168), 0.7);
+        cairo_set_line_width(cr, 1.1);
+        cairo_stroke(cr);
+        rimlit(cr, wing, membrane, lit, -0.8, 0.8);
+        // The finger bones, faintly lit through the dark membrane.
+        set(cr, rgb(46, 40, 66));
         cairo_set_line_width(cr, 0.55);
         cairo_move_to(cr, 5.0, -3.2);
         cairo_line_to(cr, 10.2, 1.2);
@@ -43,7 +52,7 @@ void draw_bat(cairo_t* cr, double e, double bob) {
         cairo_restore(cr);
     }
     auto torso = [&](cairo_t* c) { ellipse(c, cx + 0.3, cy + 0.6, 2.6, 3.8); };
-    rimlit(cr, torso, body, lit, -0.6, 0.6);
+    rimlit(cr, torso, body, lit, -0.8, 0.8);
     // Head turned towards the flight, with two tall ears.
     auto head = [&](cairo_t* c) {
         ellipse(c, cx + 1.2, cy - 3.8, 2.3, 2.0);
@@ -56,7 +65,7 @@ void draw_bat(cairo_t* cr, double e, double bob) {
         cairo_line_to(c, cx + 3.5, cy - 4.2);
         cairo_close_path(c);
     };
-    rimlit(cr, head, body, lit, -0.5, 0.5);
+    rimlit(cr, head, body, lit, -0.7, 0.7);
     set(cr, rgb(255, 70, 40));
     ellipse(cr, cx + 0.7, cy - 3.9, 0.45, 0.45);
     cairo_fill(cr);

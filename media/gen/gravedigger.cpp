@@ -99,6 +99,9 @@ void draw_digger(cairo_t* cr, int f) {
         int g = f - 11;
         for (int i = 0; i < 6; ++i) {
             double px = tip.x - 2 - g * 4 - i * 1.8, py = tip.y - 6 - (i % 3) * 2.2 + g * g * 3.0 + g * 2;
+            // A clod past the frame's edge has gone over onto the heap; it
+            // is not shown cut in half.
+            if (px < 3) continue;
             part(cr, [&](cairo_t* c) { ellipse(c, px, py, 1.6 - g * 0.2, 1.3 - g * 0.15); }, kEarth, kEarthLit);
         }
     }
@@ -170,7 +173,12 @@ void draw_digger(cairo_t* cr, int f) {
 }  // namespace
 
 Image make_gravedigger(const Layout& lay) {
-    DrawFn d = [](cairo_t* cr, int f, int) { draw_digger(cr, f); };
+    // Set 4 px in from the left, so the spade swung up over the heap stays
+    // inside the frame.
+    DrawFn d = [](cairo_t* cr, int f, int) {
+        cairo_translate(cr, 4, 0);
+        draw_digger(cr, f);
+    };
     return build_masked(lay, d, {look::kNightGround, 0.42});
 }
 

@@ -105,7 +105,8 @@ Image make_hand(const Layout& lay) {
         cairo_save(cr);
         cairo_rectangle(cr, 0, 0, 61, kSoilLine + 1 - bulge);
         cairo_clip(cr);
-        double wristY = kSoilLine + 14 - rise * 75;
+        // Risen in full, the spread fingertips stay a little under the frame's top.
+        double wristY = kSoilLine + 14 - rise * 64;
         cairo_translate(cr, 30 - 3 * rise, wristY);
         cairo_rotate(cr, 0.06 - 0.12 * rise);
         arm(cr, rise, 1.0 - rise * 0.85);

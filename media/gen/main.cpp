@@ -2,6 +2,7 @@
 // Makes every picture, sound and song of the saver from source: pictures as
 // 24-bit BMP, sounds as 16-bit PCM WAV, songs as Standard MIDI Files.
 #include "compose.hpp"
+#include "loudness.hpp"
 #include "parts.hpp"
 #include "songs.hpp"
 #include "sounds.hpp"
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     for (const SoundEntry& e : sounds)
         soundJobs.push_back(std::async(std::launch::async, [&e] {
             Sound s = e.make();
-            finish(s, e.levelDb);
+            finish(s, e.levelLufs);
             return s;
         }));
 
@@ -94,9 +95,10 @@ int main(int argc, char** argv) {
         }
         char line[160];
         auto db = [](double v) { return v > 0 ? 20 * std::log10(v) : -99.0; };
-        std::snprintf(line, sizeof line, "%-14s %-11s %5.2f s  %s  peak %6.1f dBFS  RMS %6.1f dBFS  loudest 0.4 s %6.1f dBFS\n",
+        Loudness l = loudness_of(s);
+        std::snprintf(line, sizeof line, "%-14s %-11s %5.2f s  %s  peak %6.1f dBFS  I %6.1f LUFS  M max %6.1f LUFS\n",
                       sounds[i].file.c_str(), sounds[i].name.c_str(), s.seconds(), s.stereo() ? "stereo" : "mono  ",
-                      db(peak_of(s)), db(rms_of(s)), db(loud_window_rms(s)));
+                      db(peak_of(s)), l.integrated, l.momentaryPeak);
         levels += line;
     }
     if (failures) return 1;

@@ -57,9 +57,11 @@ void draw_owl(cairo_t* cr, double open, bool perched) {
         cairo_line_to(c, -9.6, -11.5);
         cairo_line_to(c, -4.2, -6.8);
         cairo_close_path(c);
+        // Wound the same way round as the left ear and the head, or the
+        // overlap would cancel out of the fill and leave a see-through slit.
         cairo_move_to(c, 8.8, -3);
-        cairo_line_to(c, 9.6, -11.5);
         cairo_line_to(c, 4.2, -6.8);
+        cairo_line_to(c, 9.6, -11.5);
         cairo_close_path(c);
     };
     rimlit(cr, head, feather, featherLit, -1.3, 0.9);

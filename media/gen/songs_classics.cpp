@@ -11,7 +11,7 @@ namespace mediagen {
 Song death_toll() {
     Song s;
     s.title = "Death Toll";
-    s.levelDb = -2;
+    s.levelDb = -5.9;
     const double B = 4;
     const std::string rock = "Bbm/4 Gb:Bb Bbm Gb:Bb |";
     const std::string march =
@@ -108,7 +108,7 @@ Song pipe_organ() {
     Song s;
     s.title = "Pipe Organ";
     // Organ samples differ most between soundfonts; this sits between them.
-    s.levelDb = 0;
+    s.levelDb = -2.9;
     const double B = 4;
     const std::string flourish = "| a5/32 g a/8.~ a/2 r/8 g/32 f e d | c#5/8 d5/2 r/4. |";
     const std::string subject = "| d4/8 a4 f4 d4 c#4 d4 e4 f4 | g4/8 e4 a4 g4 f4/16 e4 d4 c#4 d4/8 r/8 |";
@@ -181,7 +181,7 @@ Song pipe_organ() {
 Song descent() {
     Song s;
     s.title = "Descent";
-    s.levelDb = -1;
+    s.levelDb = -5.4;
     s.num = 3;
     const double B = 3;
     const std::string ground = "| e3/2. | d#3/2 d3/4 | c#3/2 c3/4 | b2/2. |";
@@ -291,7 +291,7 @@ Song descent() {
 Song demony() {
     Song s;
     s.title = "Demony";
-    s.levelDb = -6;
+    s.levelDb = -12.1;
     s.leadMs = 40;
     const double B = 4;
     const std::string half =
@@ -312,24 +312,26 @@ Song demony() {
                {32 * B, 152, true}, {40 * B, 176, true}, {42 * B, 176},      {44 * B, 140, true}};
 
     Voice& bassoon = s.voice("Bassoons", 0, gm::Bassoon);
-    bassoon.volume = 108;
+    bassoon.volume = 127;
     bassoon.gate = 0.6;
     bassoon.at_bar(0);
-    theme(bassoon, "!p", -12);
-    theme(bassoon, "!mp", -12);
+    // Soft, but not so soft that the opening is lost under a room's noise
+    // while the end is loud: the climb is in the instruments joining in.
+    theme(bassoon, "!mf", -12);
+    theme(bassoon, "!f", -12);
 
     Voice& clarinet = s.voice("Clarinet", 1, gm::Clarinet);
     clarinet.volume = 96;
     clarinet.pan = 80;
     clarinet.gate = 0.6;
     clarinet.at_bar(8);
-    theme(clarinet, "!mp", 0);
+    theme(clarinet, "!f", 0);
 
     Voice& pizz = s.voice("Plucked basses", 2, gm::Pizzicato);
     pizz.volume = 110;
     pizz.pan = 50;
     pizz.at_bar(0);
-    for (const char* dyn : {"!p", "!mp", "!mf", "!f", "!ff"}) themeChords(pizz, dyn, "1/4' 5' 1' 5'", 38);
+    for (const char* dyn : {"!mf", "!mf", "!f", "!f", "!ff"}) themeChords(pizz, dyn, "1/4' 5' 1' 5'", 38);
 
     Voice& strings = s.voice("Strings", 3, gm::Strings);
     strings.volume = 104;

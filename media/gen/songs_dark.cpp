@@ -11,7 +11,7 @@ namespace mediagen {
 Song leviathan() {
     Song s;
     s.title = "Leviathan";
-    s.levelDb = 2.5;
+    s.levelDb = -1.1;
     s.num = 6;
     s.den = 8;
     const double B = 3;
@@ -115,7 +115,7 @@ Song leviathan() {
 Song nitemare() {
     Song s;
     s.title = "Nitemare";
-    s.levelDb = 3;
+    s.levelDb = -1.4;
     s.num = 3;
     const double B = 3;
     const std::string lullaby =
@@ -213,7 +213,7 @@ Song nitemare() {
 Song lurker() {
     Song s;
     s.title = "Lurker";
-    s.levelDb = 7;
+    s.levelDb = 3.5;
     const double B = 4;
     const std::string creep =
         "| g3/8' bb3' d4' r c#4' d4' r/4 | g3/8' bb3' d4' eb4' d4/4 r/4 "

@@ -10,7 +10,7 @@ namespace mediagen {
 Song horror_hill() {
     Song s;
     s.title = "Horror Hill";
-    s.levelDb = 3;
+    s.levelDb = 0.5;
     s.num = 3;
     s.den = 4;
     const double B = 3;  // beats in a bar

@@ -12,7 +12,7 @@ namespace mediagen {
 Song halloween() {
     Song s;
     s.title = "Halloween";
-    s.levelDb = 1.5;
+    s.levelDb = -3.3;
     s.num = 6;
     s.den = 8;
     const double B = 3;
@@ -108,7 +108,7 @@ Song halloween() {
 Song adams_family() {
     Song s;
     s.title = "Adams Family";
-    s.levelDb = 1.5;
+    s.levelDb = -2.6;
     s.num = 3;
     const double B = 3;
     const std::string minuet =
@@ -192,7 +192,7 @@ Song adams_family() {
 Song thriller() {
     Song s;
     s.title = "Thriller";
-    s.levelDb = -4.5;
+    s.levelDb = -10.7;
     s.leadMs = 170;
     const double B = 4;
     const std::string tune =
@@ -211,17 +211,17 @@ Song thriller() {
     Voice& low = s.voice("Low strings", 0, gm::Cello);
     low.volume = 104;
     low.pan = 52;
-    low.at_bar(0).chords("!p Em/1 | Em | Em | Em |", pulse, 40);
+    low.at_bar(0).chords("!mf Em/1 | Em | Em | Em |", pulse, 40);
     low.chords("!mp " + tuneChords + tuneChords, pulse, 40);
     low.chords("!mf " + chaseChords + chaseChords, pulse, 40);
     low.chords("!f " + tuneChords, pulse, 40);
     low.chords("!mp Em/1 | C | Am/2 B7/2 |", pulse, 40);
     low.add("!mp e2/1 |");
-    low.swell({{0, 60}, {4 * B, 100}});
+    low.swell({{0, 100}, {4 * B, 115}});
 
     Voice& bass = s.voice("Contrabass", 1, gm::Contrabass);
     bass.volume = 96;
-    bass.at_bar(0).chords("!p Em/1 | Em | Em | Em |" + tuneChords + tuneChords + chaseChords + chaseChords + tuneChords +
+    bass.at_bar(0).chords("!mp Em/1 | Em | Em | Em |" + tuneChords + tuneChords + chaseChords + chaseChords + tuneChords +
                               "Em/1 | C | Am/2 B7/2 |",
                           "1/4. 1/4. 1/4", 28);
     bass.add("!p e1/1 |");
@@ -259,7 +259,7 @@ Song thriller() {
     Voice& pad = s.voice("Pad", 6, gm::Warm);
     pad.volume = 80;
     pad.gate = 1.0;
-    pad.at_bar(0).chords("!pp Em/1 | Em | C | B7 |" + tuneChords + tuneChords, "c/1", 52);
+    pad.at_bar(0).chords("!mp Em/1 | Em | C | B7 |" + tuneChords + tuneChords, "c/1", 52);
     breathe(pad, 0, 20, B, 70, 100);
 
     Voice& choir = s.voice("Choir", 7, gm::Choir);
@@ -271,7 +271,7 @@ Song thriller() {
 
     Voice& timp = s.voice("Timpani", 8, gm::Timpani);
     timp.volume = 96;
-    timp.at_bar(0).add("!pp e2/4 r/2. | r/1 | e2/4 r/2. | !< " + times(16, "b1/16") + "!mf");
+    timp.at_bar(0).add("!p e2/4 r/2. | r/1 | e2/4 r/2. | !< " + times(16, "b1/16") + "!mf");
     for (int bar : {4, 8, 12, 16}) timp.at_bar(bar).add("!mp e2/4 r/2.");
     timp.at_bar(36).add("!f " + times(8, "e2/4 r/4 b1/4 r/4 |"));
     timp.add("!mp e2/4 r/2. | r/1 | !< " + times(16, "b1/16") + "!f e2/1 |");
@@ -292,7 +292,7 @@ Song thriller() {
 Song ghostbusters() {
     Song s;
     s.title = "GhostBusters";
-    s.levelDb = -0.5;
+    s.levelDb = -5.0;
     s.num = 2;
     s.leadMs = 80;
     const double B = 2;

@@ -1,5 +1,7 @@
 #include "sounds.hpp"
 
+#include <memory>
+
 namespace mediagen {
 
 namespace {
@@ -120,17 +122,19 @@ struct Syllables {
 };
 
 Sound greetings() {
-    // Slow, low and with little intonation; then played at 0.8 speed, which
-    // drops it a third and lengthens it, and set in a stone vault.
-    Wave w = speak("Welcome,,, to the graveyard.", "en+m3", 105, 12, 22, 0.8);
+    // Low, slow and level, from the synthesiser's own pitch and rate, so
+    // every consonant stays crisp; a waveform slowed down smears them. The
+    // vault is small and fairly dry: a long, loud room over a voice
+    // swallows its words.
+    Wave w = speak("Welcome,,, to the graveyard.", "en+m3", 100, 0, 10);
     w = highpass(std::move(w), 55);
-    // A little body below the voice, so it sounds big rather than slowed.
+    // A little body below the voice, so it sounds big rather than thin.
     Biquad chest(Biquad::Type::Peak, 160, 0.8, 5);
     chest.run(w);
     Wave lead(at_time(0.06), 0.0f);
     lead.insert(lead.end(), w.begin(), w.end());
-    Sound s = reverb(lead, 3.2, 0.07, 0.3, 0.42, true, 11);
-    trim(s, 4.9);
+    Sound s = reverb(lead, 1.5, 0.04, 0.3, 0.18, true, 11);
+    trim(s, 3.9);
     return s;
 }
 
@@ -155,7 +159,11 @@ Sound blood_drip() {
 
 Sound thunder() {
     Rng rng(31);
-    const double len = 5.3;
+    // The saver starts the thunder three or four ticks (70 ms each) before
+    // its bolt shows, and starts it again 48 ticks later: the crack waits
+    // out the head so that it follows the flash, and the roll has died away
+    // before the next thunder cuts the channel.
+    const double head = 0.3, len = 3.25, roll = len - head;
     // The crack: a splitting burst with crackles tearing through it.
     Wave crack = highpass(burst(rng, 0.4, 0.0008, 0.035), 250);
     for (int k = 0; k < 45; ++k) {
@@ -170,28 +178,33 @@ Sound thunder() {
         tear[i] *= float(smoothstep(0, 0.01, t) * std::exp(-t / 0.3));
     }
     tear = normalized(tear);
-    // The roll: deep noise in swells, the echoes off hills arriving later
-    // and weaker.
-    Wave rumble = lowpass(lowpass(brown(len, rng), 170, 0.6), 240, 0.6);
+    // The roll: noise in swells, the echoes off hills arriving later and
+    // weaker. It is kept in the low-mid band (about 100-500 Hz) rather than
+    // the deep bass alone, which small speakers hardly play.
+    Wave rumble = normalized(highpass(lowpass(lowpass(brown(roll, rng), 480, 0.6), 560, 0.6), 90, 0.7));
+    add(rumble, normalized(lowpass(lowpass(brown(roll, rng), 160, 0.6), 200, 0.6)), 0, 0.3);
     rumble = normalized(rumble);
-    const double swells[][3] = {{0.02, 1.0, 0.45}, {0.55, 0.85, 0.5}, {1.25, 0.7, 0.55}, {2.05, 0.5, 0.6},
-                                {2.9, 0.32, 0.7}};
-    Wander roll(33, 7);
+    const double swells[][3] = {{0.02, 1.0, 0.4}, {0.45, 0.85, 0.42}, {0.95, 0.7, 0.45}, {1.5, 0.5, 0.5},
+                                {2.05, 0.32, 0.5}};
+    Wander wander(33, 7);
     for (std::size_t i = 0; i < rumble.size(); ++i) {
         double t = double(i) / kRate, env = 0;
-        for (const auto& s : swells)
-            if (t > s[0]) env += s[1] * smoothstep(0, 0.12, t - s[0]) * std::exp(-(t - s[0]) / s[2]);
-        env *= std::exp(-t / 2.2) * (1 + 0.35 * roll.next());
-        env *= smoothstep(0, 0.6, len - t);
+        for (const auto& sw : swells)
+            if (t > sw[0]) env += sw[1] * smoothstep(0, 0.12, t - sw[0]) * std::exp(-(t - sw[0]) / sw[2]);
+        env *= std::exp(-t / 1.8) * (1 + 0.35 * wander.next());
+        env *= smoothstep(0, 0.9, roll - 0.2 - t);
         rumble[i] *= float(env);
     }
-    Wave w;
-    add(w, rumble, kLead, 1.0);
-    add(w, tear, kLead + 0.005, 0.35);
-    add(w, crack, kLead, 0.8);
+    Wave w(at_time(head), 0.0f);
+    add(w, rumble, head, 1.0);
+    add(w, tear, head + 0.005, 0.35);
+    add(w, crack, head, 0.8);
     w = tame(std::move(w), 1.6);
-    Sound s = reverb(w, 2.4, 0.035, 0.2, 0.45, true, 34);
+    Sound s = reverb(w, 1.3, 0.035, 0.2, 0.45, true, 34);
     trim(s, len);
+    // The room's tail faded out with the roll instead of cut.
+    for (Wave* c : {&s.left, &s.right})
+        for (std::size_t i = 0; i < c->size(); ++i) (*c)[i] *= float(smoothstep(0, 0.35, len - double(i) / kRate));
     return s;
 }
 
@@ -269,11 +282,11 @@ Sound footsteps() {
             add(w, ring(0.04, 880, 860, 0.01, 0.009), t0 + off, weight * 0.35 * a);
         }
     };
+    // One step a file: the walker plays it at each footfall of its stride.
     step(kLead, 1.0);
-    step(kLead + 0.2, 0.8);
     w = tame(highpass(std::move(w), 70), 2.5);
     Sound s = reverb(w, 0.5, 0.008, 0.5, 0.12, false, 62);
-    trim(s, 0.34);
+    trim(s, 0.2);
     return s;
 }
 
@@ -333,23 +346,35 @@ Sound laugh_deep() {
 }
 
 Sound scream_high() {
-    // A woman's scream: leaps up, holds shrill and shaking, breaks off.
+    // A woman's scream: leaps up, holds shrill and shaking, breaks off. A
+    // throat at its limit does not hold a clean vibrato: the pitch lurches
+    // at random, cracks upward now and then, and the air tears through.
     VoiceSpec v;
     v.seconds = 1.9;
     Curve pitch{{0, 700}, {0.12, 1150}, {0.9, 1260}, {1.5, 1170}, {1.9, 850}};
     Curve loud{{0, 0}, {0.06, 0.8}, {0.3, 1}, {1.4, 0.95}, {1.9, 0}};
-    v.pitch = [=](double t) { return pitch(t) * (1 + 0.025 * std::sin(kTau * 6.5 * t)); };
+    auto shake = std::make_shared<std::vector<float>>(at_time(v.seconds) + 1);
+    Wander lurch(94, 9), tremble(95, 31);
+    Rng cracks(96);
+    double crack = 0;
+    for (std::size_t i = 0; i < shake->size(); ++i) {
+        // A crack: the voice jumps up for a moment and falls back.
+        if (i % 441 == 0 && cracks.uni() < 0.05) crack = cracks.range(0.04, 0.08);
+        crack *= 0.9997;
+        (*shake)[i] = float(1 + 0.03 * lurch.next() + 0.012 * tremble.next() + crack);
+    }
+    v.pitch = [=](double t) { return pitch(t) * (*shake)[std::min(shake->size() - 1, at_time(t))]; };
     v.loud = loud;
-    v.breath = [=](double t) { return 0.35 * loud(t); };
+    v.breath = [=](double t) { return 0.75 * loud(t) + 0.5 * smoothstep(0, 0.03, t) * (1 - smoothstep(0.03, 0.2, t)); };
     v.formants = [](double t) {
         return shouted(blend(vowel('a', 1.3), vowel('E', 1.3), smoothstep(1.2, 1.9, t)));
     };
-    v.jitter = 0.03;
-    v.rough = 0.25;
+    v.jitter = 0.045;
+    v.rough = 0.45;
     v.roughRate = 80;
     v.tilt = 5000;
     v.seed = 91;
-    Wave w = edge(rasp(highpass(voice(v), 200), 0.2, 93), 8);
+    Wave w = edge(rasp(highpass(voice(v), 200), 0.35, 93), 8);
     Sound s = reverb(w, 1.2, 0.025, 0.4, 0.3, true, 92);
     trim(s, 2.4);
     return s;
@@ -464,23 +489,25 @@ Sound scream_falling() {
 
 }  // namespace
 
-// Up to eight effects and the music sound together in the saver, so each
-// sits near -20 dBFS (its loudest 400 ms), well under the -1 dBFS peak
-// limit, and the soft ones (owl, ghost) a little lower than the shocks.
+// Up to eight effects and the music sound together in the saver. The
+// shocks (voices, thunder) are the loudest; the soft ones (owl, ghost) a
+// little under them; the blood drip (about once a second) and the
+// footsteps (every half stride) are heard all the time, so they sit 7 LU
+// under the shocks, background rather than event.
 const std::vector<SoundEntry>& sound_table() {
     static const std::vector<SoundEntry> table = {
-        {"v_sound0.wav", "Greetings", greetings, -20},
-        {"v_sound1.wav", "Blood Drip", blood_drip, -20},
-        {"v_sound2.wav", "Thunder", thunder, -19},
-        {"v_sound3.wav", "Crow", crow, -21},
-        {"v_sound4.wav", "Owl", owl, -22},
-        {"v_sound5.wav", "FootSteps", footsteps, -21},
-        {"v_sound6.wav", "WereWolf", werewolf, -20},
-        {"v_sound7.wav", "Laugh II", laugh_deep, -20},
-        {"v_sound8.wav", "Scream I", scream_high, -21},
-        {"v_sound9.wav", "Ghost", ghost, -21},
-        {"v_sound10.wav", "Laugh I", laugh_witch, -21},
-        {"v_sound11.wav", "Scream II", scream_falling, -21},
+        {"v_sound0.wav", "Greetings", greetings, -18},
+        {"v_sound1.wav", "Blood Drip", blood_drip, -25},
+        {"v_sound2.wav", "Thunder", thunder, -18},
+        {"v_sound3.wav", "Crow", crow, -19},
+        {"v_sound4.wav", "Owl", owl, -20.5},
+        {"v_sound5.wav", "FootSteps", footsteps, -25},
+        {"v_sound6.wav", "WereWolf", werewolf, -18},
+        {"v_sound7.wav", "Laugh II", laugh_deep, -18},
+        {"v_sound8.wav", "Scream I", scream_high, -18},
+        {"v_sound9.wav", "Ghost", ghost, -19.5},
+        {"v_sound10.wav", "Laugh I", laugh_witch, -18},
+        {"v_sound11.wav", "Scream II", scream_falling, -18},
     };
     return table;
 }

@@ -9,15 +9,15 @@
 
 namespace mediagen {
 
-// eSpeak NG's voice `voiceName` saying `text`, played back at `playback`
-// times its speed (below 1: lower and slower), resampled to kRate.
-Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range, double playback);
+// eSpeak NG's voice `voiceName` saying `text` at `wpm` words a minute, at
+// eSpeak's `pitch` and `range` (0..99), resampled to kRate.
+Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range);
 
 struct SoundEntry {
     std::string file;
     std::string name;  // the caption the dialog shows
     Sound (*make)();
-    double levelDb;  // loudest 400 ms, in dBFS, before the -1 dBFS peak limit
+    double levelLufs;  // loudest 400 ms (momentary loudness), before the -1 dBFS peak limit
 };
 const std::vector<SoundEntry>& sound_table();
 

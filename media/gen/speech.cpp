@@ -18,7 +18,7 @@ int collect(short* samples, int count, espeak_EVENT*) {
 
 }  // namespace
 
-Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range, double playback) {
+Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range) {
     // eSpeak keeps global state and one callback; one speaker at a time.
     static std::mutex m;
     std::lock_guard<std::mutex> lock(m);
@@ -34,9 +34,8 @@ Wave speak(const std::string& text, const std::string& voiceName, int wpm, int p
     espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     espeak_Synchronize();
     collecting = nullptr;
-    // Played back slower than it was spoken: lower and longer together, the
-    // way a big throat sounds. Cubic interpolation between eSpeak's samples.
-    double step = playback * rate / kRate;
+    // Cubic interpolation between eSpeak's samples up to kRate.
+    double step = double(rate) / kRate;
     std::size_t n = pcm.size() < 4 ? 0 : std::size_t((pcm.size() - 3) / step);
     Wave out(n);
     for (std::size_t i = 0; i < n; ++i) {

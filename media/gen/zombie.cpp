@@ -37,8 +37,10 @@ void leg(cairo_t* cr, Pt hip, Pt ankle, bool nearSide, double footPitch) {
 }
 
 void arm(cairo_t* cr, Pt shoulder, double a1, double a2, bool nearSide) {
-    Pt elbow{shoulder.x + std::cos(a1) * 8.8, shoulder.y + std::sin(a1) * 8.8};
-    Pt wrist{elbow.x + std::cos(a2) * 8.2, elbow.y + std::sin(a2) * 8.2};
+    // Arms a little short for the body, so the hands reach no further than
+    // the frame's edge allows.
+    Pt elbow{shoulder.x + std::cos(a1) * 8.0, shoulder.y + std::sin(a1) * 8.0};
+    Pt wrist{elbow.x + std::cos(a2) * 6.0, elbow.y + std::sin(a2) * 6.0};
     double k = nearSide ? 1.0 : 0.68;
     part(cr, [&](cairo_t* c) { capsule(c, shoulder.x, shoulder.y, 3.0, elbow.x, elbow.y, 2.6); }, scale(kShirt, k),
          scale(kShirtLit, k));
@@ -49,7 +51,7 @@ void arm(cairo_t* cr, Pt shoulder, double a1, double a2, bool nearSide) {
          [&](cairo_t* c) {
              ellipse(c, wrist.x + std::cos(a2) * 1.6, wrist.y + std::sin(a2) * 1.6 + 0.6, 2.4, 2.0);
              capsule(c, wrist.x + std::cos(a2) * 2.8, wrist.y + std::sin(a2) * 2.8 + 0.8, 0.9,
-                     wrist.x + std::cos(a2) * 4.6, wrist.y + std::sin(a2) * 4.6 + 2.8, 0.7);
+                     wrist.x + std::cos(a2) * 3.8, wrist.y + std::sin(a2) * 3.8 + 2.8, 0.7);
          },
          scale(kSkin, k), scale(kSkinLit, k));
 }

@@ -1,9 +1,11 @@
 // vexmoor_mediasheet --media DIR --out DIR [--soundfont FILE]
 // The listening sheet: renders every song through FluidSynth as the saver
 // will play it, and draws one picture with a spectrogram of every sound and
-// every song (loudness drawn over it), plus a table of lengths and levels.
+// every song (its level drawn over it), plus a table of lengths, peaks and
+// loudness (EBU R128, by libebur128).
 // It is for people judging the media; nothing reads its output.
 #include "../gen/audio.hpp"
+#include "../gen/loudness.hpp"
 
 #include <cairo.h>
 #include <fluidsynth.h>
@@ -26,9 +28,14 @@ struct Clip {
     std::string file, what;
     int rate = 0;
     std::vector<float> mono;  // channels averaged, for the picture
-    double peak = 0, rms = 0, seconds = 0;
+    double peak = 0, seconds = 0;
+    Loudness loud;  // as the saver plays it
     bool ended = true;
 };
+
+// The saver's mix: the effects go through the mixer at 104 of 128, the
+// music comes out of FluidSynth at a gain of 0.45.
+constexpr double kEffectsGain = 104.0 / 128, kMusicGain = 0.45;
 
 std::vector<unsigned char> slurp(const std::string& p) {
     std::ifstream in(p, std::ios::binary);
@@ -41,13 +48,9 @@ std::uint32_t le(const std::vector<unsigned char>& d, std::size_t o, int n) {
     return v;
 }
 
-void measure(Clip& c, const std::vector<float>& interleaved, int channels) {
-    double e = 0;
-    for (float v : interleaved) {
-        c.peak = std::max(c.peak, double(std::fabs(v)));
-        e += double(v) * v;
-    }
-    c.rms = interleaved.empty() ? 0 : std::sqrt(e / double(interleaved.size()));
+void measure(Clip& c, const std::vector<float>& interleaved, int channels, double gain) {
+    for (float v : interleaved) c.peak = std::max(c.peak, double(std::fabs(v)));
+    c.loud = measure_loudness(interleaved.data(), interleaved.size() / std::size_t(channels), channels, c.rate, gain);
     c.mono.resize(interleaved.size() / std::size_t(channels));
     for (std::size_t i = 0; i < c.mono.size(); ++i) {
         double s = 0;
@@ -70,7 +73,7 @@ bool read_wav(const std::string& path, Clip& c) {
             std::vector<float> pcm(std::min<std::size_t>(size, d.size() - o - 8) / 2);
             for (std::size_t i = 0; i < pcm.size(); ++i)
                 pcm[i] = float(std::int16_t(le(d, o + 8 + 2 * i, 2)) / 32768.0);
-            measure(c, pcm, channels);
+            measure(c, pcm, channels, kEffectsGain);
             return true;
         }
         o += 8 + size + (size & 1);
@@ -84,6 +87,7 @@ bool render_song(const std::string& path, const std::string& soundfont, Clip& c)
     c.rate = 22050;
     fluid_settings_t* st = new_fluid_settings();
     fluid_settings_setnum(st, "synth.sample-rate", c.rate);
+    fluid_settings_setnum(st, "synth.gain", kMusicGain);
     fluid_settings_setint(st, "synth.dynamic-sample-loading", 1);
     fluid_settings_setstr(st, "player.timing-source", "sample");
     fluid_synth_t* synth = new_fluid_synth(st);
@@ -113,7 +117,7 @@ bool render_song(const std::string& path, const std::string& soundfont, Clip& c)
     std::size_t end = pcm.size();
     while (end >= 2 && std::fabs(pcm[end - 1]) < 1e-4f && std::fabs(pcm[end - 2]) < 1e-4f) end -= 2;
     pcm.resize(end);
-    if (ok) measure(c, pcm, 2);
+    if (ok) measure(c, pcm, 2, 1);
     return ok;
 }
 
@@ -178,7 +182,7 @@ void colour(double v, double& r, double& g, double& b) {
 }
 
 // Log-frequency spectrogram of a clip into the cell at (x0, y0), with the
-// short-term loudness drawn over it as a white line.
+// short-term level (dBFS over 46 ms) drawn over it as a white line.
 void draw_spectrogram(cairo_t* cr, const Clip& c, double x0, double y0, int w, int h) {
     const int n = 2048;
     std::vector<double> window(n);
@@ -248,6 +252,18 @@ void draw_spectrogram(cairo_t* cr, const Clip& c, double x0, double y0, int w, i
 
 double dbfs(double v) { return v > 0 ? 20 * std::log10(v) : -99; }
 
+// The softest 10 s of a song, leaving out its last 10 s where it fades,
+// and the second it starts at.
+double quietest_stretch(const Clip& c, int* startsAt = nullptr) {
+    double q = 200;
+    for (std::size_t i = 0; i < c.loud.tenSeconds.size(); ++i)
+        if (10.0 + double(i) <= c.seconds - 10 && c.loud.tenSeconds[i] < q) {
+            q = c.loud.tenSeconds[i];
+            if (startsAt) *startsAt = int(i);
+        }
+    return q;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -266,7 +282,11 @@ int main(int argc, char** argv) {
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     std::vector<Clip> sounds(12), songs(12);
     int failures = 0;
-    std::string table = "file             length   peak dBFS  RMS dBFS\n";
+    std::string table =
+        "Loudness (EBU R128, libebur128) as the saver plays it: effects through the mixer at 104/128,\n"
+        "music from FluidSynth at gain 0.45. I: integrated; M max: loudest 400 ms.\n\n"
+        "file             length   peak dBFS    I LUFS  M max LUFS\n";
+    double effectsEnergy = 0;
     for (int i = 0; i < 12; ++i) {
         Clip& c = sounds[std::size_t(i)];
         c.file = "v_sound" + std::to_string(i) + ".wav";
@@ -274,16 +294,20 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "mediasheet: cannot read %s\n", c.file.c_str());
             ++failures;
         }
+        effectsEnergy += std::pow(10.0, c.loud.momentaryPeak / 10) / 12;
         char line[200];
-        std::snprintf(line, sizeof line, "%-15s %6.2f s  %8.1f  %8.1f\n", c.file.c_str(), c.seconds, dbfs(c.peak),
-                      dbfs(c.rms));
+        std::snprintf(line, sizeof line, "%-15s %6.2f s  %8.1f  %8.1f  %8.1f\n", c.file.c_str(), c.seconds,
+                      dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak);
         table += line;
     }
     // Without a soundfont the sheet still shows the sounds; a build machine
     // without one is not broken for that.
     bool haveFont = std::filesystem::exists(soundfont);
-    table += haveFont ? "\nsongs, rendered with " + soundfont + " at FluidSynth's default gain\n"
+    table += haveFont ? "\nsongs, rendered with " + soundfont +
+                            "\n(quietest 10 s: the softest stretch but the last 10 s, against the song's own I)\n"
+                            "file             length   peak dBFS    I LUFS  M max LUFS  quietest 10 s\n"
                       : "\nsongs not rendered: no soundfont at " + soundfont + "\n";
+    double musicEnergy = 0, lo = 1e9, hi = -1e9;
     for (int i = 0; haveFont && i < 12; ++i) {
         Clip& c = songs[std::size_t(i)];
         c.file = "v_song" + std::to_string(i) + ".Mid";
@@ -292,9 +316,24 @@ int main(int argc, char** argv) {
             ++failures;
         }
         c.what = describe_smf(media + "/" + c.file);
+        musicEnergy += std::pow(10.0, c.loud.integrated / 10) / 12;
+        lo = std::min(lo, c.loud.integrated);
+        hi = std::max(hi, c.loud.integrated);
         char line[400];
-        std::snprintf(line, sizeof line, "%-15s %6.1f s  %8.1f  %8.1f  %s%s\n", c.file.c_str(), c.seconds,
-                      dbfs(c.peak), dbfs(c.rms), c.what.c_str(), c.ended ? "" : "  (did not end)");
+        int at = 0;
+        double q = quietest_stretch(c, &at) - c.loud.integrated;
+        std::snprintf(line, sizeof line, "%-15s %6.1f s  %8.1f  %8.1f  %8.1f  %+6.1f LU at %3d s  %s%s\n",
+                      c.file.c_str(), c.seconds, dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak, q, at,
+                      c.what.c_str(), c.ended ? "" : "  (did not end)");
+        table += line;
+    }
+    if (haveFont) {
+        char line[300];
+        std::snprintf(line, sizeof line,
+                      "\nsongs' I from %.1f to %.1f LUFS; effects (power mean of their M max) %.1f LUFS, music (power mean "
+                      "of the songs' I) %.1f LUFS: effects %+.1f LU over the music\n",
+                      lo, hi, 10 * std::log10(effectsEnergy), 10 * std::log10(musicEnergy),
+                      10 * std::log10(effectsEnergy / musicEnergy));
         table += line;
     }
     if (FILE* f = std::fopen((out + "/listening.txt").c_str(), "w")) {
@@ -313,14 +352,14 @@ int main(int argc, char** argv) {
     cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
     cairo_move_to(cr, pad, 16);
     cairo_show_text(cr, "Sounds (each over its own length)        Songs (each over its own length; 40 Hz to 11 kHz, "
-                        "log scale; white: loudness, top 0 dB, bottom -60 dB)");
+                        "log scale; white: level, top 0 dBFS, bottom -60 dBFS)");
     for (int col = 0; col < 2; ++col)
         for (int i = 0; i < 12; ++i) {
             const Clip& c = (col ? songs : sounds)[std::size_t(i)];
             double x = pad + col * (cw + pad), y = 24 + pad + i * (ch + label + pad);
             char text[300];
-            std::snprintf(text, sizeof text, "%s  %.2f s  peak %.1f dBFS  RMS %.1f dBFS", c.file.c_str(), c.seconds,
-                          dbfs(c.peak), dbfs(c.rms));
+            std::snprintf(text, sizeof text, "%s  %.2f s  peak %.1f dBFS  I %.1f LUFS  M max %.1f LUFS", c.file.c_str(),
+                          c.seconds, dbfs(c.peak), c.loud.integrated, c.loud.momentaryPeak);
             cairo_set_source_rgb(cr, 0.9, 0.9, 0.9);
             cairo_move_to(cr, x, y + 13);
             cairo_show_text(cr, text);

@@ -1,20 +1,28 @@
 // Checks the generated sound effects and songs the way the saver and the
 // dialog use them: well-formed WAV and Standard MIDI files, lengths that fit
-// where they are played, levels under the peak limit and balanced against
-// each other, songs that start where the dialog starts them, and songs that
-// really play and end in FluidSynth with the system's soundfont.
+// where they are played, levels under the peak limit, loudness (EBU R128 by
+// libebur128) in proportion as the saver mixes them, a greeting a speech
+// recogniser understands, thunder that follows its lightning, a rough
+// scream, songs that start where the dialog starts them, and songs that
+// really play, end and are equally loud in FluidSynth with the system's
+// soundfont.
+#include <ebur128.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -138,11 +146,12 @@ struct SoundSpec {
     double minSeconds, maxSeconds;
 };
 
-// Lengths as the saver plays them: the thunder may overlap its own restart,
-// the crow is short, the footsteps must be done before their next play.
+// Lengths as the saver plays them: the thunder ends before its restart (48
+// ticks of 70 ms), the crow is short, the footsteps (one step) must be done
+// before their next play.
 const SoundSpec kSounds[] = {
     {"v_sound0.wav", "Greetings", 2, 5},   {"v_sound1.wav", "BloodDrip", 0.2, 1},
-    {"v_sound2.wav", "Thunder", 3, 6},     {"v_sound3.wav", "Crow", 0.6, 1.5},
+    {"v_sound2.wav", "Thunder", 2.5, 3.36},     {"v_sound3.wav", "Crow", 0.6, 1.5},
     {"v_sound4.wav", "Owl", 1, 2},         {"v_sound5.wav", "FootSteps", 0.15, 0.4},
     {"v_sound6.wav", "WereWolf", 2, 4},    {"v_sound7.wav", "LaughII", 2, 4},
     {"v_sound8.wav", "ScreamI", 1, 3},     {"v_sound9.wav", "Ghost", 2, 5},
@@ -186,17 +195,122 @@ TEST_P(MediaSound, PeaksUnderOneDecibelBelowFullScaleAndStartsAndEndsQuietly) {
 std::string sound_name(const testing::TestParamInfo<SoundSpec>& info) { return info.param.name; }
 INSTANTIATE_TEST_SUITE_P(Media, MediaSound, testing::ValuesIn(kSounds), sound_name);
 
-TEST(MediaSounds, NoneIsFarLouderThanTheOthers) {
+// ---- Loudness (EBU R128 through libebur128) --------------------------------
+
+// The saver's mix: effects through the mixer at 104 of 128, the music out
+// of FluidSynth at a gain of 0.45.
+constexpr double kEffectsGain = 104.0 / 128, kMusicGain = 0.45;
+// Every song's integrated loudness as the saver plays it, within 1.5 LU.
+constexpr double kMusicLufs = -27;
+
+struct Loudness {
+    double integrated = -200, momentaryPeak = -200;
+};
+
+// Interleaved frames as played (a mono sound on both speakers), fed 10 ms
+// at a time for the loudest 400 ms, with 400 ms of silence after them so
+// that a sound shorter than one block is measured too.
+Loudness loudness(const std::vector<float>& interleaved, int channels, int rate, double gain) {
+    Loudness l;
+    ebur128_state* st = ebur128_init(unsigned(channels), unsigned(rate), EBUR128_MODE_I);
+    if (!st) return l;
+    if (channels == 1) ebur128_set_channel(st, 0, EBUR128_DUAL_MONO);
+    std::size_t frames = interleaved.size() / std::size_t(channels), step = std::size_t(rate) / 100;
+    std::vector<float> block(step * std::size_t(channels));
+    for (std::size_t at = 0; at < frames + std::size_t(rate) * 4 / 10; at += step) {
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            std::size_t k = at * std::size_t(channels) + i;
+            block[i] = k < interleaved.size() ? float(interleaved[k] * gain) : 0.0f;
+        }
+        ebur128_add_frames_float(st, block.data(), step);
+        double m;
+        if (ebur128_loudness_momentary(st, &m) == EBUR128_SUCCESS) l.momentaryPeak = std::max(l.momentaryPeak, m);
+    }
+    double g;
+    if (ebur128_loudness_global(st, &g) == EBUR128_SUCCESS) l.integrated = std::max(g, -200.0);
+    ebur128_destroy(&st);
+    return l;
+}
+
+const Loudness& played(const std::string& file) {
+    static std::map<std::string, Loudness> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) {
+        const Wav& w = sound(file);
+        std::vector<float> x;
+        for (std::size_t i = 0; i < (w.ch.empty() ? 0 : w.ch[0].size()); ++i)
+            for (const auto& c : w.ch) x.push_back(float(c[i]));
+        it = cache.emplace(file, loudness(x, std::max(1, w.channels), w.rate > 0 ? w.rate : 44100, kEffectsGain)).first;
+    }
+    return it->second;
+}
+
+// The rare shocks: the voices and the thunder.
+const char* const kShocks[] = {"v_sound0.wav", "v_sound2.wav", "v_sound6.wav", "v_sound7.wav",
+                               "v_sound8.wav", "v_sound10.wav", "v_sound11.wav"};
+// The screams and laughs, and what plays over and over against them.
+const char* const kScreamsAndLaughs[] = {"v_sound7.wav", "v_sound8.wav", "v_sound10.wav", "v_sound11.wav"};
+const char* const kFrequent[] = {"v_sound1.wav", "v_sound5.wav"};
+
+TEST(MediaSounds, TheShocksAreEquallyLoud) {
     double lo = 1e9, hi = -1e9;
     std::string quiet, loud;
-    for (const auto& s : kSounds) {
-        const Wav& w = sound(s.file);
-        ASSERT_EQ(w.error, "") << s.file;
-        double l = db(loudest(w));
-        if (l < lo) lo = l, quiet = s.file;
-        if (l > hi) hi = l, loud = s.file;
+    for (const char* f : kShocks) {
+        ASSERT_EQ(sound(f).error, "") << f;
+        double m = played(f).momentaryPeak;
+        if (m < lo) lo = m, quiet = f;
+        if (m > hi) hi = m, loud = f;
     }
-    EXPECT_LE(hi - lo, 6.0) << loud << " is " << hi - lo << " dB louder than " << quiet;
+    EXPECT_LE(hi - lo, 1.5) << loud << " is " << hi - lo << " LU louder than " << quiet;
+}
+
+TEST(MediaSounds, TheFrequentOnesSitSixToEightUnderTheScreamsAndLaughs) {
+    for (const char* f : kFrequent) {
+        ASSERT_EQ(sound(f).error, "") << f;
+        for (const char* shock : kScreamsAndLaughs) {
+            double under = played(shock).momentaryPeak - played(f).momentaryPeak;
+            EXPECT_GE(under, 6.0) << f << " against " << shock;
+            EXPECT_LE(under, 8.0) << f << " against " << shock;
+        }
+    }
+}
+
+TEST(MediaSounds, TheEffectsSitAboutSixAboveTheMusic) {
+    // Each effect as loud as it is heard (its loudest 400 ms), averaged as
+    // power, against the level every song is held to.
+    double energy = 0;
+    for (const auto& s : kSounds) {
+        ASSERT_EQ(sound(s.file).error, "") << s.file;
+        energy += std::pow(10.0, played(s.file).momentaryPeak / 10) / std::size(kSounds);
+    }
+    double over = 10 * std::log10(energy) - kMusicLufs;
+    EXPECT_GE(over, 4.5);
+    EXPECT_LE(over, 7.5);
+}
+
+TEST(MediaSounds, TheFootstepsFileHoldsOneStep) {
+    // Energy in 5 ms frames: a step is a rise to within 10 dB of the
+    // loudest frame from more than 20 dB under it (the silence before the
+    // first step counts as that).
+    const Wav& w = sound("v_sound5.wav");
+    ASSERT_EQ(w.error, "");
+    std::size_t frame = std::size_t(w.rate / 200);
+    std::vector<double> level;
+    for (std::size_t i = 0; i + frame <= w.ch[0].size(); i += frame) {
+        double e = 0;
+        for (const auto& c : w.ch)
+            for (std::size_t k = 0; k < frame; ++k) e += c[i + k] * c[i + k];
+        level.push_back(10 * std::log10(e / double(frame * w.ch.size()) + 1e-20));
+    }
+    ASSERT_FALSE(level.empty());
+    double top = *std::max_element(level.begin(), level.end());
+    bool died = true;
+    int steps = 0;
+    for (double l : level) {
+        if (l < top - 20) died = true;
+        if (died && l > top - 10) ++steps, died = false;
+    }
+    EXPECT_EQ(steps, 1);
 }
 
 TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
@@ -209,6 +323,243 @@ TEST(MediaSounds, VoicesHaveThePitchOfWhatTheyAre) {
     EXPECT_GT(witch, 3 * deep);
     EXPECT_LT(owl, 500) << "Owl";
     EXPECT_GT(scream, 700) << "Scream I";
+}
+
+// ---- Scream I: a throat at its limit, not a siren -------------------------
+
+// The pitch of a voice every 10 ms from `from` to `to` seconds (30 ms
+// windows, normalised autocorrelation between `lo` and `hi` Hz, refined
+// between lags), and how clear each period is (1: no noise at all).
+struct PitchTrack {
+    std::vector<double> hz, clarity;
+};
+
+PitchTrack track_pitch(const Wav& w, double from, double to, double lo, double hi) {
+    std::vector<double> x(w.ch[0].size());
+    for (const auto& c : w.ch)
+        for (std::size_t i = 0; i < x.size(); ++i) x[i] += c[i] / double(w.ch.size());
+    PitchTrack p;
+    int win = w.rate * 30 / 1000, hop = w.rate / 100, minLag = int(w.rate / hi), maxLag = int(w.rate / lo);
+    for (int st = int(from * w.rate); st + win + maxLag + 1 < int(x.size()) && st < int(to * w.rate); st += hop) {
+        std::vector<double> r(std::size_t(maxLag + 2));
+        double e0 = 0;
+        for (int k = 0; k < win; ++k) e0 += x[std::size_t(st + k)] * x[std::size_t(st + k)];
+        int lag = minLag;
+        for (int l = minLag - 1; l <= maxLag + 1; ++l) {
+            double c = 0, e1 = 0;
+            for (int k = 0; k < win; ++k) {
+                c += x[std::size_t(st + k)] * x[std::size_t(st + k + l)];
+                e1 += x[std::size_t(st + k + l)] * x[std::size_t(st + k + l)];
+            }
+            r[std::size_t(l)] = c / (std::sqrt(e0 * e1) + 1e-12);
+            if (l >= minLag && l <= maxLag && r[std::size_t(l)] > r[std::size_t(lag)]) lag = l;
+        }
+        double a = r[std::size_t(lag - 1)], b = r[std::size_t(lag)], c = r[std::size_t(lag + 1)];
+        double shift = 0.5 * (a - c) / (a - 2 * b + c - 1e-12);
+        p.hz.push_back(w.rate / (lag + std::clamp(shift, -0.5, 0.5)));
+        p.clarity.push_back(b);
+    }
+    return p;
+}
+
+// How periodic a pitch's wavering is: its log pitch less a 0.5 s moving
+// average, autocorrelated at lags 80-400 ms (1: a vibrato as regular as a
+// siren's; near 0: shaking at random).
+double wavering_regularity(const PitchTrack& p) {
+    std::size_t n = p.hz.size();
+    std::vector<double> res(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double s = 0;
+        int c = 0;
+        for (std::size_t j = i >= 25 ? i - 25 : 0; j <= std::min(n - 1, i + 25); ++j) s += std::log(p.hz[j]), ++c;
+        res[i] = std::log(p.hz[i]) - s / c;
+    }
+    double r0 = 0, best = 0;
+    for (double v : res) r0 += v * v;
+    for (std::size_t lag = 8; lag <= 40 && lag < n; ++lag) {
+        double r = 0;
+        for (std::size_t i = 0; i + lag < n; ++i) r += res[i] * res[i + lag];
+        best = std::max(best, r / (r0 * double(n - lag) / double(n)));
+    }
+    return best;
+}
+
+TEST(MediaScreamI, ItsPitchShakesIrregularly) {
+    const Wav& w = sound("v_sound8.wav");
+    ASSERT_EQ(w.error, "");
+    PitchTrack p = track_pitch(w, 0.3, 1.4, 900, 2000);  // the held top of the scream
+    ASSERT_GT(p.hz.size(), 80u);
+    EXPECT_LT(wavering_regularity(p), 0.4);
+}
+
+TEST(MediaScreamI, HasBreathTearingThroughIt) {
+    const Wav& w = sound("v_sound8.wav");
+    ASSERT_EQ(w.error, "");
+    PitchTrack p = track_pitch(w, 0.3, 1.4, 900, 2000);
+    ASSERT_FALSE(p.clarity.empty());
+    double clarity = 0;
+    for (double c : p.clarity) clarity += c / double(p.clarity.size());
+    EXPECT_LT(clarity, 0.8) << "a clean tone with little air in it";
+}
+
+// ---- Thunder against its lightning -----------------------------------------
+
+// The saver's tick, and where its lightning schedule puts the thunder: the
+// bolts show 3 and 4 ticks after their thunder starts, and the next
+// thunder starts 48 ticks after the one before at the soonest.
+constexpr double kTick = 0.070;
+constexpr int kBoltShowsAfterTicks = 4, kNextThunderAfterTicks = 48;
+
+// Where a sound first rises to 40 dB under its loudest 5 ms.
+double onset(const Wav& w) {
+    std::size_t frame = std::size_t(w.rate / 200);
+    std::vector<double> e;
+    for (std::size_t i = 0; i + frame <= w.ch[0].size(); i += frame) {
+        double s = 0;
+        for (const auto& c : w.ch)
+            for (std::size_t k = 0; k < frame; ++k) s += c[i + k] * c[i + k];
+        e.push_back(s);
+    }
+    double top = *std::max_element(e.begin(), e.end());
+    for (std::size_t i = 0; i < e.size(); ++i)
+        if (e[i] > top * 1e-4) return double(i * frame) / w.rate;
+    return 0;
+}
+
+void fft(std::vector<std::complex<double>>& a) {
+    std::size_t n = a.size();
+    for (std::size_t i = 1, j = 0; i < n; ++i) {
+        std::size_t bit = n >> 1;
+        for (; j & bit; bit >>= 1) j ^= bit;
+        j ^= bit;
+        if (i < j) std::swap(a[i], a[j]);
+    }
+    for (std::size_t len = 2; len <= n; len <<= 1) {
+        std::complex<double> wl = std::polar(1.0, -2 * M_PI / double(len));
+        for (std::size_t i = 0; i < n; i += len) {
+            std::complex<double> w = 1;
+            for (std::size_t j = 0; j < len / 2; ++j, w *= wl) {
+                auto u = a[i + j], v = a[i + j + len / 2] * w;
+                a[i + j] = u + v, a[i + j + len / 2] = u - v;
+            }
+        }
+    }
+}
+
+// The share of the energy from `from` seconds on that lies in lo..hi Hz
+// (of all above 20 Hz).
+double band_share(const Wav& w, double from, double lo, double hi) {
+    std::size_t start = std::size_t(from * w.rate), n = 1;
+    if (start >= w.ch[0].size()) return 0;
+    while (n < w.ch[0].size() - start) n <<= 1;
+    std::vector<std::complex<double>> a(n);
+    for (std::size_t i = start; i < w.ch[0].size(); ++i) {
+        double v = 0;
+        for (const auto& c : w.ch) v += c[i];
+        a[i - start] = v;
+    }
+    fft(a);
+    double band = 0, all = 0;
+    for (std::size_t k = 1; k < n / 2; ++k) {
+        double f = double(k) * w.rate / double(n), e = std::norm(a[k]);
+        if (f >= 20) all += e;
+        if (f >= lo && f <= hi) band += e;
+    }
+    return all > 0 ? band / all : 0;
+}
+
+TEST(MediaThunder, CracksJustAfterItsBoltIsDrawn) {
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    double crack = onset(w);
+    EXPECT_GE(crack, kBoltShowsAfterTicks * kTick) << "heard before the bolt is seen";
+    EXPECT_LE(crack, kBoltShowsAfterTicks * kTick + 0.1) << "lags far behind its bolt";
+}
+
+TEST(MediaThunder, EndsBeforeTheNextThunderStarts) {
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    EXPECT_LE(w.seconds(), kNextThunderAfterTicks * kTick);
+}
+
+TEST(MediaThunder, RollsInTheBandSmallSpeakersPlay) {
+    // From 1.2 s after the crack on: the roll, not the deep bass alone.
+    const Wav& w = sound("v_sound2.wav");
+    ASSERT_EQ(w.error, "");
+    EXPECT_GE(band_share(w, onset(w) + 1.2, 100, 500), 0.5);
+}
+
+// ---- The greeting, heard by a speech recogniser --------------------------
+
+// 16 kHz mono 16-bit, what the recogniser's acoustic model is trained on:
+// the channels averaged and resampled through a windowed-sinc low-pass.
+bool write_16k_mono(const Wav& w, const fs::path& path) {
+    const double ratio = double(w.rate) / 16000, cutoff = 7000.0 / w.rate;
+    const int half = 48;
+    std::size_t n = std::size_t(double(w.ch[0].size()) / ratio);
+    std::vector<std::int16_t> out(n);
+    for (std::size_t j = 0; j < n; ++j) {
+        double centre = double(j) * ratio, acc = 0;
+        long k0 = long(centre) - half, k1 = long(centre) + half;
+        for (long k = std::max(0L, k0); k <= k1 && k < long(w.ch[0].size()); ++k) {
+            double d = centre - double(k), x = 2 * cutoff * d;
+            double sinc = std::fabs(x) < 1e-9 ? 1 : std::sin(M_PI * x) / (M_PI * x);
+            double win = 0.5 + 0.5 * std::cos(M_PI * d / (half + 1));
+            double v = 0;
+            for (const auto& c : w.ch) v += c[std::size_t(k)];
+            acc += v / double(w.ch.size()) * 2 * cutoff * sinc * win;
+        }
+        out[j] = std::int16_t(std::lround(std::clamp(acc, -1.0, 1.0) * 32767));
+    }
+    std::ofstream f(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { f.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { f.write(reinterpret_cast<const char*>(&v), 2); };
+    std::uint32_t bytes = std::uint32_t(n * 2);
+    f.write("RIFF", 4), u32(36 + bytes), f.write("WAVEfmt ", 8), u32(16), u16(1), u16(1), u32(16000), u32(32000),
+        u16(2), u16(16), f.write("data", 4), u32(bytes);
+    f.write(reinterpret_cast<const char*>(out.data()), std::streamsize(bytes));
+    return bool(f);
+}
+
+std::string run(const std::string& command) {
+    std::string text;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p)) text += buf;
+        pclose(p);
+    }
+    return text;
+}
+
+TEST(MediaGreeting, IsUnderstoodAmongSimilarPhrases) {
+    const fs::path model = "/usr/share/pocketsphinx/model/en-us";
+    if (run("command -v pocketsphinx_continuous").empty() || !fs::exists(model / "en-us" / "mdef") ||
+        !fs::exists(model / "cmudict-en-us.dict"))
+        GTEST_SKIP() << "no speech recogniser here (pocketsphinx and pocketsphinx-en-us; scripts/setup installs them)";
+    const Wav& w = sound("v_sound0.wav");
+    ASSERT_EQ(w.error, "");
+    fs::path dir = fs::temp_directory_path() / ("vexmoor-greeting-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    ASSERT_TRUE(write_16k_mono(w, dir / "greeting.wav"));
+    // Nine phrases that sound nearly the same, the right one among them: the
+    // recogniser has to hear the words, not guess the only sentence it knows.
+    std::ofstream(dir / "phrases.jsgf") << "#JSGF V1.0;\ngrammar greeting;\npublic <phrase> =\n"
+                                           "  welcome to the graveyard | where are you going\n"
+                                           "| welcome to the garden | welcome to the vineyard\n"
+                                           "| welcome to the barnyard | walk into the graveyard\n"
+                                           "| welcome back to the grave | go to the graveyard\n"
+                                           "| we come to the grave | where is the graveyard ;\n";
+    std::string heard = run("pocketsphinx_continuous -infile '" + (dir / "greeting.wav").string() + "' -jsgf '" +
+                            (dir / "phrases.jsgf").string() + "' -hmm '" + (model / "en-us").string() +
+                            "' -dict '" + (model / "cmudict-en-us.dict").string() + "' 2>'" +
+                            (dir / "log.txt").string() + "'");
+    // One line per stretch of speech it found: the greeting is one.
+    std::vector<std::string> lines;
+    std::istringstream in(heard);
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) lines.push_back(line);
+    EXPECT_EQ(lines, std::vector<std::string>{"welcome to the graveyard"}) << "log in " << dir;
+    if (!HasFailure()) fs::remove_all(dir);
 }
 
 // ---- Songs --------------------------------------------------------------
@@ -417,18 +768,21 @@ TEST(MediaSongs, AreNotAllInOneTempo) {
 struct Render {
     bool loaded = false, ended = false;
     double seconds = 0, peak = 0, rms = 0;
+    std::vector<float> pcm;  // interleaved stereo, up to where its sound dies away
 };
 
-// Renders as the saver's player will, with no audio driver; low rate and no
-// reverb or chorus keep it quick, which changes nothing about ending.
+constexpr int kRenderRate = 22050;
+
+// Renders as the saver's player does (its gain, reverb and chorus), with no
+// audio driver; a low rate keeps it quick, which changes nothing about
+// ending and next to nothing about loudness.
 Render render(const fs::path& midi) {
     Render r;
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
     fluid_settings_t* st = new_fluid_settings();
-    fluid_settings_setnum(st, "synth.sample-rate", 22050);
-    fluid_settings_setint(st, "synth.reverb.active", 0);
-    fluid_settings_setint(st, "synth.chorus.active", 0);
+    fluid_settings_setnum(st, "synth.sample-rate", kRenderRate);
+    fluid_settings_setnum(st, "synth.gain", kMusicGain);
     fluid_settings_setint(st, "synth.dynamic-sample-loading", 1);
     fluid_settings_setstr(st, "player.timing-source", "sample");
     fluid_synth_t* synth = new_fluid_synth(st);
@@ -441,7 +795,8 @@ Render render(const fs::path& midi) {
     std::vector<float> l(block), rr(block);
     double e = 0;
     long frames = 0, lastSound = 0;
-    const long cap = 22050L * 240;
+    const long cap = long(kRenderRate) * 240;
+    r.pcm.reserve(std::size_t(kRenderRate) * 2 * 200);
     while (r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_PLAYING && frames < cap) {
         fluid_synth_write_float(synth, block, l.data(), 0, 1, rr.data(), 0, 1);
         for (int i = 0; i < block; ++i) {
@@ -449,28 +804,76 @@ Render render(const fs::path& midi) {
             r.peak = std::max(r.peak, a);
             e += double(l[std::size_t(i)]) * l[std::size_t(i)];
             if (a > 1e-4) lastSound = frames + i;
+            r.pcm.push_back(l[std::size_t(i)]);
+            r.pcm.push_back(rr[std::size_t(i)]);
         }
         frames += block;
     }
     r.ended = r.loaded && fluid_player_get_status(player) == FLUID_PLAYER_DONE;
-    r.seconds = double(lastSound) / 22050;
+    r.seconds = double(lastSound) / kRenderRate;
     r.rms = frames ? std::sqrt(e / double(frames)) : 0;
+    r.pcm.resize(std::min(r.pcm.size(), std::size_t(lastSound + 1) * 2));
     if (player) delete_fluid_player(player);
     delete_fluid_synth(synth);
     delete_fluid_settings(st);
     return r;
 }
 
+const Render& rendered(const std::string& file) {
+    static std::map<std::string, Render> cache;
+    auto it = cache.find(file);
+    if (it == cache.end()) it = cache.emplace(file, render(kDir / file)).first;
+    return it->second;
+}
+
+// Integrated loudness of a stretch of a rendered song.
+double stretch_lufs(const Render& r, std::size_t from, std::size_t frames) {
+    std::vector<float> x(r.pcm.begin() + long(from * 2), r.pcm.begin() + long((from + frames) * 2));
+    ebur128_state* st = ebur128_init(2, kRenderRate, EBUR128_MODE_I);
+    ebur128_add_frames_float(st, x.data(), frames);
+    double g = -200;
+    if (ebur128_loudness_global(st, &g) != EBUR128_SUCCESS) g = -200;
+    ebur128_destroy(&st);
+    return std::max(g, -200.0);
+}
+
 class MediaSongRender : public testing::TestWithParam<SongSpec> {};
 
 TEST_P(MediaSongRender, PlaysAudiblyInFluidSynthAndEnds) {
     ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
-    Render r = render(kDir / GetParam().file);
+    const Render& r = rendered(GetParam().file);
     ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
     EXPECT_TRUE(r.ended) << "still playing after four minutes";
     EXPECT_GT(db(r.rms), -50.0) << "next to silent";
     EXPECT_GE(r.seconds, 60.0);
     EXPECT_LE(r.seconds, 190.0) << "three minutes and the last notes' ringing";
+}
+
+TEST_P(MediaSongRender, IsAsLoudAsEveryOtherSong) {
+    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
+    const Render& r = rendered(GetParam().file);
+    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
+    double i = loudness(r.pcm, 2, kRenderRate, 1).integrated;
+    EXPECT_GE(i, kMusicLufs - 1.5);
+    EXPECT_LE(i, kMusicLufs + 1.5);
+}
+
+TEST_P(MediaSongRender, NoStretchFallsFarUnderTheSong) {
+    // Every 10 s stretch, a second apart, but those reaching into the last
+    // 10 s where the song fades out: none more than 15 LU under the song.
+    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
+    const Render& r = rendered(GetParam().file);
+    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
+    double song = loudness(r.pcm, 2, kRenderRate, 1).integrated;
+    std::size_t frames = r.pcm.size() / 2, ten = std::size_t(kRenderRate) * 10;
+    ASSERT_GT(frames, 3 * ten);
+    double quietest = 200;
+    std::size_t at = 0;
+    for (std::size_t end = ten; end + ten <= frames; end += std::size_t(kRenderRate)) {
+        double l = stretch_lufs(r, end - ten, ten);
+        if (l < quietest) quietest = l, at = (end - ten) / kRenderRate;
+    }
+    EXPECT_GE(quietest, song - 15) << "the 10 s from " << at << " s";
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, MediaSong, testing::ValuesIn(kSongs), song_name);

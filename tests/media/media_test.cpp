@@ -245,6 +245,112 @@ std::vector<Expected> masked_pictures() {
 }
 INSTANTIATE_TEST_SUITE_P(Media, MediaMaskedPicture, testing::ValuesIn(masked_pictures()), param_name);
 
+// ---- Figures whole inside their frames --------------------------------------
+
+// Which edges of a frame its figure must keep clear of: a figure standing
+// on the ground may touch the bottom; nothing is cut by the other edges.
+struct ClearEdges {
+    const char* file;
+    bool left, top, right;
+};
+const ClearEdges kClearEdges[] = {
+    {"v_zombie.bmp", true, true, true},
+    {"v_gravedigger.bmp", true, true, true},
+    {"v_hand.bmp", true, true, true},
+};
+void PrintTo(const ClearEdges& c, std::ostream* os) { *os << c.file; }
+
+class MediaFigure : public testing::TestWithParam<ClearEdges> {};
+
+TEST_P(MediaFigure, IsNotCutByTheFramesEdges) {
+    const ClearEdges& c = GetParam();
+    const Expected& e = expected(c.file);
+    const Bmp& b = MediaSet::get().bmp(c.file);
+    ASSERT_EQ(b.error, "");
+    // The mask row: black where the figure is.
+    auto figure = [&](int f, int x, int y) { return b.at(f * e.fw + x, e.fh + y).black(); };
+    for (int f = 0; f < e.frames; ++f) {
+        int left = 0, top = 0, right = 0;
+        for (int y = 0; y < e.fh; ++y) left += figure(f, 0, y), right += figure(f, e.fw - 1, y);
+        for (int x = 0; x < e.fw; ++x) top += figure(f, x, 0);
+        if (c.left) {
+            EXPECT_EQ(left, 0) << "frame " << f + 1 << " is cut by the left edge";
+        }
+        if (c.top) {
+            EXPECT_EQ(top, 0) << "frame " << f + 1 << " is cut by the top edge";
+        }
+        if (c.right) {
+            EXPECT_EQ(right, 0) << "frame " << f + 1 << " is cut by the right edge";
+        }
+    }
+}
+
+std::string edges_name(const testing::TestParamInfo<ClearEdges>& info) {
+    std::string s = info.param.file;
+    return s.substr(2, s.size() - 6);
+}
+INSTANTIATE_TEST_SUITE_P(Media, MediaFigure, testing::ValuesIn(kClearEdges), edges_name);
+
+TEST(MediaOwlPreview, HasNoSeeThroughSlit) {
+    // See-through pixels the sky around the owl cannot reach (4-connected)
+    // are holes in the owl. Only between its toes, where they grip the
+    // bough (from row 66 down), may the sky show through.
+    const Expected& e = expected("v_owl_preview.bmp");
+    const Bmp& b = MediaSet::get().bmp(e.file);
+    ASSERT_EQ(b.error, "");
+    const int kFeet = 66;
+    for (int f = 0; f < e.frames; ++f) {
+        auto owl = [&](int x, int y) { return b.at(f * e.fw + x, e.fh + y).black(); };
+        std::vector<char> sky(std::size_t(e.fw * e.fh), 0);
+        std::vector<std::pair<int, int>> todo;
+        auto reach = [&](int x, int y) {
+            if (x < 0 || y < 0 || x >= e.fw || y >= e.fh || owl(x, y) || sky[std::size_t(y * e.fw + x)]) return;
+            sky[std::size_t(y * e.fw + x)] = 1;
+            todo.push_back({x, y});
+        };
+        for (int x = 0; x < e.fw; ++x) reach(x, 0), reach(x, e.fh - 1);
+        for (int y = 0; y < e.fh; ++y) reach(0, y), reach(e.fw - 1, y);
+        while (!todo.empty()) {
+            auto [x, y] = todo.back();
+            todo.pop_back();
+            reach(x + 1, y), reach(x - 1, y), reach(x, y + 1), reach(x, y - 1);
+        }
+        int holes = 0;
+        for (int y = 0; y < kFeet; ++y)
+            for (int x = 0; x < e.fw; ++x) holes += !owl(x, y) && !sky[std::size_t(y * e.fw + x)];
+        EXPECT_EQ(holes, 0) << "frame " << f + 1;
+    }
+}
+
+TEST(MediaBats, StandOutDarkAndMoonlitAgainstTheNightSky) {
+    // Rec. 601 luma against the sky the bats fly over: the darker quarter
+    // of each bat is darker than the sky, and most of its outline (its
+    // pixels next to the sky) is lit well above it.
+    const Px sky{20, 26, 58};
+    auto luma = [](const Px& p) { return 0.299 * p.r + 0.587 * p.g + 0.114 * p.b; };
+    const Expected& e = expected("v_bat.bmp");
+    const Bmp& b = MediaSet::get().bmp(e.file);
+    ASSERT_EQ(b.error, "");
+    for (int f = 0; f < e.frames * e.strips; ++f) {
+        auto bat = [&](int x, int y) {
+            return x >= 0 && y >= 0 && x < e.fw && y < e.fh && b.at(f * e.fw + x, e.fh + y).black();
+        };
+        std::vector<double> all;
+        int edge = 0, litEdge = 0;
+        for (int y = 0; y < e.fh; ++y)
+            for (int x = 0; x < e.fw; ++x) {
+                if (!bat(x, y)) continue;
+                double l = luma(b.at(f * e.fw + x, y));
+                all.push_back(l);
+                if (!(bat(x - 1, y) && bat(x + 1, y) && bat(x, y - 1) && bat(x, y + 1))) ++edge, litEdge += l > luma(sky) + 30;
+            }
+        ASSERT_GT(edge, 0);
+        std::nth_element(all.begin(), all.begin() + long(all.size() / 4), all.end());
+        EXPECT_LT(all[all.size() / 4], luma(sky) - 5) << "frame " << f + 1 << ": no darker than the sky";
+        EXPECT_GT(double(litEdge) / edge, 0.7) << "frame " << f + 1 << ": too little of its outline catches the light";
+    }
+}
+
 class MediaScene : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(MediaSet::get().ok()) << "the generator failed"; }
