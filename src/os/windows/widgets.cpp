@@ -286,7 +286,7 @@ class Form : public Window {
   Form(int w, int h, const std::string& caption, WindowKind kind) : kind_(kind) {
     win::serve_messages_from_loop();
     register_classes();
-    const DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (kind == WindowKind::kNormal ? WS_MINIMIZEBOX : 0);
+    const DWORD style = WS_CAPTION | WS_SYSMENU | (kind == WindowKind::kNormal ? WS_MINIMIZEBOX : 0);
     // A fixed-size tool window: no minimise or maximise box, no sizing.
     ex_style_ = kind == WindowKind::kDialog ? WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT;
     hwnd_ = CreateWindowExW(ex_style_, kFormClass, win::widen(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
