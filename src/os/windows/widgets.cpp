@@ -482,7 +482,7 @@ T& Win32Container::adopt(HWND h, A&&... a) {
 Control& Win32Container::add_label(Rect r, const std::string& caption, TextStyle style) {
   DWORD s = SS_NOPREFIX;
   switch (style.align) {
-    case TextAlign::kCentre: s |= SS_CENTER | SS_CENTERIMAGE; break;
+    case TextAlign::kCentre: s |= SS_CENTER; break;  // words wrap within the box
     case TextAlign::kRight: s |= SS_RIGHT; break;
     default: s |= SS_LEFT; break;
   }
