@@ -87,6 +87,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
           known = true;
         }
     }
+    // A switch that takes no value must not seem to take one: "--music=0"
+    // would otherwise turn the music on.
+    const bool takes_value = name == "window-id" || name == "delay" || name == "message";
+    if (known && has_value && !takes_value) fail(arg.substr(0, arg.find('=')) + " takes no value");
     if (known) continue;
     // A single dash is how some hosts write the switches; only a double
     // dash is surely meant as one of our options.

@@ -64,6 +64,20 @@ TEST(CommandLineOptions, MalformedOptionsSayWhatIsWrong) {
   }
 }
 
+TEST(CommandLineOptions, ASwitchGivenAValueIsRefusedNotTakenAsOn) {
+  for (const char* bad : {"--music=0", "--no-music=1", "--sounds=off", "--root=0", "--clock=no", "--bat=0",
+                          "--no-owl=yes", "--help=me", "--version=2"}) {
+    CommandLine cl = parse({"--no-music", bad, "/s"});
+    const std::string spelled = std::string(bad).substr(0, std::string(bad).find('='));
+    EXPECT_EQ(cl.error, spelled + " takes no value") << bad;
+  }
+  // The options that take values still take them after "=".
+  CommandLine ok = parse({"--delay=50", "--message=Boo", "--window-id=0x10", "/s"});
+  EXPECT_EQ(ok.error, "");
+  EXPECT_EQ(ok.options.delay, 50);
+  EXPECT_EQ(ok.options.message, "Boo");
+}
+
 class RunOptionsOverSettings : public test::ProgramTest {};
 
 TEST_F(RunOptionsOverSettings, GivenOptionsWinTheRestKeepsTheFilesValues) {
