@@ -126,9 +126,8 @@ XWindowAttributes frame_of(Display* d, Window w) {
 
 TEST_F(EndToEnd, TheErrorWindowIsCentredByItsFrameUnderAWindowManager) {
   XServer x(1024, 768);
-  Process wm({"openbox"}, {{"DISPLAY", x.name()}});
-  std::this_thread::sleep_for(1000ms);
-  ASSERT_TRUE(wm.running()) << "openbox: " << wm.stderr_text();
+  auto wm = start_window_manager(x);
+  ASSERT_TRUE(wm->running()) << "openbox: " << wm->stderr_text();
   settings("[Vexmoor]\nfirstrun=1\nspeed=99999\n");
   auto saver = start(&x, {"/s"});
   std::string id;
