@@ -75,8 +75,8 @@ TEST_F(Dialog, OpensCentredOnOptionsAndEveryTabShowsItsControls) {
   EXPECT_EQ(p.h, 273);
   EXPECT_EQ(p.x, 256);  // centred: no window manager adds a frame here
   EXPECT_EQ(p.y, 248);
-  // On "Options" first: the message box's white field.
-  EXPECT_EQ(at(x, p, 200, 185), rgb(255, 255, 255));
+  // On "Options" first: the message box's white field, once drawn.
+  EXPECT_TRUE(eventually([&] { return at(x, p, 200, 185) == rgb(255, 255, 255); })) << at(x, p, 200, 185);
   const std::filesystem::path artefacts = VEXMOOR_ARTEFACT_DIR;
   std::filesystem::create_directories(artefacts);
   struct Look {
