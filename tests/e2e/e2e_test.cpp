@@ -120,11 +120,13 @@ TEST_F(EndToEnd, ABadSpeedShowsTheErrorWindowWithItsExactCaption) {
   EXPECT_NE(geometry.find("267x95"), std::string::npos) << geometry;
   // The saver stepped aside for it, so the report is what the user sees:
   // the saver's window is no longer shown and the report's grey is on screen.
-  EXPECT_EQ(xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}), "");
+  EXPECT_TRUE(eventually([&] { return xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty(); }))
+      << "the saver's window is hidden";
   std::string pos = geometry.substr(geometry.find("Position: ") + 10);
   int wx = std::stoi(pos), wy = std::stoi(pos.substr(pos.find(',') + 1));
-  Bitmap shot = x.grab();
-  EXPECT_LT(count(shot, 0, wx, wy, wx + 267, wy + 95), 267 * 95 / 4) << "the report must be on top";
+  int black = 0;
+  EXPECT_TRUE(eventually([&] { return (black = count(x.grab(), 0, wx, wy, wx + 267, wy + 95)) < 267 * 95 / 4; }))
+      << "the report must be on top, once drawn: " << black << " black pixels in it";
   EXPECT_TRUE(saver->running());
   xdotool(x, {"windowactivate", "--sync", id});
   xdotool(x, {"key", "--window", id, "Escape"});
