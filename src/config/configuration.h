@@ -52,8 +52,6 @@ struct ConfigurationState {
   std::unique_ptr<View> view;
   // Surfaces the previews made; each is released once nothing shows it.
   std::set<int32_t> preview_surfaces;
-  // Files already said to be unplayable: said once each.
-  std::set<std::string> told;
 };
 ConfigurationState& state();
 bool exists();

@@ -27,10 +27,11 @@ int start_position(int n) {
   }
 }
 
-// The user hears nothing: say why, once for each file, and carry on.
-void tell_once(const std::string& what, const std::string& file) {
+// A failing sound command brings up the system's error box on every click,
+// however often the same file fails; the dialog adds nothing and carries on.
+void command_error_box(const std::string& what, const std::string& file) {
   ConfigurationState& st = state();
-  if (!st.told.insert(file).second || !st.view) return;
+  if (!st.view) return;
   st.view->tell("Vexmoor", what + " cannot be played: " + file +
                                " is missing or is not a file this program can play.");
 }
@@ -52,16 +53,16 @@ void speaker_Click(int n) {
   std::string reply(255, ' ');
   mciSendString("open \"" + song_file(n) + "\" type sequencer alias song1", reply);
   // An alias left open in some other state keeps the song it has; the play
-  // then applies to that one, as it always did.
-  if (mciSendString("play song1 from " + std::to_string(start_position(n)), reply) != 0)
-    tell_once("The song \"" + std::string(song_name(n)) + "\"", song_file(n));
+  // then applies to that one, as it always did. A song that cannot be
+  // played fails without a word: the user simply hears nothing.
+  mciSendString("play song1 from " + std::to_string(start_position(n)), reply);
 }
 
 void fxspeaker_Click(int n) {
   stop_listening_song();
   silence_sounds();
   if (mciExecute("play " + sound_file(n)) != 0)
-    tell_once("The sound \"" + std::string(sound_name(n)) + "\"", sound_file(n));
+    command_error_box("The sound \"" + std::string(sound_name(n)) + "\"", sound_file(n));
 }
 
 }  // namespace vex::configuration

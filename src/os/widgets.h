@@ -92,10 +92,13 @@ class Window : public Container {
   virtual void move_outer_to(int left, int top) = 0;
   virtual void set_topmost(bool above) = 0;
 
-  // The user closed the window (close box, Escape, the window manager).
+  // The user closed the window (close box, the window manager; Escape too,
+  // but for a dialog).
   std::function<void()> on_close;
 };
 
+// A dialog is a tool window of a fixed size: a small caption and a close box,
+// nothing to minimise, maximise or resize it, and no key that cancels it.
 enum class WindowKind { kNormal, kDialog };
 
 std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption,

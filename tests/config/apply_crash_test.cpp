@@ -60,9 +60,15 @@ TEST_F(ApplyKilled, AtAnyMomentLeavesEveryKeyOldOrNew) {
   write_settings(old_text);
   for (const auto& k : keys) old_values[k] = *profile_get(settings_file(), "Vexmoor", k);
 
+  // Starts Apply in a child and returns once the child is about to apply:
+  // however long a busy machine takes to start it, the kills that follow
+  // fall on Apply itself.
   auto apply_in_child = [&]() -> pid_t {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
     pid_t child = fork();
     if (child == 0) {
+      close(ready[0]);
       // Apply with every control changed, so each key's new value differs.
       restart_program();
       install_fixture_media();
@@ -79,17 +85,25 @@ TEST_F(ApplyKilled, AtAnyMomentLeavesEveryKeyOldOrNew) {
       c.speedchk = 20;
       c.Text1 = "new words";
       shutdown_state().end_hook = nullptr;
+      if (write(ready[1], "a", 1) != 1) _exit(4);
       Command2_Click();  // ends the process when done
       _exit(3);
     }
+    close(ready[1]);
+    char c = 0;
+    const bool told = read(ready[0], &c, 1) == 1;
+    close(ready[0]);
+    EXPECT_TRUE(told) << "the child never came to Apply";
     return child;
   };
   // What a whole Apply writes.
   write_settings(old_text);
   int done = 0;
+  pid_t measured = apply_in_child();
+  ASSERT_GT(measured, 0);
   auto began = std::chrono::steady_clock::now();
-  waitpid(apply_in_child(), &done, 0);
-  // Kills fall anywhere from the start to a little past the end.
+  waitpid(measured, &done, 0);
+  // Kills fall anywhere from Apply's start to a little past its end.
   const int whole_us = static_cast<int>(
       std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began).count());
   ASSERT_TRUE(WIFEXITED(done) && WEXITSTATUS(done) == 0);
@@ -111,6 +125,7 @@ TEST_F(ApplyKilled, AtAnyMomentLeavesEveryKeyOldOrNew) {
   for (int run = 0; run < runs || (mixed == 0 && run < 4 * runs); ++run) {
     write_settings(old_text);
     pid_t child = apply_in_child();
+    ASSERT_GT(child, 0);
     std::uniform_int_distribution<int> delay_us(0, whole_us + whole_us / 5);
     usleep(static_cast<useconds_t>(delay_us(gen)));
     kill(child, SIGKILL);

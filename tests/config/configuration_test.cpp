@@ -16,6 +16,7 @@
 #include "startup/settings.h"
 #include "startup/starter.h"
 #include "support/test_support.h"
+#include "support/waiting.h"
 
 namespace vex::configuration {
 namespace {
@@ -349,7 +350,7 @@ TEST_F(Dialog, TheLogoAndTheAddressOpenOurOwnPageInTheBrowser) {
   Picture34_Click();
   Picture17_Click();
   std::string want = "file://" + home_page_path() + "\n";
-  for (int i = 0; i < 200 && slurp(dir_ / "opened") != want + want; ++i) usleep(10000);
+  test::wait_until([&] { return slurp(dir_ / "opened") == want + want; });  // the browser starts on its own time
   EXPECT_EQ(slurp(dir_ / "opened"), want + want);
   EXPECT_EQ(seen.told.size(), 1u);
 }

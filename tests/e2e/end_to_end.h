@@ -50,6 +50,23 @@ class EndToEnd : public ::testing::Test {
     return run_tool(args, env(&x), status);
   }
 
+  std::string xprop(const XServer& x, std::vector<std::string> args) {
+    args.insert(args.begin(), "xprop");
+    return run_tool(args, env(&x));
+  }
+
+  // Openbox on the server, once it manages the screen (it then names
+  // itself on the root window). It keeps the system's own folders: its
+  // themes are found through them.
+  std::unique_ptr<Process> start_window_manager(const XServer& x) {
+    auto wm = std::make_unique<Process>(std::vector<std::string>{"openbox"},
+                                        std::map<std::string, std::string>{{"DISPLAY", x.name()}});
+    EXPECT_TRUE(eventually([&] {
+      return xprop(x, {"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
+    })) << "openbox: " << wm->stderr_text();
+    return wm;
+  }
+
   TempDir dir;
 };
 

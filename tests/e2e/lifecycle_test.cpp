@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -24,7 +25,8 @@ TEST_F(EndToEnd, ASaverStartsWhileTheDialogOrAPreviewRuns) {
   XMapWindow(d, host);
   XSync(d, False);
   auto preview = start(&x, {"/p", std::to_string(host)});
-  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(eventually([&] { return x.grab(host).at(12 + 63, 6 + 50) == fixture_colour("v_preview.bmp"); }))
+      << "the preview plays in its host\n" << preview->stderr_text();
   auto saver = start(&x, {"/s"});
   ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
   EXPECT_TRUE(saver->running());
@@ -38,7 +40,7 @@ TEST_F(EndToEnd, ASecondSaverStartedWithoutASwitchEndsAtOnceToo) {
   auto first = start(&x, {});
   ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << first->stderr_text();
   auto second = start(&x, {});
-  auto status = second->wait_for_exit(3s);
+  auto status = second->wait_for_exit(20s);
   ASSERT_TRUE(status) << "two savers must not run at once";
   EXPECT_EQ(*status, 0);
   EXPECT_TRUE(first->running());
@@ -64,7 +66,7 @@ TEST_F(EndToEnd, FifosWhereSettingsOrPicturesShouldBeAreTreatedAsMissing) {
   auto saver = start(&x, {"/s"});
   ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
   xdotool(x, {"key", "space"});
-  auto status = saver->wait_for_exit(5s);
+  auto status = saver->wait_for_exit(20s);
   ASSERT_TRUE(status);
   EXPECT_EQ(*status, 0);
 }
@@ -75,25 +77,32 @@ TEST_F(EndToEnd, ATerminationRequestEndsEveryModeThroughTheNormalShutdown) {
   Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 152, 112, 0, 0, 0);
   XMapWindow(d, host);
   XSync(d, False);
+  // Each mode is signalled once it is up: its window is on the screen.
+  auto shown = [&](const std::string& name) {
+    return !xdotool(x, {"search", "--onlyvisible", "--name", name}).empty();
+  };
   struct Mode {
     std::vector<std::string> args;
     std::string ini;
     int sig;
+    std::function<bool()> up;
   };
   const Mode modes[] = {
-      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=40\n", SIGTERM},
-      {{"/p", std::to_string(host)}, "", SIGTERM},
-      {{"/c"}, "", SIGINT},
-      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=99999\n", SIGTERM},  // the error window
+      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=40\n", SIGTERM, [&] { return scene_shows(x); }},
+      {{"/p", std::to_string(host)}, "", SIGTERM,
+       [&] { return x.grab(host).at(12 + 63, 6 + 50) == fixture_colour("v_preview.bmp"); }},
+      {{"/c"}, "", SIGINT, [&] { return shown("^Vexmoor ScreenSaver$"); }},
+      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=99999\n", SIGTERM,  // the error window
+       [&] { return shown("^Error Code: VXMR- 6 Starter/X_GetData$"); }},
   };
   for (const Mode& m : modes) {
     settings(m.ini);
     auto p = start(&x, m.args);
-    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(eventually(m.up)) << m.args[0] << " " << m.ini << p->stderr_text();
     ASSERT_TRUE(p->running()) << m.args[0] << p->stderr_text();
     p->send_signal(m.sig);
-    auto status = p->wait_for_exit(1s);
-    ASSERT_TRUE(status) << m.args[0] << " " << m.ini << " must end within a second";
+    auto status = p->wait_for_exit(20s);
+    ASSERT_TRUE(status) << m.args[0] << " " << m.ini << " must end";
     EXPECT_EQ(*status, 0) << m.args[0];
   }
 }
@@ -126,9 +135,8 @@ XWindowAttributes frame_of(Display* d, Window w) {
 
 TEST_F(EndToEnd, TheErrorWindowIsCentredByItsFrameUnderAWindowManager) {
   XServer x(1024, 768);
-  Process wm({"openbox"}, {{"DISPLAY", x.name()}});
-  std::this_thread::sleep_for(1000ms);
-  ASSERT_TRUE(wm.running()) << "openbox: " << wm.stderr_text();
+  auto wm = start_window_manager(x);
+  ASSERT_TRUE(wm->running()) << "openbox: " << wm->stderr_text();
   settings("[Vexmoor]\nfirstrun=1\nspeed=99999\n");
   auto saver = start(&x, {"/s"});
   std::string id;
@@ -198,7 +206,11 @@ TEST_F(EndToEnd, MediaMadeToCostTheMostStillKeepsTheSaverSmall) {
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   auto saver = start(&x, {"/s"});
-  std::this_thread::sleep_for(2500ms);
+  // Measured once every picture has been read and the saver shows.
+  ASSERT_TRUE(eventually([&] {
+    return saver->stderr_text().find("far larger than expected") != std::string::npos &&
+           !xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty();
+  })) << saver->stderr_text();
   ASSERT_TRUE(saver->running()) << saver->stderr_text();
   long kb = peak_resident_kb(saver->pid());
   EXPECT_GT(kb, 0);
@@ -206,7 +218,7 @@ TEST_F(EndToEnd, MediaMadeToCostTheMostStillKeepsTheSaverSmall) {
   RecordProperty("peak_resident_kb", static_cast<int>(kb));
   EXPECT_NE(saver->stderr_text().find("far larger than expected"), std::string::npos) << saver->stderr_text();
   xdotool(x, {"key", "space"});
-  auto status = saver->wait_for_exit(5s);
+  auto status = saver->wait_for_exit(20s);
   ASSERT_TRUE(status);
   EXPECT_EQ(*status, 0);
 }
@@ -261,19 +273,20 @@ TEST_F(EndToEnd, DamagedMediaOfEveryKindIsSurvivedByTheSaverAndTheDialog) {
              "crow1=1\nspeed=20\nsong0=1\nsong3=1\nsound0=1\nsound2=1\nsound6=1\nclock=1\n");
     XServer x(800, 600);
     auto saver = start(&x, {"/s"});
-    std::this_thread::sleep_for(1500ms);
+    ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty(); }))
+        << static_cast<int>(how) << " " << saver->stderr_text();
     ASSERT_TRUE(saver->running()) << static_cast<int>(how) << " " << saver->stderr_text();
-    EXPECT_EQ(saver->stderr_text().find("Error Code"), std::string::npos) << saver->stderr_text();
     xdotool(x, {"key", "space"});
-    auto status = saver->wait_for_exit(5s);
+    auto status = saver->wait_for_exit(20s);
     ASSERT_TRUE(status) << static_cast<int>(how);
     EXPECT_EQ(*status, 0) << static_cast<int>(how);
+    EXPECT_EQ(saver->stderr_text().find("Error Code"), std::string::npos) << saver->stderr_text();
 
     auto dialog = start(&x, {"/c"});
     ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
         << static_cast<int>(how) << dialog->stderr_text();
     dialog->send_signal(SIGTERM);
-    ASSERT_TRUE(dialog->wait_for_exit(2s));
+    ASSERT_TRUE(dialog->wait_for_exit(20s));
   }
 }
 

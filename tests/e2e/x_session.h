@@ -52,9 +52,10 @@ class Process {
 std::string run_tool(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                      int* status = nullptr);
 
-// Polls cond every 50 ms until it holds or the time is up.
+// Polls cond every 50 ms until it holds or the time is up; the limit is
+// generous, for a machine whose cores are busy with other work.
 template <typename F>
-bool eventually(F cond, std::chrono::milliseconds timeout = std::chrono::milliseconds(8000)) {
+bool eventually(F cond, std::chrono::milliseconds timeout = std::chrono::milliseconds(20000)) {
   auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
     if (cond()) return true;

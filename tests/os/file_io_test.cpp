@@ -37,7 +37,7 @@ TEST(RegularFiles, AFifoNeverHoldsUpTheSettingsOrThePictures) {
   // In a child, so that a read that waits shows as the alarm ending it.
   pid_t pid = fork();
   if (pid == 0) {
-    alarm(5);
+    alarm(30);
     bool ok = !profile_get(dir / "zelvora.ini", "Vexmoor", "speed") && !load_bmp_file(dir / "v_bat.bmp") &&
               !profile_put(dir / "zelvora.ini", "Vexmoor", "speed", " 5");
     _exit(ok ? 0 : 1);

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "support/temp_dir.h"
+#include "support/waiting.h"
 
 namespace vex {
 namespace {
@@ -22,23 +23,24 @@ class Launcher : public ::testing::Test {
     chmod((dir / "xdg-open").c_str(), 0755);
   }
   std::string opened() {
-    for (int i = 0; i < 200; ++i) {  // the browser starts on its own time
+    std::string text;
+    test::wait_until([&] {  // the browser starts on its own time
       std::ifstream in(dir / "opened");
       std::stringstream ss;
       ss << in.rdbuf();
-      if (!ss.str().empty()) return ss.str();
-      usleep(10000);
-    }
-    return {};
+      text = ss.str();
+      return !text.empty();
+    });
+    return text;
   }
   // Runs open_in_browser in a child with this PATH and SIGCHLD disposition;
-  // the child is killed if it has not returned within five seconds.
+  // the child is killed if it has not returned within thirty seconds.
   int run(bool ignore_sigchld, const std::string& url) {
     pid_t pid = fork();
     if (pid == 0) {
       setenv("PATH", (dir.str() + ":/usr/bin:/bin").c_str(), 1);
       if (ignore_sigchld) signal(SIGCHLD, SIG_IGN);
-      alarm(5);
+      alarm(30);
       _exit(open_in_browser(url) ? 0 : 1);
     }
     int status = 0;

@@ -10,14 +10,39 @@
 #include <fstream>
 #include <thread>
 
+#include <SDL.h>
+
 #include "os/mci_interpreter.h"
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
+#include "support/waiting.h"
 
 namespace vex {
 namespace {
 
 using namespace std::chrono_literals;
+using test::wait_until;
+
+// Keeps the sound thread from rendering its next buffer while it lives, as a
+// machine busy with other work may do for a while: the output's device is
+// the one SDL has playing.
+class SoundThreadHeld {
+ public:
+  SoundThreadHeld() {
+    for (SDL_AudioDeviceID id = 1; id < 64 && !device_; ++id)
+      if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) device_ = id;
+    if (device_) SDL_LockAudioDevice(device_);
+  }
+  ~SoundThreadHeld() {
+    if (device_) SDL_UnlockAudioDevice(device_);
+  }
+  SoundThreadHeld(const SoundThreadHeld&) = delete;
+  SoundThreadHeld& operator=(const SoundThreadHeld&) = delete;
+  bool holding() const { return device_ != 0; }
+
+ private:
+  SDL_AudioDeviceID device_ = 0;
+};
 
 class Commands : public ::testing::Test {
  protected:
@@ -48,10 +73,10 @@ TEST_F(Commands, ASongOpensPlaysReportsItsStateAndCloses) {
   EXPECT_EQ(ask("status song0 length"), "20000");
   EXPECT_EQ(code("play song0 from 0"), 0u);
   EXPECT_EQ(ask("status song0 mode"), "playing");
-  std::this_thread::sleep_for(600ms);
-  int pos = std::stoi(ask("status song0 position"));
-  EXPECT_GT(pos, 200);
-  EXPECT_LT(pos, 3000);
+  int pos = 0;
+  EXPECT_TRUE(wait_until([&] { return (pos = std::stoi(ask("status song0 position"))) > 200; }))
+      << "the song moves on";
+  EXPECT_LT(pos, 3000) << "read as soon as it has";
   EXPECT_EQ(code("pause song0"), 0u);
   EXPECT_EQ(ask("status song0 mode"), "paused");
   EXPECT_EQ(code("resume song0"), 0u);
@@ -66,9 +91,7 @@ TEST_F(Commands, AShortSongIsStoppedOnceItHasEndedAndPlaysAgainFromItsStart) {
   ASSERT_EQ(code("open " + q("song.Mid") + " type sequencer alias song1"), 0u);
   ASSERT_EQ(code("play song1 from 0"), 0u);
   EXPECT_EQ(ask("status song1 mode"), "playing");
-  auto until = std::chrono::steady_clock::now() + 8s;
-  while (ask("status song1 mode") == "playing" && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(wait_until([&] { return ask("status song1 mode") != "playing"; }));
   EXPECT_EQ(ask("status song1 mode"), "stopped");
   EXPECT_EQ(code("play song1 from 0"), 0u);
   EXPECT_EQ(ask("status song1 mode"), "playing");
@@ -77,11 +100,31 @@ TEST_F(Commands, AShortSongIsStoppedOnceItHasEndedAndPlaysAgainFromItsStart) {
 TEST_F(Commands, PlayFromAPositionStartsThere) {
   ASSERT_EQ(code("open " + q("long song.Mid") + " alias song5"), 0u);  // the type from the file's name
   ASSERT_EQ(code("play song5 from 12000"), 0u);
-  std::this_thread::sleep_for(300ms);
   int pos = std::stoi(ask("status song5 position"));
-  EXPECT_GE(pos, 12000);
+  EXPECT_GE(pos, 12000) << "there from the moment it is told";
+  EXPECT_TRUE(wait_until([&] { return (pos = std::stoi(ask("status song5 position"))) > 12000; }))
+      << "and moves on from there";
   EXPECT_LT(pos, 14000);
   EXPECT_EQ(code("play song5 from 99999"), kMciErrOutOfRange);
+}
+
+// While the song is made ready (its soundfont still read on its own thread,
+// or the player not yet run by the sound thread), it already answers where
+// it was told to play from, and that it plays.
+TEST_F(Commands, ASongBeingMadeReadyIsWhereItWasToldToPlayFrom) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " alias song6"), 0u);
+  {
+    SoundThreadHeld held;
+    ASSERT_TRUE(held.holding()) << "the output plays once a song is open";
+    ASSERT_EQ(code("play song6 from 12000"), 0u);
+    EXPECT_EQ(ask("status song6 mode"), "playing");
+    EXPECT_NEAR(std::stoi(ask("status song6 position")), 12000, 1);
+  }
+  int pos = 0;
+  EXPECT_TRUE(wait_until([&] { return (pos = std::stoi(ask("status song6 position"))) > 12000; }))
+      << "once the sound thread runs, the song goes on from there";
+  EXPECT_LT(pos, 14000);
+  EXPECT_EQ(ask("status song6 mode"), "playing");
 }
 
 TEST_F(Commands, OneSongPlaysAtATime) {
@@ -168,9 +211,18 @@ TEST(SongsHeard, ChannelsThatNameNoInstrumentPlayTheDefaultOnesSongAfterSong) {
       ASSERT_EQ(mci->send("open \"" + (dir / (std::string(name) + ".mid")) + "\" type sequencer alias " + name, reply),
                 0u)
           << name;
+    // Each song is heard for 900 ms of the output, however slowly a busy
+    // machine's sound thread writes them.
+    auto written_ms = [&] {
+      std::error_code e;
+      const auto bytes = std::filesystem::file_size(dir / "out.raw", e);
+      return e ? 0 : static_cast<long>(bytes / 4 * 1000 / 44100);
+    };
+    long until_ms = 0;
     for (const char* name : {"piano", "drums", "strings", "piano"}) {
       ASSERT_EQ(mci->send(std::string("play ") + name + " from 0", reply), 0u) << name;
-      std::this_thread::sleep_for(900ms);
+      until_ms += 900;
+      ASSERT_TRUE(wait_until([&] { return written_ms() >= until_ms; })) << name;
     }
     mci->close_all();
   }

@@ -4,17 +4,16 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
+#include "support/waiting.h"
 
 namespace vex {
 namespace {
 
-using namespace std::chrono_literals;
 using test::tone_strength;
 
 MixPlayParams record(int32_t mixer, int32_t channel, int32_t wave) {
@@ -38,6 +37,18 @@ class Mixer : public ::testing::Test {
     return all;
   }
   static std::size_t at_ms(int ms) { return static_cast<std::size_t>(ms) * 44100 / 1000; }
+  // How much of the output has been written so far: the times below are
+  // the output's own, however slowly a busy machine's sound thread goes.
+  int written_ms() {
+    std::error_code e;
+    const auto bytes = std::filesystem::file_size(dir / "out.raw", e);
+    return e ? 0 : static_cast<int>(bytes / 4 * 1000 / 44100);
+  }
+  // Waits until ms more of the output than now have been written.
+  void let_play(int ms) {
+    const int until = written_ms() + ms;
+    ASSERT_TRUE(test::wait_until([&] { return written_ms() >= until; })) << "the output stalled";
+  }
   double strength(const std::vector<int16_t>& s, int from_ms, int ms, double hz) {
     return tone_strength(s, at_ms(from_ms), at_ms(ms), 1, hz, 44100);
   }
@@ -55,19 +66,20 @@ TEST_F(Mixer, TwoChannelsSoundTogetherAndStopWhenClosed) {
   EXPECT_EQ(mixer->OpenWave(m, dir / "missing.wav", 0, 0), 0);
   mixer->OpenChannel(m, 8, 2);
   mixer->Activate(m, 1);
+  const int began = written_ms();
   EXPECT_EQ(mixer->Play(record(m, 1, low)), 0u);
   EXPECT_EQ(mixer->Play(record(m, 2, high)), 0u);
-  std::this_thread::sleep_for(700ms);
+  let_play(700);
   mixer->CloseChannel(m, 0, 1);
-  std::this_thread::sleep_for(500ms);
+  let_play(500);
   mixer->FreeWave(m, low);
   mixer->FreeWave(m, high);
   mixer->CloseSession(m);
   auto s = heard();
-  ASSERT_GT(s.size(), at_ms(1000));
+  ASSERT_GT(s.size(), at_ms(began + 1000));
   // Both signals while they play ...
-  EXPECT_GT(strength(s, 150, 300, 440), 0.1);
-  EXPECT_GT(strength(s, 150, 300, 1000), 0.1);
+  EXPECT_GT(strength(s, began + 150, 300, 440), 0.1);
+  EXPECT_GT(strength(s, began + 150, 300, 1000), 0.1);
   // ... and silence after the channels were closed.
   std::size_t end = s.size();
   int loudest = 0;
@@ -81,17 +93,16 @@ TEST_F(Mixer, APlayOnABusyChannelStartsItsNewSoundInstead) {
   int32_t low = mixer->OpenWave(m, dir / "low.wav", 0, 0), high = mixer->OpenWave(m, dir / "high.wav", 0, 0);
   mixer->OpenChannel(m, 8, 2);
   mixer->Activate(m, 1);
-  auto began = std::chrono::steady_clock::now();
+  const int began = written_ms();
   mixer->Play(record(m, 4, low));
-  std::this_thread::sleep_for(500ms);
-  int switched = static_cast<int>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count());
+  let_play(500);
+  const int switched = written_ms();
   mixer->Play(record(m, 4, high));
-  std::this_thread::sleep_for(500ms);
+  let_play(500);
   mixer->CloseSession(m);
   auto s = heard();
-  EXPECT_GT(strength(s, 100, 250, 440), 0.1);
-  EXPECT_LT(strength(s, 100, 250, 1000), 0.02);
+  EXPECT_GT(strength(s, began + 100, 250, 440), 0.1);
+  EXPECT_LT(strength(s, began + 100, 250, 1000), 0.02);
   EXPECT_GT(strength(s, switched + 150, 250, 1000), 0.1);
   EXPECT_LT(strength(s, switched + 150, 250, 440), 0.02) << "the first sound was cut off";
 }
@@ -109,7 +120,7 @@ TEST_F(Mixer, RecordsThatNameNothingOpenPlayNothing) {
   EXPECT_NE(mixer->Play(record(m, -1, low)), 0u);
   EXPECT_NE(mixer->Play(record(m, 1, low + 99)), 0u);
   EXPECT_NE(mixer->Play(record(m + 1, 1, low)), 0u);
-  std::this_thread::sleep_for(300ms);
+  let_play(300);
   mixer->CloseSession(m);
   auto s = heard();
   for (int16_t v : s) ASSERT_LT(std::abs(static_cast<int>(v)), 50);

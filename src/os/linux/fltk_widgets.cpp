@@ -10,6 +10,7 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 
 #include <algorithm>
 #include <chrono>
@@ -370,18 +371,42 @@ void settle(int ms, Done done) {
   }
 }
 
+// Asks window managers for a tool window's frame: a small caption with a
+// close box and no box to minimise, maximise or resize it. The window type
+// says what it is; the Motif hints, which most managers also read, take the
+// functions and the decorations away one by one.
+void mark_as_tool_window(Display* d, ::Window xid) {
+  const Atom types[] = {XInternAtom(d, "_NET_WM_WINDOW_TYPE_UTILITY", False),
+                        XInternAtom(d, "_NET_WM_WINDOW_TYPE_DIALOG", False)};
+  XChangeProperty(d, xid, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(types), 2);
+  // flags (functions | decorations), functions, decorations, input mode, status.
+  constexpr long kFunctions = 1, kDecorations = 2;
+  constexpr long kFuncMove = 4, kFuncClose = 32;
+  constexpr long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16;
+  const long motif[5] = {kFunctions | kDecorations, kFuncMove | kFuncClose, kDecorBorder | kDecorTitle | kDecorMenu,
+                         0, 0};
+  const Atom motif_hints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
+  XChangeProperty(d, xid, motif_hints, motif_hints, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(motif), 5);
+}
+
 class FltkWindow : public Window {
  public:
-  FltkWindow(int w, int h, const std::string& caption, WindowKind kind) {
+  FltkWindow(int w, int h, const std::string& caption, WindowKind kind) : kind_(kind) {
     serve_fltk_from_loop();
     window_ = new Fl_Double_Window(w, h);
     window_->end();
-    if (kind == WindowKind::kDialog) window_->size_range(w, h, w, h);  // fixed size
+    if (kind == WindowKind::kDialog) window_->size_range(w, h, w, h);  // fixed size: min = max
     root_ = std::make_unique<FltkContainer>(window_, 0, 0, &controls_, &containers_);
     set_caption(caption);
     window_->callback(
         [](Fl_Widget*, void* self) {
           auto* me = static_cast<FltkWindow*>(self);
+          // A dialog has no cancel key: Escape leaves it open. Its buttons
+          // and its close box are the ways out.
+          if (me->kind_ == WindowKind::kDialog && Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
+            return;
           if (me->on_close) me->on_close();
         },
         this);
@@ -410,7 +435,18 @@ class FltkWindow : public Window {
   std::string caption() const override { return caption_; }
 
   void show() override {
-    window_->show();
+    if (kind_ == WindowKind::kDialog && !window_->shown()) {
+      // The window manager reads what the window is as it maps it; with the
+      // server held it reads it only once the window says.
+      fl_open_display();
+      XGrabServer(fl_display);
+      window_->show();
+      mark_as_tool_window(fl_display, fl_xid(window_));
+      XUngrabServer(fl_display);
+      XFlush(fl_display);
+    } else {
+      window_->show();
+    }
     // Drawn before anybody can see it, so that a window that can be found
     // on the screen also shows its content.
     window_->wait_for_expose();
@@ -457,6 +493,7 @@ class FltkWindow : public Window {
   }
 
  private:
+  WindowKind kind_;
   Fl_Double_Window* window_ = nullptr;
   std::string caption_;
   std::list<std::unique_ptr<Control>> controls_;  // stable addresses

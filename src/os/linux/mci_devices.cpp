@@ -45,6 +45,7 @@ class FluidSequencer : public SequencerDevice {
       pending_ = id;
       pending_tick_ = from_tick;
       current_ = id;
+      from_tick_ = from_tick;
       return true;
     }
     return start_player(id, from_tick);
@@ -66,6 +67,7 @@ class FluidSequencer : public SequencerDevice {
       return false;
     }
     current_ = id;
+    from_tick_ = from_tick;
     return true;
   }
 
@@ -104,11 +106,16 @@ class FluidSequencer : public SequencerDevice {
     return id == current_ && player_ && fluid_player_get_status(player_) == FLUID_PLAYER_PLAYING;
   }
 
+  // A song being made ready is where it was told to start: while the
+  // soundfont is read, and until the sound thread renders the player's first
+  // buffer (the player takes the place it was told only then, and reads 0
+  // before), it is at that place. A song only moves forward from there.
   uint32_t position_tick(int id) override {
     std::lock_guard<std::mutex> hold(lock_);
+    if (id == pending_) return pending_tick_;
     if (id != current_ || !player_) return 0;
-    int t = fluid_player_get_current_tick(player_);
-    return t > 0 ? static_cast<uint32_t>(t) : 0;
+    const int t = fluid_player_get_current_tick(player_);
+    return std::max(from_tick_, t > 0 ? static_cast<uint32_t>(t) : 0u);
   }
 
  private:
@@ -217,6 +224,7 @@ class FluidSequencer : public SequencerDevice {
   bool load_failed_ = false;
   int pending_ = -1;  // a song asked to play before the soundfont was read
   uint32_t pending_tick_ = 0;
+  uint32_t from_tick_ = 0;  // where the current song was told to start
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   fluid_player_t* player_ = nullptr;
