@@ -25,9 +25,11 @@ bool display_lost = false;
 int cursor_count = 0;
 
 // Windows by SDL window id, so events reach the window they belong to.
+// Never destroyed: a window still held by a module's state at exit must
+// still find it to leave.
 std::map<Uint32, FullScreenWindow*>& windows() {
-  static std::map<Uint32, FullScreenWindow*> w;
-  return w;
+  static auto* w = new std::map<Uint32, FullScreenWindow*>;
+  return *w;
 }
 
 // Copies a canvas into an SDL surface of any pixel format.
