@@ -281,6 +281,9 @@ std::map<HWND, Form*>& forms() {
   return m;
 }
 
+class Form;
+LRESULT CALLBACK form_proc(HWND h, UINT m, WPARAM w, LPARAM l);
+
 class Form : public Window {
  public:
   Form(int w, int h, const std::string& caption, WindowKind kind) : kind_(kind) {
@@ -417,12 +420,9 @@ class Form : public Window {
     wc.cbSize = sizeof(wc);
     wc.hInstance = win::instance();
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconW(win::instance(), MAKEINTRESOURCEW(1));
+    wc.hIcon = LoadIconW(win::instance(), MAKEINTRESOURCEW(100));
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-      auto it = forms().find(h);
-      return it != forms().end() ? it->second->handle(m, w, l) : DefWindowProcW(h, m, w, l);
-    };
+    wc.lpfnWndProc = form_proc;
     wc.lpszClassName = kFormClass;
     RegisterClassExW(&wc);
     wc.hIcon = nullptr;
@@ -444,6 +444,11 @@ class Form : public Window {
   std::list<std::unique_ptr<Win32Container>> containers_;
   std::unique_ptr<Win32Container> root_;
 };
+
+LRESULT CALLBACK form_proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  auto it = forms().find(h);
+  return it != forms().end() ? it->second->handle(m, w, l) : DefWindowProcW(h, m, w, l);
+}
 
 void Win32Control::set_tooltip(const std::string& tip) {
   TOOLINFOW ti{};

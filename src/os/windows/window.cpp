@@ -328,7 +328,7 @@ void register_classes() {
   wc.cbSize = sizeof(wc);
   wc.hInstance = win::instance();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(win::instance(), MAKEINTRESOURCEW(1));
+  wc.hIcon = LoadIconW(win::instance(), MAKEINTRESOURCEW(100));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpfnWndProc = saver_proc;
   wc.lpszClassName = kSaverClass;

@@ -1,0 +1,156 @@
+#!/usr/bin/env bash
+# The Windows saver end to end under Wine, on a private Xvfb (1024x768x24):
+#   saver_test.sh <case> <vexmoor.scr> [<preview_host.exe>] [<Linux vexmoor>]
+# cases:
+#   scene            /s draws the whole screen, with the colours of the Linux saver's screen
+#   key-ends         a key ends /s within the limit, with status 0
+#   second-instance  a second /s beside a running one ends at once; the first runs on
+#   preview-destroy  /p makes a child of the host's client size; it ends when the host window goes
+#   preview-kill     ... and when the host process goes
+# Exit 77 (ctest's skip) when Wine or Xvfb is missing.
+set -uo pipefail
+case_name=$1 scr=$2 host=${3:-} linux_bin=${4:-}
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+limit=${VEXMOOR_E2E_LIMIT:-30}      # waiting for a state: generous, the machine is shared
+end_limit=${VEXMOOR_E2E_END_LIMIT:-5}  # an ending the user waits for
+for tool in wine Xvfb xdotool import convert; do
+  command -v $tool >/dev/null 2>&1 || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+[ -f "$scr" ] || { echo "FAIL: no saver at $scr"; exit 1; }
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k </dev/null >/dev/null 2>&1
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+start_x() {  # a free display among :80-:89
+  local n
+  for n in $(seq 80 89); do
+    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+  done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  pids+=($!)
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq $((limit * 10))); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "Xvfb :$n did not start"
+}
+
+# Share of the screen (percent) that is not pure black.
+drawn_percent() {
+  import -display "$DISPLAY" -window root "$work/shot.png" 2>/dev/null || { echo 0; return; }
+  convert "$work/shot.png" -fill white +opaque black -colorspace gray -format '%[fx:int(mean*100)]' info: 2>/dev/null || echo 0
+}
+wait_drawn() {  # until 95% of the screen is drawn
+  local i p=0
+  for i in $(seq $((limit * 2))); do
+    p=$(drawn_percent)
+    [ "$p" -ge 95 ] && return 0
+    sleep 0.5
+  done
+  fail "the screen was not drawn (only $p% not black after ${limit} s)"
+}
+# Waits for a process of ours to end; its status in ended_status.
+wait_end() {
+  local pid=$1 secs=$2 i
+  for i in $(seq $((secs * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; ended_status=$?; return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+start_x
+# Wine's own session on this display, with a prefix of the tests' own, so
+# the unit tests' server (no display) is never asked to draw.
+export VEXMOOR_WINE_DIR="$root/build/windows/wine-e2e" WINE_ENV_PERSIST=5
+# shellcheck source=../../../scripts/wine-env
+. "$root/scripts/wine-env"
+[ -f "$WINEPREFIX/.vexmoor-ready" ] || fail "no Wine prefix"
+# Default settings on both sides: no settings file anywhere.
+rm -f "$WINEPREFIX/drive_c/windows/zelvora.ini" "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Zelvora/zelvora.ini
+
+start_saver() {
+  wine "$scr" /s </dev/null >"$work/saver$1.log" 2>&1 &
+  saver_pid=$!
+  pids+=($saver_pid)
+}
+
+case $case_name in
+  scene)
+    start_saver 1
+    wait_drawn
+    convert "$work/shot.png" -scale '8x6!' -depth 8 txt:- | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' >"$work/win.cells"
+    cp "$work/shot.png" "$root/build/windows/e2e-scene-wine.png" 2>/dev/null
+    if [ -z "$linux_bin" ] || [ ! -x "$linux_bin" ]; then
+      echo "no Linux saver to compare with: only the drawn screen was checked"; exit 0
+    fi
+    # The Linux saver with the same (default) settings on a display of its own.
+    wineserver -k </dev/null >/dev/null 2>&1
+    kill "${pids[0]}" 2>/dev/null
+    start_x
+    mkdir -p "$work/cfg"
+    XDG_CONFIG_HOME="$work/cfg" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy "$linux_bin" /s >/dev/null 2>&1 &
+    pids+=($!)
+    wait_drawn
+    convert "$work/shot.png" -scale '8x6!' -depth 8 txt:- | sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' >"$work/linux.cells"
+    # The creatures move and the clock runs, but the 48 cells' mean colours
+    # are the scenery's: most cells within 40 levels on every channel.
+    close=$(paste -d' ' "$work/win.cells" "$work/linux.cells" | awk '
+      { d = 0; for (i = 1; i <= 3; i++) { x = $i - $(i + 3); if (x < 0) x = -x; if (x > d) d = x }
+        if (d <= 40) n++ } END { print n + 0 }')
+    [ "$close" -ge 40 ] || fail "only $close of 48 screen cells have the Linux saver's colours"
+    echo "scene: drawn, $close of 48 cells match the Linux saver's colours" ;;
+  key-ends)
+    start_saver 1
+    wait_drawn
+    xdotool key space
+    wait_end "$saver_pid" "$end_limit" || fail "the saver still runs ${end_limit} s after a key"
+    [ "$ended_status" -eq 0 ] || fail "the saver ended with status $ended_status"
+    echo "key-ends: ended with status 0" ;;
+  second-instance)
+    start_saver 1
+    first=$saver_pid
+    wait_drawn
+    start_saver 2
+    wait_end "$saver_pid" "$end_limit" || fail "a second /s still runs after ${end_limit} s"
+    kill -0 "$first" 2>/dev/null || fail "the first saver ended too"
+    echo "second-instance: the second ended (status $ended_status), the first runs on" ;;
+  preview-destroy|preview-kill)
+    [ -f "$host" ] || fail "no preview host"
+    mkfifo "$work/in"
+    wine "$host" 152x112 "$scr" <"$work/in" >"$work/host.log" 2>&1 &
+    host_pid=$!
+    pids+=($host_pid)
+    exec 3>"$work/in"
+    got_child=""
+    for i in $(seq $((limit * 2))); do
+      echo children >&3
+      sleep 0.5
+      tr -d '\r' <"$work/host.log" | grep -q '^child [0-9]* 152x112$' && { got_child=1; break; }
+    done
+    [ -n "$got_child" ] || fail "no child window of 152x112 in the host: $(tr -d '\r' <"$work/host.log" | tail -5)"
+    if [ "$case_name" = preview-destroy ]; then
+      echo destroy >&3
+      for i in $(seq $((end_limit * 10))); do
+        tr -d '\r' <"$work/host.log" | grep -q '^ended ' && break; sleep 0.1
+      done
+      tr -d '\r' <"$work/host.log" | grep -q '^ended 0$' || fail "the preview did not end with 0 within ${end_limit} s of the host window going: $(tr -d '\r' <"$work/host.log" | tail -3)"
+    else
+      echo exit >&3
+      wait_end "$host_pid" "$end_limit"
+      # The preview is no longer the host's child: look for its process.
+      for i in $(seq $((end_limit * 10))); do
+        pgrep -f "$(basename "$scr") /p" >/dev/null || break; sleep 0.1
+      done
+      pgrep -af "$(basename "$scr") /p" && fail "the preview still runs ${end_limit} s after its host ended"
+    fi
+    echo "$case_name: the preview ended with its host" ;;
+  *) fail "unknown case $case_name" ;;
+esac
