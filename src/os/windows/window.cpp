@@ -65,8 +65,13 @@ class Canvas {
     }
     ReleaseDC(hwnd, target);
   }
-  void paint(HDC target, const RECT& r) const {
+  // Answers the window's paint request from the pixels it last showed.
+  void paint(HWND hwnd) const {
+    PAINTSTRUCT ps;
+    HDC target = BeginPaint(hwnd, &ps);
+    const RECT& r = ps.rcPaint;
     if (dc_) BitBlt(target, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top, SRCCOPY);
+    EndPaint(hwnd, &ps);
   }
 
  private:
@@ -163,13 +168,9 @@ class Win32FullScreenWindow : public FullScreenWindow {
         break;
       case WM_ERASEBKGND:
         return 1;  // the canvas covers the whole window
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        canvas_.paint(dc, ps.rcPaint);
-        EndPaint(hwnd_, &ps);
+      case WM_PAINT:
+        canvas_.paint(hwnd_);
         return 0;
-      }
       case WM_SIZE:
         if (on_resize) on_resize(LOWORD(lp), HIWORD(lp));
         return 0;
@@ -291,13 +292,9 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
         return 0;
       case WM_ERASEBKGND:
         return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        canvas_.paint(dc, ps.rcPaint);
-        EndPaint(hwnd_, &ps);
+      case WM_PAINT:
+        canvas_.paint(hwnd_);
         return 0;
-      }
       default:
         return DefWindowProcW(hwnd_, msg, wp, lp);
     }
