@@ -374,13 +374,26 @@ void close_display() { opened = false; }
 bool display_open() { return opened; }
 void forget_display() { lost = true; }
 
+namespace win {
+std::vector<Monitor> primary_first(std::vector<std::pair<bool, Monitor>> found) {
+  std::stable_partition(found.begin(), found.end(), [](const auto& m) { return m.first; });
+  std::vector<Monitor> r;
+  for (const auto& m : found) {
+    // A monitor switched off mid-change may be listed with no area; the
+    // same area twice (a mirrored pair) would get two scenes on top of
+    // each other.
+    if (m.second.width <= 0 || m.second.height <= 0) continue;
+    if (std::find(r.begin(), r.end(), m.second) != r.end()) continue;
+    r.push_back(m.second);
+  }
+  return r;
+}
+}  // namespace win
+
 std::vector<Monitor> monitors() {
   std::vector<std::pair<bool, Monitor>> found;
   EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&found));
-  std::stable_partition(found.begin(), found.end(), [](const auto& m) { return m.first; });
-  std::vector<Monitor> r;
-  for (const auto& m : found) r.push_back(m.second);
-  return r;
+  return win::primary_first(std::move(found));
 }
 
 int ShowCursor(bool show) {
