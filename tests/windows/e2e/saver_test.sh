@@ -14,11 +14,15 @@
 #   appdata-settings the Windows directory's file cannot be written: the user's
 #                    %APPDATA% file is the one read
 #   damaged-media    a copied .scr whose media beside it are damaged runs and ends
+#   dialog           /c: each of the five tabs shown (screenshots kept), the previews
+#                    move, Cancel leaves the file byte for byte, Apply writes the 48
+#                    keys in the order the Linux build's dialog writes them
 # Exit 77 (ctest's skip) when Wine or Xvfb is missing.
 set -uo pipefail
 case_name=$1 scr=$2 host=${3:-} linux_bin=${4:-}
-# The tool that asks the saver to end as Windows does, beside the host.
-end_request=$(dirname "$host")/end_request.exe
+# The tool that asks our windows where they are, or to end as Windows
+# asks, beside the host.
+ask_window=$(dirname "$host")/ask_window.exe
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 limit=${VEXMOOR_E2E_LIMIT:-30}      # waiting for a state: generous, the machine is shared
@@ -175,10 +179,10 @@ case $case_name in
     fi
     echo "$case_name: the preview ended with its host" ;;
   close|endsession)
-    [ -f "$end_request" ] || fail "no end_request tool beside the host"
+    [ -f "$ask_window" ] || fail "no ask_window tool beside the host"
     start_saver 1
     wait_drawn
-    wine "$end_request" "$case_name" </dev/null >"$work/request.log" 2>&1 || fail "end_request: $(tr -d '\r' <"$work/request.log")"
+    wine "$ask_window" "$case_name" </dev/null >"$work/request.log" 2>&1 || fail "ask_window: $(tr -d '\r' <"$work/request.log")"
     if [ "$case_name" = endsession ]; then
       # The session may end: nothing of ours to save.
       tr -d '\r' <"$work/request.log" | grep -q '^queryendsession [0-9]* 1$' ||
@@ -250,5 +254,106 @@ case $case_name in
     xdotool key space
     ends_with_zero "a key" "$saver_pid"
     echo "damaged-media: the saver ran and a key ended it with 0" ;;
+  dialog)
+    [ -f "$ask_window" ] || fail "no ask_window tool beside the host"
+    title="Vexmoor ScreenSaver"
+    start_dialog() {
+      wine "$scr" /c </dev/null >"$work/dialog.log" 2>&1 &
+      dialog_pid=$!
+      pids+=($dialog_pid)
+      # The window is centred after it is made: wait until it stays put.
+      local i last=""
+      for i in $(seq $((limit * 2))); do
+        if wine "$ask_window" where "$title" </dev/null >"$work/where" 2>/dev/null; then
+          if [ "$(cat "$work/where")" = "$last" ]; then
+            read -r _ cx cy cw ch < <(tr -d '\r' <"$work/where")
+            return 0
+          fi
+          last=$(cat "$work/where")
+        fi
+        sleep 0.5
+      done
+      fail "no window \"$title\": $(tr -d '\r' <"$work/dialog.log" | tail -3)"
+    }
+    # The client area, or a part of it (WxH+X+Y in the client's pixels).
+    grab_client() {  # <out.png> [<part>]
+      import -display "$DISPLAY" -window root "$work/screen.png" 2>/dev/null
+      convert "$work/screen.png" -crop "${cw}x${ch}+${cx}+${cy}" +repage ${2:+-crop "$2" +repage} "$1"
+    }
+    same_picture() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+    keys_of() { tr -d '\r' <"$1" | sed -n 's/^\([a-z0-9]*\)=.*/\1/p'; }
+
+    # The user's own file, with a note of theirs: Cancel leaves it as it is.
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed= 40\r\n; a note of mine\r\n' >"$windir/zelvora.ini"
+    cp "$windir/zelvora.ini" "$work/before.ini"
+    start_dialog
+    [ "$cw" -gt 400 ] && [ "$ch" -gt 200 ] || fail "the dialog's client area is only ${cw}x${ch}"
+    # It opens on "Options"; a click on the first tab's caption (until it
+    # is taken: the window may still be coming up), then on with the arrow
+    # key the focused tabs take.
+    sleep 0.5
+    grab_client "$work/tab-1.png"
+    for i in 0 1 2 3 4; do
+      shot="$root/build/windows/e2e-dialog-tab$i.png"
+      [ "$i" -gt 0 ] && xdotool key Right
+      shown=""
+      for t in $(seq $((limit * 2))); do
+        [ "$i" -eq 0 ] && xdotool mousemove $((cx + 30)) $((cy + 10)) click 1
+        sleep 0.5
+        grab_client "$work/tab$i.png"
+        # The page shown differs from the one before it.
+        same_picture "$work/tab$i.png" "$work/tab$((i - 1)).png" || { shown=1; break; }
+      done
+      [ -n "$shown" ] || fail "tab $i did not show"
+      cp "$work/tab$i.png" "$shot"
+      if [ "$i" -le 1 ]; then
+        # The preview box (right of the check boxes) plays: two looks differ.
+        moved=""
+        grab_client "$work/p0.png" 200x190+296+40
+        for t in $(seq $((limit * 2))); do
+          sleep 0.3
+          grab_client "$work/p1.png" 200x190+296+40
+          same_picture "$work/p0.png" "$work/p1.png" || { moved=1; break; }
+        done
+        [ -n "$moved" ] || fail "the preview on tab $i does not move"
+      fi
+    done
+    xdotool key alt+c
+    ends_with_zero "Cancel" "$dialog_pid"
+    cmp -s "$work/before.ini" "$windir/zelvora.ini" || fail "Cancel changed the settings file: $(tr -d '\r' <"$windir/zelvora.ini" | head -5)"
+
+    # Apply: a message typed on the Options tab (the one shown first).
+    start_dialog
+    xdotool mousemove $((cx + 200)) $((cy + 185)) click 1
+    xdotool type --delay 30 "Boo"
+    xdotool key alt+a
+    ends_with_zero "Apply" "$dialog_pid"
+    keys_of "$windir/zelvora.ini" >"$work/win.keys"
+    [ "$(wc -l <"$work/win.keys")" -eq 48 ] || fail "Apply wrote $(wc -l <"$work/win.keys") keys, not 48"
+    [ "$(sort -u "$work/win.keys" | wc -l)" -eq 48 ] || fail "Apply wrote a key twice"
+    tr -d '\r' <"$windir/zelvora.ini" | grep -qx 'messagetext=Boo' || fail "the typed message was not applied"
+    if [ -n "$linux_bin" ] && [ -x "$linux_bin" ]; then
+      # The Linux dialog's Apply, on a display of its own, gives the order.
+      wineserver -k </dev/null >/dev/null 2>&1
+      start_x
+      # From the same file: a key already there is rewritten where it stands.
+      mkdir -p "$work/cfg"
+      cp "$work/before.ini" "$work/cfg/zelvora.ini"
+      XDG_CONFIG_HOME="$work/cfg" XDG_RUNTIME_DIR="$work" SDL_AUDIODRIVER=dummy "$linux_bin" /c >/dev/null 2>&1 &
+      linux_pid=$!
+      pids+=($linux_pid)
+      for t in $(seq $((limit * 2))); do
+        w=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1)
+        [ -n "$w" ] && break
+        sleep 0.5
+      done
+      [ -n "$w" ] || fail "the Linux dialog did not open"
+      xdotool mousemove --window "$w" 20 20
+      xdotool key alt+a
+      wait_end "$linux_pid" "$end_limit" || fail "the Linux dialog did not apply"
+      keys_of "$work/cfg/zelvora.ini" >"$work/linux.keys"
+      diff "$work/linux.keys" "$work/win.keys" >"$work/keys.diff" || fail "the keys differ from the Linux build's: $(paste -sd" " "$work/win.keys") / $(paste -sd" " "$work/linux.keys")"
+    fi
+    echo "dialog: five tabs shown, previews move, Cancel kept the file, Apply wrote 48 keys in order" ;;
   *) fail "unknown case $case_name" ;;
 esac

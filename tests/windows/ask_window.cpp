@@ -1,11 +1,13 @@
-// Asks the running saver to end as Windows itself would, for the end-to-end
-// tests:
-//   end_request close        posts WM_CLOSE to every saver window
-//   end_request endsession   sends WM_QUERYENDSESSION, then WM_ENDSESSION (the
-//                            session does end) to the first saver window, as at
-//                            log-off
+// Asks the program's windows what the end-to-end tests need to know, or to
+// end as Windows itself would ask:
+//   ask_window close          posts WM_CLOSE to every saver window
+//   ask_window endsession     sends WM_QUERYENDSESSION, then WM_ENDSESSION (the
+//                             session does end) to the first saver window, as at
+//                             log-off
+//   ask_window where <title>  the client area of the top-level window of that
+//                             title, on the screen: "client <x> <y> <w> <h>"
 // Prints one line per window asked ("close <handle>", "queryendsession
-// <handle> <answer>", "endsession <handle>"); exits 1 when no saver window
+// <handle> <answer>", "endsession <handle>"); exits 1 when no such window
 // is there, 2 on bad arguments.
 #include <windows.h>
 
@@ -26,9 +28,24 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string what = argc == 2 ? argv[1] : "";
-  if (what != "close" && what != "endsession") {
-    std::fputs("usage: end_request close|endsession\n", stderr);
+  const std::string what = argc >= 2 ? argv[1] : "";
+  if (what == "where" && argc == 3) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0);
+    std::wstring title(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, title.data(), n);
+    HWND w = FindWindowW(nullptr, title.c_str());
+    RECT r{};
+    if (!w || !GetClientRect(w, &r)) {
+      std::puts("no such window");
+      return 1;
+    }
+    POINT origin{0, 0};
+    ClientToScreen(w, &origin);
+    std::printf("client %ld %ld %ld %ld\n", origin.x, origin.y, r.right - r.left, r.bottom - r.top);
+    return 0;
+  }
+  if (argc != 2 || (what != "close" && what != "endsession")) {
+    std::fputs("usage: ask_window close|endsession|where <title>\n", stderr);
     return 2;
   }
   std::vector<HWND> savers;
