@@ -268,7 +268,13 @@ class Win32Tabs : public Tabs {
   }
   void show_page(int shown) {
     for (std::size_t i = 0; i < pages_.size(); ++i)
-      for (HWND h : pages_[i]) ShowWindow(h, static_cast<int>(i) == shown ? SW_SHOW : SW_HIDE);
+      if (static_cast<int>(i) != shown)
+        for (HWND h : pages_[i]) ShowWindow(h, SW_HIDE);
+    if (shown >= 0 && static_cast<std::size_t>(shown) < pages_.size())
+      for (HWND h : pages_[static_cast<std::size_t>(shown)]) ShowWindow(h, SW_SHOW);
+    // The form paints the page under the frames, over its children: what a
+    // hidden control leaves is painted again as a whole, frames and all.
+    RedrawWindow(GetParent(hwnd_), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 
  private:

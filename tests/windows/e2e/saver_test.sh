@@ -318,6 +318,19 @@ case $case_name in
         [ -n "$moved" ] || fail "the preview on tab $i does not move"
       fi
     done
+    # Neither button is the default or the cancel one: Return and Escape do
+    # nothing. The key after them is handled after them: once "Options"
+    # shows again, they have been taken and the dialog is still there.
+    xdotool key Escape Return Left
+    back=""
+    for t in $(seq $((limit * 2))); do
+      sleep 0.5
+      grab_client "$work/again.png"
+      same_picture "$work/again.png" "$work/tab3.png" && { back=1; break; }
+    done
+    [ -n "$back" ] || fail "\"Options\" did not come back as it first showed (after Escape, Return and an arrow key)"
+    kill -0 "$dialog_pid" 2>/dev/null || fail "Escape or Return ended the dialog"
+    cmp -s "$work/before.ini" "$windir/zelvora.ini" || fail "Escape or Return changed the settings file"
     xdotool key alt+c
     ends_with_zero "Cancel" "$dialog_pid"
     cmp -s "$work/before.ini" "$windir/zelvora.ini" || fail "Cancel changed the settings file: $(tr -d '\r' <"$windir/zelvora.ini" | head -5)"
