@@ -17,6 +17,7 @@
 #   dialog           /c: each of the five tabs shown (screenshots kept), the previews
 #                    move, Cancel leaves the file byte for byte, Apply writes the 48
 #                    keys in the order the Linux build's dialog writes them
+#   dialog-dpi       at 144 dots per inch the dialog is its 96-dpi layout times 1.5
 # Exit 77 (ctest's skip) when Wine or Xvfb is missing.
 set -uo pipefail
 case_name=$1 scr=$2 host=${3:-} linux_bin=${4:-}
@@ -368,5 +369,29 @@ case $case_name in
       diff "$work/linux.keys" "$work/win.keys" >"$work/keys.diff" || fail "the keys differ from the Linux build's: $(paste -sd" " "$work/win.keys") / $(paste -sd" " "$work/linux.keys")"
     fi
     echo "dialog: five tabs shown, previews move, Cancel kept the file, Apply wrote 48 keys in order" ;;
+  dialog-dpi)
+    [ -f "$ask_window" ] || fail "no ask_window tool beside the host"
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1 ||
+      fail "cannot set the screen's dots per inch"
+    # The other cases share the prefix: 96 again however this one ends.
+    trap "wine reg delete 'HKCU\\Control Panel\\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1; cleanup" EXIT
+    wine "$scr" /c </dev/null >"$work/dialog.log" 2>&1 &
+    dialog_pid=$!
+    pids+=($dialog_pid)
+    size=""
+    for i in $(seq $((limit * 2))); do
+      if wine "$ask_window" where "Vexmoor ScreenSaver" </dev/null >"$work/where" 2>/dev/null; then
+        read -r _ cx cy cw ch < <(tr -d '\r' <"$work/where"); size="${cw}x${ch}"; break
+      fi
+      sleep 0.5
+    done
+    # 512 x 273 at 96 dpi, each side rounded as the system's MulDiv does.
+    [ "$size" = 768x410 ] || fail "the dialog's client area at 144 dpi is '${size}', not 768x410"
+    sleep 1
+    import -display "$DISPLAY" -window root "$work/screen.png" 2>/dev/null &&
+      convert "$work/screen.png" -crop "${cw}x${ch}+${cx}+${cy}" +repage "$root/build/windows/e2e-dialog-144dpi.png"
+    xdotool key alt+c
+    ends_with_zero "Cancel" "$dialog_pid"
+    echo "dialog-dpi: 768x410 at 144 dpi" ;;
   *) fail "unknown case $case_name" ;;
 esac
