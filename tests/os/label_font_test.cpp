@@ -188,6 +188,9 @@ TEST(LabelText, OtherFacesStandOnTheLabelFontsBaseline) {
   EXPECT_GT(latin, kHeight / 2);
   EXPECT_EQ(bottom(label("שלום")), latin);
   EXPECT_EQ(bottom(label("Boo שלום")), latin);
+  // A face of other proportions (CJK stands taller) sits on the same line:
+  // this katakana's foot is at the baseline.
+  EXPECT_NEAR(bottom(label("ロロ")), latin, 1);
 }
 
 TEST(LabelText, ArabicLettersJoinIntoTheirConnectedForms) {
@@ -232,6 +235,20 @@ TEST(LabelText, ATextLongerThanItsLabelIsCutAtTheEdgeShowingItsBeginning) {
   EXPECT_TRUE(stands_at(rtl, shin, r.hi - ink(shin).width() + 1)) << "the first letter at the right";
   EXPECT_GT(r.hi, 300 - 20);
   EXPECT_LT(r.lo, 8) << "the text reaches the left edge";
+  // What is cut is what crosses the far edge: the reading's side keeps its
+  // place, the other side runs over.
+  auto extent = [](const label_text::Layout& lay) {
+    std::pair<int, int> e{1 << 30, -(1 << 30)};
+    for (const auto& run : lay.runs) e = {std::min(e.first, run.left), std::max(e.second, run.left + run.width)};
+    return e;
+  };
+  const auto rtl_lay = label_text::lay_out("  ש" + vav, 300, LabelAlign::kLeft);
+  EXPECT_TRUE(rtl_lay.cut);
+  EXPECT_EQ(extent(rtl_lay).second, 300);
+  EXPECT_LT(extent(rtl_lay).first, 0);
+  const auto ltr_lay = label_text::lay_out("  A" + dots, 300, LabelAlign::kCentre);
+  EXPECT_EQ(extent(ltr_lay).first, 0);
+  EXPECT_GT(extent(ltr_lay).second, 300);
 
   // 100 KB of text: only what the label shows is laid out.
   std::string huge;
