@@ -48,9 +48,11 @@ struct Fonts {
   bool told_missing = false;
 };
 
+// Kept for the life of the process, never destroyed: the faces stay open
+// until the end, when nothing is drawn any more.
 Fonts& fonts() {
-  static Fonts f;
-  return f;
+  static Fonts* f = new Fonts;
+  return *f;
 }
 
 int open_face(const std::string& file, int index) {
@@ -418,9 +420,9 @@ Laid lay_out_line(const std::string& utf8, int width, LabelAlign align) {
   std::vector<Span> spans = runs_of(l, n);
   // Rule L2 on whole runs: from the highest level down to the lowest odd
   // one, every stretch of runs at that level or above is reversed.
-  FriBidiLevel top = 0, lowest_odd = 255;
+  int top = 0, lowest_odd = 1000;
   for (const Span& s : spans) {
-    const FriBidiLevel v = l.levels[s.begin];
+    const int v = l.levels[s.begin];
     top = std::max(top, v);
     if (v & 1) lowest_odd = std::min(lowest_odd, v);
   }
@@ -502,8 +504,8 @@ SDL_Surface* render(const std::string& text, int width, int height, LabelAlign a
 // the message never, so laying out each tick would be wasted work.
 using Key = std::tuple<std::string, int, int, LabelAlign, Pixel, Pixel>;
 std::map<Key, SDL_Surface*>& cache() {
-  static std::map<Key, SDL_Surface*> c;
-  return c;
+  static auto* c = new std::map<Key, SDL_Surface*>;
+  return *c;
 }
 
 }  // namespace
