@@ -15,7 +15,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "os/label_font.h"
@@ -501,10 +500,17 @@ SDL_Surface* render(const std::string& text, int width, int height, LabelAlign a
 }
 
 // Labels' pictures by what they show; the clock changes once a minute and
-// the message never, so laying out each tick would be wasted work.
-using Key = std::tuple<std::string, int, int, LabelAlign, Pixel, Pixel>;
-std::map<Key, SDL_Surface*>& cache() {
-  static auto* c = new std::map<Key, SDL_Surface*>;
+// the message never, so laying out each tick would be wasted work. Looked up
+// in place: a long message is not copied to be looked up every frame.
+struct Drawn {
+  std::string text;
+  int width, height;
+  LabelAlign align;
+  Pixel fg, bg;
+  SDL_Surface* picture;
+};
+std::vector<Drawn>& cache() {
+  static auto* c = new std::vector<Drawn>;
   return *c;
 }
 
@@ -519,16 +525,19 @@ Layout lay_out(const std::string& utf8, int width, LabelAlign align) { return la
 void draw_text_label(const PixelView& target, int left, int top, int width, int height, const std::string& text,
                      LabelAlign align, Pixel fg, Pixel bg) {
   if (width <= 0 || height <= 0) return;
-  Key key{text, width, height, align, fg, bg};
-  auto it = cache().find(key);
-  if (it == cache().end()) {
-    if (cache().size() >= 8) {
-      for (auto& [k, s] : cache()) SDL_FreeSurface(s);
-      cache().clear();
+  std::vector<Drawn>& drawn = cache();
+  auto it = std::find_if(drawn.begin(), drawn.end(), [&](const Drawn& d) {
+    return d.width == width && d.height == height && d.align == align && d.fg == fg && d.bg == bg && d.text == text;
+  });
+  if (it == drawn.end()) {
+    if (drawn.size() >= 8) {
+      for (Drawn& d : drawn) SDL_FreeSurface(d.picture);
+      drawn.clear();
     }
-    it = cache().emplace(std::move(key), render(text, width, height, align, fg, bg)).first;
+    drawn.push_back({text, width, height, align, fg, bg, render(text, width, height, align, fg, bg)});
+    it = drawn.end() - 1;
   }
-  SDL_Surface* s = it->second;
+  SDL_Surface* s = it->picture;
   if (!s) {
     fill_rect(target, left, top, width, height, bg);
     return;
