@@ -10,7 +10,6 @@
 #include <set>
 
 #include "os/file_io.h"
-#include "os/signals.h"
 
 namespace vex {
 namespace {
@@ -332,14 +331,11 @@ void tell_skipped(const std::string& path, const std::string& reason) {
 }
 
 std::optional<KeptSoundFile> check_kept_sound(const std::string& path) {
-  // Loading is what start-up waits for: a request to end is not kept
-  // waiting behind the rest of the sounds.
-  if (termination_requested()) return std::nullopt;
   std::error_code e;
   const auto status = std::filesystem::status(path, e);
   if (e || !std::filesystem::exists(status)) return std::nullopt;
   if (!std::filesystem::is_regular_file(status)) {
-    tell_skipped(path, "not a regular file");
+    tell_skipped(path, "not a file");
     return std::nullopt;
   }
   const uintmax_t size = std::filesystem::file_size(path, e);
@@ -418,7 +414,6 @@ bool read_kept_samples(KeptSoundFile& k) {
     return false;
   }
   cut_to_longest_kept(*wave);
-  k.bytes.resize(std::min(k.bytes.size(), wave->data_offset + wave->data_bytes));
   k.wave = *wave;
   if (kept_bytes(k.wave) > k.share.bytes()) {
     k.share = SoundShare();

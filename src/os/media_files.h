@@ -105,8 +105,8 @@ struct KeptSoundFile {
 };
 // The header read and checked, the part to keep decided and its share
 // taken; nullopt when the file is missing (nothing is said: a sound may
-// simply not be installed), when it is refused (one line on stderr names it
-// and says why, once a run), or when the program is asked to end.
+// simply not be installed) or refused (one line on stderr names it and says
+// why, once a run).
 std::optional<KeptSoundFile> check_kept_sound(const std::string& path);
 // Then the kept samples, checked again as read; false (with a line, and the
 // share given back) when the file changed meanwhile into one refused.

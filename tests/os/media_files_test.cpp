@@ -197,6 +197,9 @@ TEST_F(KeptSounds, ALongSoundIsCutToItsFirst30SecondsFromItsHeaderAlone) {
   EXPECT_TRUE(read_kept_sound(huge));
   EXPECT_TRUE(read_kept_sound(huge));
   EXPECT_EQ(told(), "vexmoor: cutting " + huge + ": it lasts 8388.6 s; only its first 30 s are kept\n");
+  auto exactly = read_kept_sound(file("exactly.wav", test::make_wave_as({.rate = 11025, .bits = 8}, 11025 * 30)));
+  ASSERT_TRUE(exactly);
+  EXPECT_EQ(exactly->wave.data_bytes, 11025u * 30);
   // A sound within the limit is kept whole, without a word; one that claims
   // more samples than it holds is as long as what it holds.
   const std::string shorter = file("shorter.wav", test::make_wave_as({.rate = 8000, .channels = 2}, 8000 * 29 + 7));
@@ -209,6 +212,14 @@ TEST_F(KeptSounds, ALongSoundIsCutToItsFirst30SecondsFromItsHeaderAlone) {
   auto claimed = read_kept_sound(file("claims.wav", claims));
   ASSERT_TRUE(claimed);
   EXPECT_EQ(claimed->wave.data_bytes, 22050u * 2);
+  // Notes after the samples (a minute's worth of bytes) are not samples.
+  auto noted = test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 20);
+  noted.insert(noted.end(), {'L', 'I', 'S', 'T'});
+  test::put_le(noted, 4000 * 60, 4);
+  noted.resize(noted.size() + 4000 * 60, 'n');
+  auto notes_after = check_kept_sound(file("notes after.wav", noted));
+  ASSERT_TRUE(notes_after);
+  EXPECT_EQ(notes_after->share.bytes(), 20 * kKeptSecond);
   EXPECT_EQ(told(), "");
 }
 
@@ -248,8 +259,8 @@ TEST_F(KeptSounds, EachBrokenOneIsToldOnceAMissingOneNotAtAll) {
       EXPECT_FALSE(read_kept_sound(p)) << p;
   EXPECT_EQ(told(), "vexmoor: skipping " + broken + ": not a WAV file\n" +
                         "vexmoor: skipping " + compressed + ": not PCM samples (format tag 0x0002)\n" +
-                        "vexmoor: skipping " + folder + ": not a regular file\n" +
-                        "vexmoor: skipping " + fifo + ": not a regular file\n" +
+                        "vexmoor: skipping " + folder + ": not a file\n" +
+                        "vexmoor: skipping " + fifo + ": not a file\n" +
                         "vexmoor: skipping " + large + ": larger than 32 MB\n");
 }
 

@@ -14,6 +14,7 @@
 
 #include "os/linux/audio_output.h"
 #include "os/media_files.h"
+#include "os/signals.h"
 #include "os/wave_mixer.h"
 
 namespace vex {
@@ -42,7 +43,9 @@ class SdlWaveMixer : public WaveMixer {
   }
 
   int32_t OpenWave(int32_t mixer, const std::string& path, int32_t, uint32_t) override {
-    if (!ours(mixer)) return 0;
+    // The saver opens its sounds before its first frame: a request to end
+    // is not kept waiting behind the rest of them.
+    if (!ours(mixer) || termination_requested()) return 0;
     auto file = check_kept_sound(path);
     if (!file) return 0;
     const int32_t handle = next_wave_++;
