@@ -86,18 +86,20 @@ uint32_t MciInterpreter::open_file(const std::string& path, Type type, const std
   Alias a;
   a.type = type;
   a.auto_opened = auto_opened;
-  auto bytes = read_regular_file(path, type == Type::kSequencer ? kMaxSongBytes : kMaxSoundBytes);
-  if (!bytes) return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
-  if (type == Type::kSequencer) {
+  if (type == Type::kWave) {
+    // Checked, cut and counted as the saver's sounds are.
+    auto sound = read_kept_sound(path);
+    if (!sound) return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
+    a.wave = sound->wave;
+    a.share = std::move(sound->share);
+    a.id = waves_->open(sound->wave, std::move(sound->bytes));
+  } else {
+    auto bytes = read_regular_file(path, kMaxSongBytes);
+    if (!bytes) return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
     auto song = parse_midi(*bytes);
     if (!song) return kMciErrInvalidFile;
     a.song = *song;
     a.id = sequencer_->open(*song, std::move(*bytes));
-  } else {
-    auto wave = parse_wave(*bytes);
-    if (!wave) return kMciErrInvalidFile;
-    a.wave = *wave;
-    a.id = waves_->open(*wave, std::move(*bytes));
   }
   if (a.id < 0) return kMciErrCannotLoadDriver;
   aliases_.emplace(key, std::move(a));

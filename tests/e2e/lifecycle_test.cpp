@@ -319,6 +319,14 @@ TEST_F(EndToEnd, DamagedMediaOfEveryKindIsSurvivedByTheSaverAndTheDialog) {
     ASSERT_TRUE(status) << static_cast<int>(how);
     EXPECT_EQ(*status, 0) << static_cast<int>(how);
     EXPECT_EQ(saver->stderr_text().find("Error Code"), std::string::npos) << saver->stderr_text();
+    // Each sound selected says once why it was left out.
+    for (int n : {0, 2, 6}) {
+      const std::string told = saver->stderr_text(),
+                        line = "vexmoor: skipping " + (dir / "data/Zelvora/Vexmoor/v_sound") + std::to_string(n) + ".wav: ";
+      std::size_t lines = 0;
+      for (std::size_t at = told.find(line); at != std::string::npos; at = told.find(line, at + 1)) ++lines;
+      EXPECT_EQ(lines, 1u) << static_cast<int>(how) << " sound " << n << "\n" << told;
+    }
 
     auto dialog = start(&x, {"/c"});
     ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
