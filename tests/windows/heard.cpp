@@ -3,8 +3,12 @@
 //   heard <recording.wav> <sound.wav>...
 // Each sound (16-bit PCM at 44.1 kHz, mono or stereo, as the media are) is
 // looked for sample for sample, after the place where the one before it was
-// found ends. One line per sound:
-//   "<sound> at <frame> <frames that match>/<frames>"   where it begins
+// found ends. Wine puts silence between buffers when the device has played
+// all it was given (ALSA's file device plays faster than real time, so a
+// busy machine's player falls behind it): frames of pure silence in the
+// recording that the sound does not have are passed over and counted.
+// One line per sound:
+//   "<sound> at <frame> <frames that match>/<frames> <silent frames between>"
 //   "<sound> not heard"
 // and first "recording <frames> frames, <rate> Hz, <channels> channels,
 // <bits> bits". Exits 2 when a file is not read.
@@ -66,6 +70,38 @@ std::optional<Pcm> read_wave(const std::string& path) {
 bool same_frame(const Pcm& a, std::size_t i, const Pcm& b, std::size_t j) {
   return a.stereo[2 * i] == b.stereo[2 * j] && a.stereo[2 * i + 1] == b.stereo[2 * j + 1];
 }
+bool silent_frame(const Pcm& a, std::size_t i) { return a.stereo[2 * i] == 0 && a.stereo[2 * i + 1] == 0; }
+
+struct Match {
+  std::size_t begins = 0, frames = 0, silence = 0;
+};
+// The sound's frame k found at the recording's frame q: how much of the
+// sound is there around it, in order, silence apart.
+Match match_at(const Pcm& rec, std::size_t from, const Pcm& s, std::size_t q, std::size_t k) {
+  Match m;
+  std::size_t i = q, j = k;
+  while (j < s.frames() && i < rec.frames()) {
+    if (same_frame(rec, i, s, j)) {
+      ++m.frames, ++i, ++j;
+    } else if (silent_frame(rec, i)) {
+      ++m.silence, ++i;
+    } else {
+      break;
+    }
+  }
+  i = q, j = k;
+  while (j > 0 && i > from) {
+    if (same_frame(rec, i - 1, s, j - 1)) {
+      ++m.frames, --i, --j;
+    } else if (silent_frame(rec, i - 1)) {
+      ++m.silence, --i;
+    } else {
+      break;
+    }
+  }
+  m.begins = i;
+  return m;
+}
 
 }  // namespace
 
@@ -92,24 +128,21 @@ int main(int argc, char** argv) {
     // An anchor: the sound's first loud frame, which silence never matches.
     std::size_t anchor = 0;
     while (anchor < n && std::abs(s->stereo[2 * anchor]) + std::abs(s->stereo[2 * anchor + 1]) < 2000) ++anchor;
-    std::size_t best_at = 0, best = 0;
+    Match best;
     bool found = false;
-    for (std::size_t q = from + anchor; anchor < n && q < rec->frames() && best < n; ++q) {
+    for (std::size_t q = from + anchor; anchor < n && q < rec->frames() && best.frames < n; ++q) {
       if (!same_frame(*rec, q, *s, anchor)) continue;
-      const std::size_t p = q - anchor;
-      std::size_t match = 0;
-      for (std::size_t k = 0; k < n && p + k < rec->frames(); ++k) match += same_frame(*rec, p + k, *s, k);
-      if (!found || match > best) {
-        best = match;
-        best_at = p;
+      const Match m = match_at(*rec, from, *s, q, anchor);
+      if (!found || m.frames > best.frames) {
+        best = m;
         found = true;
       }
       // The first place where most of it is there is where it was played.
-      if (match * 10 >= n * 9) break;
+      if (m.frames * 10 >= n * 9) break;
     }
     if (found) {
-      std::printf("%s at %zu %zu/%zu\n", argv[a], best_at, best, n);
-      from = best_at + n;
+      std::printf("%s at %zu %zu/%zu %zu\n", argv[a], best.begins, best.frames, n, best.silence);
+      from = best.begins + best.frames + best.silence;
     } else {
       std::printf("%s not heard\n", argv[a]);
     }

@@ -282,8 +282,12 @@ case $case_name in
       if [ -s "$work/out.wav" ]; then
         cp "$work/out.wav" "$work/now.wav"
         wine "$heard" "Z:$work/now.wav" "${sounds[@]/#/Z:}" </dev/null >"$work/heard.log" 2>&1
-        # Each sound whole, sample for sample: a gap between buffers, a lost
-        # or repeated buffer, a change of level would each break it.
+        # Each sound whole, sample for sample: a lost or repeated buffer, a
+        # change of level or rate would each break it. (Silence that Wine
+        # puts between buffers, when the device, faster than real time, has
+        # played all it was given, is passed over and counted.)
+        tr -d '\r' <"$work/heard.log" | grep -q '^recording .* 44100 Hz, 2 channels, 16 bits$' ||
+          fail "not 44.1 kHz 16-bit stereo: $(tr -d '\r' <"$work/heard.log" | head -1)"
         whole=$(tr -d '\r' <"$work/heard.log" | awk '/ at / { split($4, f, "/"); if (f[1] == f[2]) n++ } END { print n + 0 }')
         [ "$whole" -eq 3 ] && { got=1; break; }
       fi
