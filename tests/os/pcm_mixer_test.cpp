@@ -12,6 +12,7 @@
 
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
+#include "support/waiting.h"
 
 namespace vex {
 namespace {
@@ -205,12 +206,17 @@ TEST_F(PcmMixer, APlayOnABusyChannelStartsItsSoundInsteadAndLoopsAsAsked) {
   for (int k = 0; k < 150; ++k) ASSERT_EQ(s[static_cast<std::size_t>(k)], -1 - k % 50) << "at " << k;
   for (int k = 150; k < 200; ++k) ASSERT_EQ(s[static_cast<std::size_t>(k)], 0) << "at " << k;
 
-  // 0xFFFF: on and on, until its channel is closed.
+  // 0xFFFF: on and on, until its channel is closed; beyond what any
+  // count of 16 bits would give.
   mixer->Play(record(m, 4, b, -1));
   s = left(pull(50 * 40 + 7));
   for (int k = 0; k < 50 * 40 + 7; ++k) ASSERT_EQ(s[static_cast<std::size_t>(k)], -1 - k % 50) << "at " << k;
   mixer->CloseChannel(m, 4, 0);
   EXPECT_TRUE(silent(pull(100)));
+  const int32_t two = open(m, "two.wav", wav_of(1, 44100, 16, {7, 9}));
+  mixer->Play(record(m, 5, two, -1));
+  s = left(pull(2 * 65536 + 100));
+  for (std::size_t k = 0; k < s.size(); ++k) ASSERT_EQ(s[k], k % 2 ? 9 : 7) << "at " << k;
 }
 
 TEST_F(PcmMixer, ClosingAChannelStopsOnlyItClosingAllStopsEveryOne) {
@@ -324,6 +330,16 @@ TEST_F(PcmMixer, ASoundKeepsItsFirst30SecondsAndAllTogether64MB) {
   for (std::size_t i = 0; i < 30u * 44100; i += 441) ASSERT_EQ(s[i], 256) << "at " << i;
   for (std::size_t i = 30u * 44100; i < s.size(); ++i) ASSERT_EQ(s[i], 0) << "at " << i;
   EXPECT_EQ(mixer->FreeWave(m, cut), 0u);
+  // A frame over is over.
+  testing::internal::CaptureStderr();
+  const int32_t just_over = open(m, "just_over.wav", wav_of(1, 4000, 8, constant(30 * 4000 + 1, 129)));
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("just_over.wav"), std::string::npos) << said;
+  mixer->Play(record(m, 0, just_over));
+  s = left(pull(30 * 44100 + 10));
+  EXPECT_EQ(s[30 * 44100 - 1], 256);
+  EXPECT_EQ(s[30 * 44100], 0);
+  mixer->FreeWave(m, just_over);
 
   // Twelve of the longest kept length fit; a thirteenth does not, and is
   // named; once one is let go of there is room again.
@@ -346,6 +362,17 @@ TEST_F(PcmMixer, ASoundKeepsItsFirst30SecondsAndAllTogether64MB) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
   mixer->FreeWave(m, kept[3]);
   EXPECT_NE(mixer->OpenWave(m, dir / "thirteenth.wav", 0, 0), 0);
+  // To the byte: what is left of the 64 MB fits, a frame more does not.
+  for (int32_t h : kept) mixer->FreeWave(m, h);
+  for (int i = 0; i < 11; ++i) ASSERT_NE(mixer->OpenWave(m, dir / (std::to_string(i) + ".wav"), 0, 0), 0);
+  const int left_frames = static_cast<int>((64 * 1024 * 1024 - 12 * 30 * 44100 * 4 - 4 * 44100) / 4);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(open(m, "over.wav", wav_of(1, 44100, 8, constant(left_frames + 1, 200))), 0);
+  const int32_t exact = open(m, "exact.wav", wav_of(1, 44100, 8, constant(left_frames, 200)));
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(exact, 0);
+  EXPECT_NE(said.find("over.wav"), std::string::npos) << said;
+  EXPECT_EQ(said.find("exact.wav"), std::string::npos) << said;
   // A new session starts from nothing kept.
   mixer->CloseSession(m);
   const int32_t m2 = open_session();
@@ -394,12 +421,14 @@ TEST_F(PcmMixer, PlaysAndLetsGoWhileTheDeviceMixesOnItsOwnThread) {
     threaded->Activate(m, 1);
     std::vector<int32_t> waves;
     for (int i = 0; i < 4; ++i) waves.push_back(threaded->OpenWave(m, dir / "w.wav", 0, 0));
+    heard = false;
     for (int i = 0; i < 200; ++i) threaded->Play(record(m, i % 8, waves[static_cast<std::size_t>(i % 4)], i % 3 ? 0 : -1));
+    // Let go of sounds while they play, as the device's thread mixes them.
+    ASSERT_TRUE(test::wait_until([&] { return heard.load(); })) << "the device's thread heard the plays";
     threaded->FreeWave(m, waves[0]);
     threaded->CloseChannel(m, 0, 1);
     threaded->CloseSession(m);
   }
-  EXPECT_TRUE(heard) << "the device's thread heard the plays";
 }
 
 }  // namespace
