@@ -337,7 +337,8 @@ case $case_name in
         "$@" && return 0
         sleep 0.5
       done
-      fail "no $what within ${limit} s; the last commands: $(commands | tail -5)"
+      fail "no $what within ${limit} s; the last commands: $(commands | tail -5)$(
+        [ -f "$work/heard.log" ] && printf '\nheard: %s' "$(tr -d '\r' <"$work/heard.log")")"
     }
     shows() { wine "$press" what "$1" "$2" </dev/null 2>/dev/null | tr -d '\r' | grep -qx "at $3"; }
     click() {  # <x> <y> <class expected there>: once it is there (a tab's page shows a little later)
@@ -360,7 +361,7 @@ case $case_name in
       [ -s "$work/out.wav" ] || return 1
       cp "$work/out.wav" "$work/now.wav"
       wine "$heard" "Z:$work/now.wav" "Z:$media/v_sound2.wav" </dev/null >"$work/heard.log" 2>&1
-      tr -d '\r' <"$work/heard.log" | grep -Eq ' at [0-9]+ ([0-9]+)/\1$'
+      tr -d '\r' <"$work/heard.log" | grep -Eq ' at [0-9]+ ([0-9]+)/\1 [0-9]+$'
     }
     wait_for "thunder heard whole" thunder_heard
     # Between the song's play and the sound's: the song asked, stopped and
