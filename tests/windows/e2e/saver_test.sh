@@ -18,6 +18,10 @@
 #                    then the owl's hoot, then an ambient sound, each whole and sample
 #                    for sample as its file holds it
 #   silent           no sound device: the saver runs, says nothing and ends on a key
+#   songs            /s with two songs: winmm is given their opens and the first's play;
+#                    the sequencer answers "playing" for ever, so the saver asks every
+#                    10 s and plays no other; at the end it stops and closes what the
+#                    answers say
 #   listen           /c, the Sounds tab: a song's listen button opens and plays it under
 #                    "song1" (the commands winmm is given); a sound's stops the song and
 #                    plays the sound through mciExecute (heard whole); a missing sound's
@@ -107,6 +111,13 @@ rm -f "$asoundrc"
 # rectangle WxH+X+Y.
 bright_in() {
   convert "$work/shot.png" -crop "$1" +repage -colorspace gray -threshold 25% -format '%[fx:int(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+# The multimedia commands a program gave winmm, one a line, from Wine's
+# trace of them (WINEDEBUG=trace+mci) in its log.
+mci_commands() {
+  tr -d '\r' <"$1" | sed -n 's/^[0-9a-f]*:trace:mci:mciSendStringW (L"\(.*\)", [0-9A-F]*, [0-9]*, [0-9A-F]*)$/\1/p' |
+    sed 's/\\\(.\)/\1/g' |  # Wine writes \\ for \ and \" for "
+    grep -v ' wait$'  # Wine's own opening of a device named by a command
 }
 # Ends a saver that is up by the request named, then wants status 0.
 ends_with_zero() {  # <what asked> <pid>
@@ -310,6 +321,39 @@ case $case_name in
     ends_with_zero "a key" "$saver_pid"
     tr -d '\r' <"$work/saver1.log" | grep -a 'vexmoor:' && fail "the saver said something without a sound device"
     echo "silent: no sound device, the saver ran, said nothing and ended on a key" ;;
+  songs)
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nsong0=1\r\nsong3=1\r\n' >"$windir/zelvora.ini"
+    WINEDEBUG=trace+mci wine "$scr" /s </dev/null >"$work/saver1.log" 2>&1 &
+    saver_pid=$!
+    pids+=($saver_pid)
+    win_media='Z:'$(dirname "$scr" | tr '/' '\\')'\Zelvora\Vexmoor\'
+    # The first of the music timer's questions, 10 s after the start.
+    asked=""
+    for i in $(seq $((limit * 2))); do
+      kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended: $(mci_commands "$work/saver1.log" | tail -3)"
+      mci_commands "$work/saver1.log" | grep -qx 'status song0 mode' && { asked=1; break; }
+      sleep 0.5
+    done
+    [ -n "$asked" ] || fail "no status of song0 within ${limit} s: $(mci_commands "$work/saver1.log" | tail -3)"
+    xdotool key space
+    ends_with_zero "a key" "$saver_pid"
+    mci_commands "$work/saver1.log" >"$work/got.txt"
+    {
+      echo "open \"${win_media}v_song0.Mid\" type sequencer alias song0"
+      echo "open \"${win_media}v_song3.Mid\" type sequencer alias song3"
+      echo 'play song0 from 0'
+      # Asked every 10 s; "playing" each time, so nothing else is played.
+      grep -x 'status song0 mode' "$work/got.txt" | head -n -2
+      # The end: song0 plays, so it is stopped, then closed; song3 never
+      # played and is closed; the others were never opened.
+      printf 'status song0 mode\nstop song0\nstatus song0 mode\nclose song0\n'
+      for n in 1 2; do printf 'status song%s mode\nstatus song%s mode\n' $n $n; done
+      printf 'status song3 mode\nstatus song3 mode\nclose song3\n'
+      for n in $(seq 4 11); do printf 'status song%s mode\nstatus song%s mode\n' $n $n; done
+      echo 'close all'
+    } >"$work/want.txt"
+    diff "$work/want.txt" "$work/got.txt" || fail "the songs' commands differ (above: - wanted, + given)"
+    echo "songs: opened, the first played, asked $(( $(grep -cx 'status song0 mode' "$work/got.txt") - 2 )) times while it played, stopped and closed at the end" ;;
   listen)
     [ -f "$heard" ] && [ -f "$press" ] || fail "no heard or press tool beside the host"
     # A copy of the saver with its media beside it: one of its sounds goes
@@ -324,11 +368,7 @@ case $case_name in
     WINEDEBUG=trace+mci wine "$work/copy/$(basename "$scr")" /c </dev/null >"$work/dialog.log" 2>&1 &
     dialog_pid=$!
     pids+=($dialog_pid)
-    commands() {
-      tr -d '\r' <"$work/dialog.log" | sed -n 's/^[0-9a-f]*:trace:mci:mciSendStringW (L"\(.*\)", [0-9A-F]*, [0-9]*, [0-9A-F]*)$/\1/p' |
-        sed 's/\\\(.\)/\1/g' |  # Wine writes \\ for \ and \" for "
-        grep -v ' wait$'  # Wine's own opening of a device named by a command
-    }
+    commands() { mci_commands "$work/dialog.log"; }
     wait_for() {  # <what> <command...>: until the tool's output has the line
       local what=$1 i
       shift
