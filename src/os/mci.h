@@ -21,7 +21,9 @@ class CommandStrings {
   virtual ~CommandStrings() = default;
   // One command; reply receives the returned text. 0 is success.
   virtual uint32_t send(const std::string& command, std::string& reply) = 0;
-  // One command naming its file directly, no reply; 0 is success.
+  // One command naming its file directly, no reply; 0 is success, and also
+  // a failure the system has already shown the user itself (Windows'
+  // mciExecute shows its own message box): a caller shows nothing for 0.
   virtual uint32_t execute(const std::string& command) = 0;
   // Closes whatever is still open and gives the sound output back (the
   // process is about to end).

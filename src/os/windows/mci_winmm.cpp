@@ -7,6 +7,9 @@
 
 #include "os/mci.h"
 
+// winmm exports it, but MinGW's headers do not declare it.
+extern "C" BOOL WINAPI mciExecute(LPCSTR command);
+
 namespace vex {
 namespace {
 
@@ -19,9 +22,12 @@ class WinmmCommandStrings : public CommandStrings {
     return e;
   }
   uint32_t execute(const std::string& command) override {
-    // mciExecute shows the system's own message on a failure and says only
-    // whether it went.
-    return mciExecute(command.c_str()) ? 0 : kMciErrUnrecognizedCommand;
+    // The system's own, by its full name: vex::mciExecute is this interface,
+    // which would call this again, for ever. It puts a failure before the
+    // user itself, in the system's message box: the caller, told of it,
+    // would show a second one.
+    ::mciExecute(command.c_str());
+    return 0;
   }
   void close_all() override {
     char buf[8];

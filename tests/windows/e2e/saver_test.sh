@@ -9,7 +9,6 @@
 #   preview-kill     ... and when the host process goes
 #   close            WM_CLOSE to the saver's window ends it with status 0
 #   endsession       so does the session ending (WM_QUERYENDSESSION, WM_ENDSESSION)
-#   interrupt        so does Ctrl+C (SIGINT to Wine's process of the saver)
 #   garbage-settings a settings file of random bytes: the scene of the defaults
 #   appdata-settings the Windows directory's file cannot be written: the user's
 #                    %APPDATA% file is the one read
@@ -18,12 +17,26 @@
 #                    move, Cancel leaves the file byte for byte, Apply writes the 48
 #                    keys in the order the Linux build's dialog writes them
 #   dialog-dpi       at 144 dots per inch the dialog is its 96-dpi layout times 1.5
+#   heard            what waveOut plays, written by ALSA's file device: the greeting,
+#                    then the owl's hoot, then an ambient sound, each whole and sample
+#                    for sample as its file holds it
+#   silent           no sound device: the saver runs, says nothing and ends on a key
+#   songs            /s with two songs: winmm is given their opens and the first's play;
+#                    the sequencer answers "playing" for ever, so the saver asks every
+#                    10 s and plays no other; at the end it stops and closes what the
+#                    answers say
+#   listen           /c, the Sounds tab: a song's listen button opens and plays it under
+#                    "song1" (the commands winmm is given); a sound's stops the song and
+#                    plays the sound through mciExecute (heard whole); a missing sound's
+#                    brings up the system's message box for each failing command
 # Exit 77 (ctest's skip) when Wine or Xvfb is missing.
 set -uo pipefail
 case_name=$1 scr=$2 host=${3:-} linux_bin=${4:-}
-# The tool that asks our windows where they are, or to end as Windows
-# asks, beside the host.
+# The tools beside the host: one asks our windows where they are or to end
+# as Windows asks, one finds sounds in a recording, one clicks the dialog.
 ask_window=$(dirname "$host")/ask_window.exe
+heard=$(dirname "$host")/heard.exe
+press=$(dirname "$host")/press.exe
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 limit=${VEXMOOR_E2E_LIMIT:-30}      # waiting for a state: generous, the machine is shared
@@ -38,6 +51,8 @@ pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   [ -n "${WINEPREFIX:-}" ] && wineserver -k </dev/null >/dev/null 2>&1
+  # The sound device of the prefix's home is the case's own.
+  [ -n "${asoundrc:-}" ] && rm -f "$asoundrc"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -91,11 +106,21 @@ export VEXMOOR_WINE_DIR="$root/build/windows/wine-e2e" WINE_ENV_PERSIST=5
 windir="$WINEPREFIX/drive_c/windows"
 appdata="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
 rm -rf "$windir/zelvora.ini" "$windir/Zelvora" "$appdata/Zelvora"
+# Wine's sound goes through ALSA, whose configuration is the home's.
+asoundrc="$HOME/.asoundrc"
+rm -f "$asoundrc"
 
 # Counts the pixels of the last screenshot brighter than mid-grey in the
 # rectangle WxH+X+Y.
 bright_in() {
   convert "$work/shot.png" -crop "$1" +repage -colorspace gray -threshold 25% -format '%[fx:int(mean*w*h)]' info: 2>/dev/null || echo 0
+}
+# The multimedia commands a program gave winmm, one a line, from Wine's
+# trace of them (WINEDEBUG=trace+mci) in its log.
+mci_commands() {
+  tr -d '\r' <"$1" | sed -n 's/^[0-9a-f]*:trace:mci:mciSendStringW (L"\(.*\)", [0-9A-F]*, [0-9]*, [0-9A-F]*)$/\1/p' |
+    sed 's/\\\(.\)/\1/g' |  # Wine writes \\ for \ and \" for "
+    grep -v ' wait$'  # Wine's own opening of a device named by a command
 }
 # Ends a saver that is up by the request named, then wants status 0.
 ends_with_zero() {  # <what asked> <pid>
@@ -191,15 +216,6 @@ case $case_name in
     fi
     ends_with_zero "$case_name" "$saver_pid"
     echo "$case_name: ended with status 0" ;;
-  interrupt)
-    start_saver 1
-    wait_drawn
-    # The saver's own Unix process (Wine's loader runs it under its name).
-    unix_pid=$(pgrep -f "$(basename "$scr") /s" | head -1)
-    [ -n "$unix_pid" ] || fail "no process of the saver"
-    kill -INT "$unix_pid"
-    ends_with_zero "Ctrl+C" "$saver_pid"
-    echo "interrupt: ended with status 0" ;;
   garbage-settings)
     head -c 6000 /dev/urandom >"$windir/zelvora.ini"
     printf '\n[Vexmoor]\nspeed=\xff\xfe\nclock=2\x00\n' >>"$windir/zelvora.ini"
@@ -393,5 +409,162 @@ case $case_name in
     xdotool key alt+c
     ends_with_zero "Cancel" "$dialog_pid"
     echo "dialog-dpi: 768x410 at 144 dpi" ;;
+  heard)
+    [ -f "$heard" ] || fail "no heard tool beside the host"
+    media="$(dirname "$scr")/Zelvora/Vexmoor"
+    # What Wine's waveOut plays goes to a WAV file (and nowhere else).
+    printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$work/out.wav" >"$asoundrc"
+    # The greeting, the owl with its hoot, one ambient sound (the ghost);
+    # nothing else that sounds.
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nowl=1\r\nsound0=1\r\nsound4=1\r\nsound9=1\r\n' >"$windir/zelvora.ini"
+    start_saver 1
+    sounds=("$media/v_sound0.wav" "$media/v_sound4.wav" "$media/v_sound9.wav")
+    got=""
+    for i in $(seq "$limit"); do
+      kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended: $(tr -d '\r' <"$work/saver1.log" | tail -3)"
+      if [ -s "$work/out.wav" ]; then
+        cp "$work/out.wav" "$work/now.wav"
+        wine "$heard" "Z:$work/now.wav" "${sounds[@]/#/Z:}" </dev/null >"$work/heard.log" 2>&1
+        # Each sound whole, sample for sample: a lost or repeated buffer, a
+        # change of level or rate would each break it. (Silence that Wine
+        # puts between buffers, when the device, faster than real time, has
+        # played all it was given, is passed over and counted.)
+        tr -d '\r' <"$work/heard.log" | grep -q '^recording .* 44100 Hz, 2 channels, 16 bits$' ||
+          fail "not 44.1 kHz 16-bit stereo: $(tr -d '\r' <"$work/heard.log" | head -1)"
+        whole=$(tr -d '\r' <"$work/heard.log" | awk '/ at / { split($4, f, "/"); if (f[1] == f[2]) n++ } END { print n + 0 }')
+        [ "$whole" -eq 3 ] && { got=1; break; }
+      fi
+      sleep 1
+    done
+    tr -d '\r' <"$work/heard.log" 2>/dev/null
+    [ -n "$got" ] || fail "the greeting, the owl's hoot and the ghost were not all heard whole in ${limit} s"
+    xdotool key space
+    ends_with_zero "a key" "$saver_pid"
+    grep -a 'vexmoor:' "$work/saver1.log" && fail "the saver said something"
+    echo "heard: the greeting, then the owl's hoot, then the ghost, each whole" ;;
+  silent)
+    # A sound device that is not there: a card this machine does not have.
+    printf 'pcm.!default { type hw; card 9 }\nctl.!default { type hw; card 9 }\n' >"$asoundrc"
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nowl=1\r\nsound0=1\r\nsound4=1\r\nsound9=1\r\n' >"$windir/zelvora.ini"
+    start_saver 1
+    wait_drawn
+    xdotool search --name '^Error Code' >/dev/null 2>&1 && fail "an error window without a sound device"
+    xdotool key space
+    ends_with_zero "a key" "$saver_pid"
+    tr -d '\r' <"$work/saver1.log" | grep -a 'vexmoor:' && fail "the saver said something without a sound device"
+    echo "silent: no sound device, the saver ran, said nothing and ended on a key" ;;
+  songs)
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nsong0=1\r\nsong3=1\r\n' >"$windir/zelvora.ini"
+    WINEDEBUG=trace+mci wine "$scr" /s </dev/null >"$work/saver1.log" 2>&1 &
+    saver_pid=$!
+    pids+=($saver_pid)
+    win_media='Z:'$(dirname "$scr" | tr '/' '\\')'\Zelvora\Vexmoor\'
+    # The first of the music timer's questions, 10 s after the start.
+    asked=""
+    for i in $(seq $((limit * 2))); do
+      kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended: $(mci_commands "$work/saver1.log" | tail -3)"
+      mci_commands "$work/saver1.log" | grep -qx 'status song0 mode' && { asked=1; break; }
+      sleep 0.5
+    done
+    [ -n "$asked" ] || fail "no status of song0 within ${limit} s: $(mci_commands "$work/saver1.log" | tail -3)"
+    xdotool key space
+    ends_with_zero "a key" "$saver_pid"
+    mci_commands "$work/saver1.log" >"$work/got.txt"
+    {
+      echo "open \"${win_media}v_song0.Mid\" type sequencer alias song0"
+      echo "open \"${win_media}v_song3.Mid\" type sequencer alias song3"
+      echo 'play song0 from 0'
+      # Asked every 10 s; "playing" each time, so nothing else is played.
+      grep -x 'status song0 mode' "$work/got.txt" | head -n -2
+      # The end: song0 plays, so it is stopped, then closed; song3 never
+      # played and is closed; the others were never opened.
+      printf 'status song0 mode\nstop song0\nstatus song0 mode\nclose song0\n'
+      for n in 1 2; do printf 'status song%s mode\nstatus song%s mode\n' $n $n; done
+      printf 'status song3 mode\nstatus song3 mode\nclose song3\n'
+      for n in $(seq 4 11); do printf 'status song%s mode\nstatus song%s mode\n' $n $n; done
+      echo 'close all'
+    } >"$work/want.txt"
+    diff "$work/want.txt" "$work/got.txt" || fail "the songs' commands differ (above: - wanted, + given)"
+    echo "songs: opened, the first played, asked $(( $(grep -cx 'status song0 mode' "$work/got.txt") - 2 )) times while it played, stopped and closed at the end" ;;
+  listen)
+    [ -f "$heard" ] && [ -f "$press" ] || fail "no heard or press tool beside the host"
+    # A copy of the saver with its media beside it: one of its sounds goes
+    # missing below.
+    mkdir -p "$work/copy"
+    cp "$scr" "$work/copy/"
+    cp -a "$(dirname "$scr")/Zelvora" "$work/copy/"
+    media="$work/copy/Zelvora/Vexmoor"
+    printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$work/out.wav" >"$asoundrc"
+    # Wine's trace of the multimedia commands is the record of what the
+    # dialog gave winmm.
+    WINEDEBUG=trace+mci wine "$work/copy/$(basename "$scr")" /c </dev/null >"$work/dialog.log" 2>&1 &
+    dialog_pid=$!
+    pids+=($dialog_pid)
+    commands() { mci_commands "$work/dialog.log"; }
+    wait_for() {  # <what> <command...>: until the tool's output has the line
+      local what=$1 i
+      shift
+      for i in $(seq $((limit * 2))); do
+        kill -0 "$dialog_pid" 2>/dev/null || fail "the dialog ended waiting for $what: $(tr -d '\r' <"$work/dialog.log" | grep -v ':trace:' | tail -3)"
+        "$@" && return 0
+        sleep 0.5
+      done
+      fail "no $what within ${limit} s; the last commands: $(commands | tail -5)$(
+        [ -f "$work/heard.log" ] && printf '\nheard: %s' "$(tr -d '\r' <"$work/heard.log")")"
+    }
+    shows() { wine "$press" what "$1" "$2" </dev/null 2>/dev/null | tr -d '\r' | grep -qx "at $3"; }
+    click() {  # <x> <y> <class expected there>: once it is there (a tab's page shows a little later)
+      wait_for "a $3 at $1,$2" shows "$@"
+      wine "$press" "$1" "$2" </dev/null >"$work/press.log" 2>&1
+      tr -d '\r' <"$work/press.log" | grep -q "^pressed $3 " || fail "no $3 at $1,$2: $(tr -d '\r' <"$work/press.log")"
+    }
+    has_dialog() { xdotool search --name '^Vexmoor ScreenSaver$' >/dev/null 2>&1; }
+    wait_for "settings dialog" has_dialog
+    win_media='Z:'$(printf '%s' "$media" | tr '/' '\\')'\'
+    click 175 11 SysTabControl32                     # the Sounds tab
+    click $((16 + 96 + 8)) $((32 + 24 + 8)) VexmoorPicture  # "Horror Hill"'s loudspeaker
+    song_played() {
+      commands | grep -qxF "open \"${win_media}v_song0.Mid\" type sequencer alias song1" &&
+        commands | grep -qxF 'play song1 from 0'
+    }
+    wait_for "song opened and played" song_played
+    click $((280 + 192 + 8)) $((32 + 24 + 8)) VexmoorPicture  # "Thunder"'s
+    thunder_heard() {
+      [ -s "$work/out.wav" ] || return 1
+      cp "$work/out.wav" "$work/now.wav"
+      wine "$heard" "Z:$work/now.wav" "Z:$media/v_sound2.wav" </dev/null >"$work/heard.log" 2>&1
+      tr -d '\r' <"$work/heard.log" | grep -Eq ' at [0-9]+ ([0-9]+)/\1 [0-9]+$'
+    }
+    wait_for "thunder heard whole" thunder_heard
+    # Between the song's play and the sound's: the song asked, stopped and
+    # closed, every sound stopped by its file's name, then the one played.
+    commands | sed -n '/^play song1 from 0$/,$p' >"$work/after.txt"
+    {
+      echo 'play song1 from 0'
+      echo 'status song1 mode'
+      echo 'stop song1'
+      echo 'status song1 mode'
+      echo 'close song1'
+      for i in $(seq 0 11); do echo "stop ${win_media}v_sound$i.wav"; done
+      echo "play ${win_media}v_sound2.wav"
+    } >"$work/want.txt"
+    head -n "$(wc -l <"$work/want.txt")" "$work/after.txt" | diff "$work/want.txt" - ||
+      fail "the commands from the song's play to the sound's differ (above)"
+    # A missing sound: each command naming it fails in the system's own box
+    # (its stop, then its play), and the dialog goes on after each.
+    rm -f "$media/v_sound3.wav"
+    click $((280 + 88 + 8)) $((32 + 103 + 8)) VexmoorPicture  # "Crow"'s
+    boxes() { wine "$press" boxes </dev/null 2>/dev/null | tr -d '\r' >"$work/boxes.txt"; [ "$(wc -l <"$work/boxes.txt")" -eq "$1" ]; }
+    for failing in stop play; do
+      wait_for "a message box for the crow's $failing" boxes 1
+      commands | tail -1 | grep -qxF "$failing ${win_media}v_sound3.wav" ||
+        fail "the box is not the $failing's: $(commands | tail -1)"
+      cat "$work/boxes.txt"
+      wine "$press" dismiss </dev/null >/dev/null 2>&1
+      wait_for "the box gone" boxes 0
+    done
+    click 72 244 Button  # Cancel
+    ends_with_zero "Cancel" "$dialog_pid"
+    echo "listen: the song opened and played, the thunder heard whole after the song's stop, a box for each failing command" ;;
   *) fail "unknown case $case_name" ;;
 esac
