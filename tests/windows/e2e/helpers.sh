@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced (bash) by the end-to-end tests under Wine: a private Xvfb, the
 # screen looked at, processes waited for. The test sets before sourcing:
 #   work       a temporary directory of its own (removed at the end)
@@ -22,7 +23,7 @@ start_x() {
   local numfile n="" i
   numfile=$(mktemp "$work/display.XXXXXX")
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-  pids+=($!)
+  pids+=("$!")
   for i in $(seq $((limit * 10))); do
     # The number is written with its line end once the server listens.
     [ "$(wc -l <"$numfile")" -ge 1 ] && { n=$(head -1 "$numfile"); break; }

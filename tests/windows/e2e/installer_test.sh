@@ -22,6 +22,7 @@ case_name=$1 setup=$2 scr=$3 version=$4
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../../.." && pwd)
 limit=${VEXMOOR_E2E_LIMIT:-60}      # waiting for a state: generous, the machine is shared
+# shellcheck disable=SC2034  # read by helpers.sh
 end_limit=${VEXMOOR_E2E_END_LIMIT:-5}  # an ending the user waits for
 for tool in makensis wine wineserver Xvfb xdotool import convert; do
   command -v $tool >/dev/null 2>&1 || { echo "SKIPPED: $tool is not installed"; exit 77; }
@@ -79,7 +80,7 @@ reg_data() {  # <key> <name>
 # Wine's prefix starts (none).
 reset_ours() {
   rm -rf "$sysdir/vexmoor.scr" "$windir/syswow64/vexmoor.scr" "$windir/Zelvora" "$windir/zelvora.ini" \
-    "$appdata/Zelvora" "$temp"/* "$windir/temp"/*
+    "$appdata/Zelvora" "${temp:?}"/* "${windir:?}"/temp/*
   wine reg delete "$uninstall_key" /f </dev/null >/dev/null 2>&1
   wine reg delete "$uninstall_key" /reg:32 /f </dev/null >/dev/null 2>&1
   wine reg delete 'HKCU\Software\Zelvora' /f </dev/null >/dev/null 2>&1
@@ -244,7 +245,7 @@ active_is() {  # <what ScreenSaveActive should say, empty for none> <after what>
 run_installed_saver() {
   wine "$our_scr" /s </dev/null >"$work/saver.log" 2>&1 &
   saver_pid=$!
-  pids+=($saver_pid)
+  pids+=("$saver_pid")
   wait_drawn
   cp "$work/shot.png" "$root/build/windows/e2e-installed-saver.png" 2>/dev/null
   xdotool key space
@@ -329,7 +330,7 @@ case $case_name in
     rm -f "$root"/build/windows/e2e-setup-*.png "$root"/build/windows/e2e-uninstall-*.png
     wine "$setup" </dev/null >"$work/setup.log" 2>&1 &
     setup_pid=$!
-    pids+=($setup_pid)
+    pids+=("$setup_pid")
     accept_wizard "Vexmoor Setup" setup
     wait_end "$setup_pid" "$limit" || fail "the installer still runs after its window went"
     [ "$ended_status" -eq 0 ] || fail "the installer ended with $ended_status"
