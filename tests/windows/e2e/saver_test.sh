@@ -47,53 +47,8 @@ done
 [ -f "$scr" ] || { echo "FAIL: no saver at $scr"; exit 1; }
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k </dev/null >/dev/null 2>&1
-  # The sound device of the prefix's home is the case's own.
-  [ -n "${asoundrc:-}" ] && rm -f "$asoundrc"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-start_x() {  # a free display among :80-:89
-  local n
-  for n in $(seq 80 89); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  export DISPLAY=":$n"
-  local i
-  for i in $(seq $((limit * 10))); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "Xvfb :$n did not start"
-}
-
-# Share of the screen (percent) that is not pure black.
-drawn_percent() {
-  import -display "$DISPLAY" -window root "$work/shot.png" 2>/dev/null || { echo 0; return; }
-  convert "$work/shot.png" -fill white +opaque black -colorspace gray -format '%[fx:int(mean*100)]' info: 2>/dev/null || echo 0
-}
-wait_drawn() {  # until 95% of the screen is drawn
-  local i p=0
-  for i in $(seq $((limit * 2))); do
-    p=$(drawn_percent)
-    [ "$p" -ge 95 ] && return 0
-    sleep 0.5
-  done
-  fail "the screen was not drawn (only $p% not black after ${limit} s)"
-}
-# Waits for a process of ours to end; its status in ended_status.
-wait_end() {
-  local pid=$1 secs=$2 i
-  for i in $(seq $((secs * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; ended_status=$?; return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=helpers.sh
+. "$here/helpers.sh"
 
 start_x
 # Wine's own session on this display, with a prefix of the tests' own, so
@@ -122,12 +77,6 @@ mci_commands() {
     sed 's/\\\(.\)/\1/g' |  # Wine writes \\ for \ and \" for "
     grep -v ' wait$'  # Wine's own opening of a device named by a command
 }
-# Ends a saver that is up by the request named, then wants status 0.
-ends_with_zero() {  # <what asked> <pid>
-  wait_end "$2" "$end_limit" || fail "the saver still runs ${end_limit} s after $1"
-  [ "$ended_status" -eq 0 ] || fail "the saver ended with status $ended_status after $1"
-}
-
 start_saver() {
   wine "$scr" /s </dev/null >"$work/saver$1.log" 2>&1 &
   saver_pid=$!
