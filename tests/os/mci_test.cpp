@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -158,6 +159,24 @@ TEST_F(Commands, MistakesGetTheirErrorsAndNoReply) {
   std::string reply = "untouched";
   EXPECT_NE(mci->send("status nothing mode", reply), 0u);
   EXPECT_EQ(reply, "") << "an error comes with no reply";
+}
+
+TEST_F(Commands, ABrokenSongIsToldOnceWithWhyAndAMissingOneNotAtAll) {
+  std::filesystem::create_directory(dir / "a folder.Mid");
+  auto cut = test::make_song(4);
+  cut.resize(cut.size() - 5);
+  test::write_bytes(dir / "cut.Mid", cut);
+  ::testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(code("open " + q("not a song.Mid") + " type sequencer alias a"), kMciErrInvalidFile);
+    EXPECT_EQ(code("open " + q("cut.Mid") + " type sequencer alias b"), kMciErrInvalidFile);
+    EXPECT_EQ(code("open " + q("a folder.Mid") + " type sequencer alias c"), kMciErrFileNotFound);
+    EXPECT_EQ(code("open " + q("missing.Mid") + " type sequencer alias d"), kMciErrFileNotFound);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "vexmoor: skipping " + (dir / "not a song.Mid") + ": its header is cut short\n" +
+            "vexmoor: skipping " + (dir / "cut.Mid") + ": it is cut short\n" +
+            "vexmoor: skipping " + (dir / "a folder.Mid") + ": not a file\n");
 }
 
 TEST_F(Commands, SoundsAreNamedByTheirFileAndStoppedTheSameWay) {
