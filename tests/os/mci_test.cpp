@@ -13,6 +13,7 @@
 
 #include <SDL.h>
 
+#include "os/linux/soundfont.h"
 #include "os/mci_interpreter.h"
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
@@ -177,6 +178,58 @@ TEST_F(Commands, ABrokenSongIsToldOnceWithWhyAndAMissingOneNotAtAll) {
             "vexmoor: skipping " + (dir / "not a song.Mid") + ": its header is cut short\n" +
             "vexmoor: skipping " + (dir / "cut.Mid") + ": it is cut short\n" +
             "vexmoor: skipping " + (dir / "a folder.Mid") + ": not a file\n");
+}
+
+// The system's General MIDI soundfont in either layout, its choice first.
+TEST(Soundfonts, AreLookedForInBothLayoutsTheSystemsChoiceFirst) {
+  test::TempDir root;
+  namespace fs = std::filesystem;
+  fs::create_directories(root.path() / "sf2");
+  fs::create_directories(root.path() / "sf3");
+  auto make = [&](const std::string& name) { std::ofstream(root / name) << "RIFF"; };
+  EXPECT_EQ(find_soundfont(root.str()), "") << "none there";
+  make("sf3/FluidR3Mono_GM.sf3");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/FluidR3Mono_GM.sf3") << "a package's file in the compressed layout";
+  make("sf2/FluidR3_GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/FluidR3Mono_GM.sf3") << "the smaller one first";
+  make("sf2/TimGM6mb.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf2/TimGM6mb.sf2");
+  // The system's choice is a link to the soundfont it prefers.
+  fs::create_symlink(root / "sf2/FluidR3_GM.sf2", root / "sf3/default-GM.sf3");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3");
+  fs::create_symlink(root / "sf2/gone.sf2", root / "sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3") << "a link to nothing is passed by";
+  fs::remove(root / "sf2/default-GM.sf2");
+  fs::create_directory(root / "sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3") << "so is a folder";
+  fs::remove(root / "sf2/default-GM.sf2");
+  make("sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf2/default-GM.sf2");
+  const auto places = soundfont_places(root.str());
+  ASSERT_FALSE(places.empty());
+  EXPECT_EQ(places.front(), root / "sf2/default-GM.sf2");
+  for (const char* f : {"sf3/MuseScore_General.sf3", "sf3/MuseScore_General_Lite.sf3", "sf3/MuseScore_General_Full.sf3"})
+    EXPECT_NE(std::find(places.begin(), places.end(), root / f), places.end()) << f;
+  {
+    test::ScopedEnv unset("VEXMOOR_SOUNDFONT_ROOT", "");
+    EXPECT_EQ(soundfont_root(), "/usr/share/sounds");
+  }
+  test::ScopedEnv other("VEXMOOR_SOUNDFONT_ROOT", root.str());
+  EXPECT_EQ(soundfont_root(), root.str());
+}
+
+// Without a sound device a file is not at fault, and the answer says so.
+TEST(CommandsWithoutOutput, SongsAndSoundsAnswerThatThereIsNothingToPlayOn) {
+  test::TempDir dir;
+  test::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-device");
+  test::write_bytes(dir / "song.Mid", test::make_song(2));
+  test::write_bytes(dir / "beep.wav", test::make_wave(440, 300));
+  auto mci = make_system_command_strings();
+  std::string reply;
+  EXPECT_EQ(mci->send("open \"" + (dir / "song.Mid") + "\" type sequencer alias song1", reply), kMciErrSeqNoMidiPresent);
+  EXPECT_EQ(mci->execute("play " + (dir / "beep.wav")), kMciErrWaveOutputsUnsuitable);
+  std::ofstream(dir / "broken.wav") << "RIFF";
+  EXPECT_EQ(mci->execute("play " + (dir / "broken.wav")), kMciErrInvalidFile) << "a broken file is still broken";
 }
 
 TEST_F(Commands, SoundsAreNamedByTheirFileAndStoppedTheSameWay) {
