@@ -67,6 +67,8 @@ class FluidSequencer : public SequencerDevice {
   int open(const MidiSong& song, std::vector<uint8_t> bytes) override {
     if (!synth_ && !start()) return unavailable_;
     int id = next_++;
+    // The loader's thread may be starting another song meanwhile.
+    std::lock_guard<std::mutex> hold(audio::music_lock());
     songs_[id] = {std::move(bytes), song.default_program_channels};
     return id;
   }
@@ -117,6 +119,7 @@ class FluidSequencer : public SequencerDevice {
     std::lock_guard<std::mutex> hold(audio::music_lock());
     if (id != current_ || !player_) return;
     fluid_player_stop(player_);
+    waiting_.clear();
     fluid_synth_all_notes_off(synth_, -1);
   }
 
@@ -139,6 +142,7 @@ class FluidSequencer : public SequencerDevice {
   // goes on in the same output.
   void close(int id) override {
     stop(id);
+    std::lock_guard<std::mutex> hold(audio::music_lock());
     songs_.erase(id);
   }
 
@@ -208,7 +212,9 @@ class FluidSequencer : public SequencerDevice {
   static int take_event(void* self, fluid_midi_event_t* e) {
     auto* me = static_cast<FluidSequencer*>(self);
     if (me->waiting_.empty() && me->allowed(e)) return fluid_synth_handle_midi_event(me->synth_, e);
-    // The events stay the player's, and live as long as it does.
+    // The events are the player's, and live as long as it does: it reads
+    // its one file once, and a player is never started again once done (a
+    // new one plays the song again), nor resumed with events waiting.
     if (me->waiting_.size() < kMaxWaiting) me->waiting_.push_back(e);
     else me->left_out_ = true;
     return FLUID_OK;
@@ -388,6 +394,7 @@ class FluidSequencer : public SequencerDevice {
     std::vector<uint8_t> bytes;
     uint16_t default_programs = 0;
   };
+  // Changed on the program's thread with the lock held (the loader reads it).
   std::map<int, Song> songs_;
 };
 
