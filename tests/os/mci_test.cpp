@@ -13,6 +13,7 @@
 
 #include <SDL.h>
 
+#include "os/linux/audio_output.h"
 #include "os/linux/soundfont.h"
 #include "os/mci_interpreter.h"
 #include "support/media_makers.h"
@@ -127,6 +128,23 @@ TEST_F(Commands, ASongBeingMadeReadyIsWhereItWasToldToPlayFrom) {
       << "once the sound thread runs, the song goes on from there";
   EXPECT_LT(pos, 14000);
   EXPECT_EQ(ask("status song6 mode"), "playing");
+}
+
+// The music is rendered a little ahead of the sound thread (some 90 ms):
+// the place told is the one heard, never further than the frames the sound
+// thread has taken since the song began.
+TEST_F(Commands, ASongIsWhereItIsHeardNotWhereItIsRendered) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " alias song8"), 0u);
+  ASSERT_TRUE(wait_until([] { return audio::music_frames_rendered() > 0; })) << "the music's thread runs";
+  const uint64_t before = audio::music_frames_rendered();
+  ASSERT_EQ(code("play song8 from 2000"), 0u);
+  int checked = 0;
+  ASSERT_TRUE(wait_until([&] {
+    const int at = std::stoi(ask("status song8 position"));
+    const double taken_ms = (audio::music_frames_taken() - before) * 1000.0 / audio::frequency();
+    EXPECT_LE(at - 2000, taken_ms + 1) << "told a place not yet heard";
+    return at > 2000 && ++checked >= 20;
+  })) << "the song moves on";
 }
 
 TEST_F(Commands, OneSongPlaysAtATime) {
@@ -314,6 +332,47 @@ TEST(SongsHeard, ChannelsThatNameNoInstrumentPlayTheDefaultOnesSongAfterSong) {
   EXPECT_GT(loudest(1100, 1700), 800) << "the default drum kit";
   EXPECT_GT(loudest(2000, 2600), 800) << "an instrument the song names";
   EXPECT_GT(loudest(2900, 3500), 800) << "the piano again after songs that gave its channel up";
+}
+
+// What was rendered ahead of a song that stops is never heard: after the
+// sound thread's buffer of the moment (1024 frames) the song is gone.
+TEST(SongsHeard, AStoppedSongIsSilentAtOnce) {
+  test::TempDir dir;
+  test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", dir / "out.raw");
+  std::vector<uint8_t> chord = {0x00, 0x90, 60, 110, 0x00, 0x90, 64, 110, 0x00, 0x90, 67, 110};
+  chord.insert(chord.end(), {0xBC, 0x00, 0x80, 60, 0});  // 7680 ticks (8 s) on
+  test::write_bytes(dir / "chord.mid", test::make_song_of({chord}));
+  auto written = [&] {
+    std::error_code e;
+    const auto bytes = std::filesystem::file_size(dir / "out.raw", e);
+    return e ? std::size_t{0} : static_cast<std::size_t>(bytes / 4);
+  };
+  std::size_t stopped_at = 0;
+  {
+    auto mci = make_system_command_strings();
+    std::string reply;
+    ASSERT_EQ(mci->send("open \"" + (dir / "chord.mid") + "\" type sequencer alias chord", reply), 0u);
+    ASSERT_EQ(mci->send("play chord from 0", reply), 0u);
+    ASSERT_TRUE(wait_until([&] { return written() >= 44100; }));
+    // Stopped where the sound thread stands: the frames the output has, and
+    // the buffer it is writing.
+    ASSERT_EQ(mci->send("stop chord", reply), 0u);
+    stopped_at = written() + 1024;
+    ASSERT_TRUE(wait_until([&] { return written() >= stopped_at + 44100 / 2; }));
+    mci->close_all();
+  }
+  std::ifstream in(dir / "out.raw", std::ios::binary);
+  std::vector<int16_t> left;
+  int16_t frame[2];
+  while (in.read(reinterpret_cast<char*>(frame), 4)) left.push_back(frame[0]);
+  auto loudest = [&](std::size_t from, std::size_t to) {
+    int m = 0;
+    for (std::size_t i = from; i < std::min(left.size(), to); ++i) m = std::max(m, std::abs(static_cast<int>(left[i])));
+    return m;
+  };
+  EXPECT_GT(loudest(22050, 44100), 800) << "the chord is heard";
+  // But for the reverberation's tail, some 50, a twentieth of the chord.
+  EXPECT_LT(loudest(stopped_at, stopped_at + 44100 / 2), 250) << "and then nothing";
 }
 
 }  // namespace
