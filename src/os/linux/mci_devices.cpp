@@ -1,6 +1,6 @@
 // The devices behind the command strings: songs played by FluidSynth with
-// the system's General MIDI soundfont, rendered on the sound thread into the
-// same output as the effects; sounds played on channels of their own.
+// the system's General MIDI soundfont, rendered on the music's thread into
+// the same output as the effects; sounds played on channels of their own.
 #include <fluidsynth.h>
 
 #include <algorithm>
