@@ -16,6 +16,7 @@
 #include "bench_home.h"
 #include "animation/creature.h"
 #include "animation/properties.h"
+#include "os/linux/label_layout.h"
 #include "os/linux/soundfont.h"
 #include "os/media_files.h"
 #include "platform/pictures.h"
@@ -162,6 +163,25 @@ void BM_RenderSongSecond(benchmark::State& state) {
   delete_fluid_settings(s);
 }
 BENCHMARK(BM_RenderSongSecond)->Args({1, 4})->Args({0, 4})->Args({1, 1})->Args({0, 1})->Unit(benchmark::kMillisecond);
+
+// The message laid out across a 1024-pixel screen, as its label is drawn the
+// first time (its picture is kept after that): 100 KB of Latin, of which a
+// screen's width is measured, and lines of Hebrew, Arabic and Japanese with
+// the faces fontconfig found for them (found once, on the first call).
+void BM_LayOutMessage(benchmark::State& state) {
+  std::string text;
+  switch (state.range(0)) {
+    case 0:
+      while (text.size() < 100 * 1024) text += "Happy Halloween from the graveyard! ";
+      state.SetLabel("100 KB of Latin");
+      break;
+    case 1: text = "  שלום עולם! ברוכים הבאים לבית הקברות  "; state.SetLabel("Hebrew"); break;
+    case 2: text = "  مرحبا بكم في المقبرة، عيد هالوين سعيد  "; state.SetLabel("Arabic"); break;
+    default: text = "  ハッピーハロウィン！墓地へようこそ  "; state.SetLabel("Japanese"); break;
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(label_text::lay_out(text, 1024, LabelAlign::kCentre).runs.size());
+}
+BENCHMARK(BM_LayOutMessage)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace vex

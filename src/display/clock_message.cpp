@@ -65,8 +65,18 @@ void add_label_parts(std::vector<PixelRect>& parts) {
 }
 
 void draw_labels(const PixelView& screen) {
-  draw(screen, clock_message().ScreenLabel);
-  draw(screen, clock_message().ClockLabel);
+  const Label& m = clock_message().ScreenLabel;
+  const Label& c = clock_message().ClockLabel;
+  // The message's text stops where the clock begins, or what is cut by the
+  // clock would show again beyond it; its black band still spans the label.
+  int text_width = m.Width;
+  if (c.Visible && c.Left > m.Left && c.Left < m.Left + m.Width && c.Top < m.Top + m.Height && m.Top < c.Top + c.Height)
+    text_width = c.Left - m.Left;
+  if (m.Visible) {
+    draw_text_label(screen, m.Left, m.Top, text_width, m.Height, m.Caption, m.Alignment, kLabelText, kLabelBack);
+    fill_rect(screen, m.Left + text_width, m.Top, m.Width - text_width, m.Height, kLabelBack);
+  }
+  draw(screen, c);
 }
 
 }  // namespace vex

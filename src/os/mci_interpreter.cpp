@@ -44,11 +44,11 @@ void tell_unreadable_song(const std::string& path) {
   std::error_code e;
   const auto what = std::filesystem::status(path, e).type();
   if (e || what == std::filesystem::file_type::not_found) return;
-  if (is_regular_file(path))
-    tell_skipped(path, "it cannot be read, or is larger than " + std::to_string(kMaxSongBytes / (1024 * 1024)) +
-                           " MB (no song is)");
-  else
-    tell_skipped(path, "not a file");
+  if (!is_regular_file(path)) return tell_skipped(path, "not a file");
+  const uintmax_t size = std::filesystem::file_size(path, e);
+  if (!e && size > kMaxSongBytes)
+    return tell_skipped(path, "larger than " + std::to_string(kMaxSongBytes / (1024 * 1024)) + " MB");
+  tell_skipped(path, "cannot be read");
 }
 
 }  // namespace
@@ -100,12 +100,19 @@ uint32_t MciInterpreter::open_file(const std::string& path, Type type, const std
   Alias a;
   a.type = type;
   a.auto_opened = auto_opened;
-  auto bytes = read_regular_file(path, type == Type::kSequencer ? kMaxSongBytes : kMaxSoundBytes);
-  if (!bytes) {
-    if (type == Type::kSequencer) tell_unreadable_song(path);
-    return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
-  }
-  if (type == Type::kSequencer) {
+  if (type == Type::kWave) {
+    // Checked, cut and counted as the saver's sounds are.
+    auto sound = read_kept_sound(path);
+    if (!sound) return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
+    a.wave = sound->wave;
+    a.share = std::move(sound->share);
+    a.id = waves_->open(sound->wave, std::move(sound->bytes));
+  } else {
+    auto bytes = read_regular_file(path, kMaxSongBytes);
+    if (!bytes) {
+      tell_unreadable_song(path);
+      return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
+    }
     std::string why;
     auto song = parse_midi(*bytes, &why);
     if (!song) {
@@ -114,11 +121,6 @@ uint32_t MciInterpreter::open_file(const std::string& path, Type type, const std
     }
     a.song = *song;
     a.id = sequencer_->open(*song, std::move(*bytes));
-  } else {
-    auto wave = parse_wave(*bytes);
-    if (!wave) return kMciErrInvalidFile;
-    a.wave = *wave;
-    a.id = waves_->open(*wave, std::move(*bytes));
   }
   if (a.id == kNoSoundOutput) return type == Type::kSequencer ? kMciErrSeqNoMidiPresent : kMciErrWaveOutputsUnsuitable;
   if (a.id < 0) return kMciErrCannotLoadDriver;

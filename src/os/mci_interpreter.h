@@ -77,6 +77,7 @@ class MciInterpreter : public CommandStrings {
     WaveSound wave;
     bool paused = false;
     bool auto_opened = false;  // opened by naming its file in a command
+    SoundShare share;          // a sound's, while it is kept
   };
   uint32_t open(const std::vector<std::string>& words, std::string& reply);
   uint32_t open_file(const std::string& path, Type type, const std::string& alias, bool auto_opened);

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "os/file_io.h"
 
 namespace vex {
 namespace {
@@ -222,9 +225,25 @@ uint32_t MidiSong::ms_to_ticks(double ms) const {
   return last_tick;
 }
 
-std::optional<WaveSound> parse_wave(std::span<const uint8_t> d) {
+namespace {
+
+// The sub-format of PCM samples in the extensible layout:
+// 00000001-0000-0010-8000-00AA00389B71, as its bytes lie in the file.
+constexpr uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                       0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint32_t kTagPcm = 1, kTagExtensible = 0xFFFE;
+
+std::optional<WaveSound> refuse(std::string* why, std::string reason) {
+  if (why) *why = std::move(reason);
+  return std::nullopt;
+}
+
+// ran_out, when given, is set when the bytes end before the samples begin:
+// they may be only the start of a file whose header goes on.
+std::optional<WaveSound> parse_wave_start(std::span<const uint8_t> d, std::string* why, bool* ran_out) {
+  if (ran_out) *ran_out = false;
   if (d.size() < 12 || le32(d, 0) != 0x46464952 /* RIFF */ || le32(d, 8) != 0x45564157 /* WAVE */)
-    return std::nullopt;
+    return refuse(why, "not a WAV file");
   WaveSound w;
   bool fmt = false;
   std::size_t at = 12;
@@ -233,42 +252,243 @@ std::optional<WaveSound> parse_wave(std::span<const uint8_t> d) {
     at += 8;
     if (len > d.size() - at) {
       // A data chunk may claim more than was written; what is there plays.
-      if (id != 0x61746164 /* data */) return std::nullopt;
+      if (id != 0x61746164 /* data */) {
+        if (ran_out) *ran_out = true;
+        return refuse(why, "cut short inside its header");
+      }
     }
     const std::size_t have = std::min<std::size_t>(len, d.size() - at);
     if (id == 0x20746D66 /* fmt  */) {
-      if (have < 16) return std::nullopt;
+      if (have < 16) return refuse(why, "its format chunk is too short");
       const uint32_t tag = le16(d, at);
       w.channels = static_cast<int>(le16(d, at + 2));
       w.rate = static_cast<int>(le32(d, at + 4));
       w.bits = static_cast<int>(le16(d, at + 14));
-      if (tag != 1 || (w.channels != 1 && w.channels != 2) || w.rate < 4000 || w.rate > 192000 ||
-          (w.bits != 8 && w.bits != 16))
-        return std::nullopt;
+      if (tag == kTagExtensible) {
+        // The extension's size, the valid bits of each sample (at most the
+        // container's: the samples are read as the container's width), the
+        // speaker mask, the sub-format.
+        if (have < 40 || le16(d, at + 16) < 22) return refuse(why, "its extensible format chunk is too short");
+        if (!std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat), d.begin() + static_cast<std::ptrdiff_t>(at + 24)))
+          return refuse(why, "not PCM samples (an extensible format of another kind)");
+        if (le16(d, at + 18) > static_cast<uint32_t>(w.bits)) return refuse(why, "more valid bits than a sample holds");
+      } else if (tag != kTagPcm) {
+        char text[64];
+        std::snprintf(text, sizeof text, "not PCM samples (format tag 0x%04X)", tag);
+        return refuse(why, text);
+      }
+      if (w.channels != 1 && w.channels != 2)
+        return refuse(why, std::to_string(w.channels) + " channels (1 or 2 are played)");
+      if (w.rate < 4000 || w.rate > 192000)
+        return refuse(why, "a rate of " + std::to_string(w.rate) + " Hz (4000 to 192000 are played)");
+      if (w.bits != 8 && w.bits != 16)
+        return refuse(why, std::to_string(w.bits) + " bits a sample (8 or 16 are played)");
       fmt = true;
     } else if (id == 0x61746164 /* data */) {
-      if (!fmt) return std::nullopt;
+      if (!fmt) return refuse(why, "its samples come before their format");
       w.data_offset = at;
-      w.data_bytes = have - have % static_cast<std::size_t>(w.channels * w.bits / 8);
-      return w.data_bytes > 0 ? std::optional<WaveSound>(w) : std::nullopt;
+      w.data_declared = len;
+      w.data_bytes = have - have % w.frame_bytes();
+      if (w.data_bytes == 0) return refuse(why, "no samples");
+      return w;
     }
     at += have + (have & 1);
   }
-  return std::nullopt;
+  if (ran_out) *ran_out = true;
+  return refuse(why, fmt ? "no samples" : "no format chunk");
+}
+
+}  // namespace
+
+std::optional<WaveSound> parse_wave(std::span<const uint8_t> d, std::string* why) {
+  return parse_wave_start(d, why, nullptr);
 }
 
 double WaveSound::length_ms() const {
-  return rate > 0 ? 1000.0 * static_cast<double>(data_bytes) / (rate * channels * (bits / 8)) : 0;
+  return rate > 0 ? 1000.0 * static_cast<double>(data_bytes) / (static_cast<double>(rate) * frame_bytes()) : 0;
 }
 
-void tell_skipped(const std::string& path, const std::string& reason) {
-  // The dialog asks for a file on every click, the saver for a song on
-  // every turn of it: a user needs to read why only once.
-  static std::mutex lock;
+std::size_t kept_bytes(const WaveSound& w) {
+  if (w.rate <= 0 || w.frame_bytes() == 0) return 0;
+  const uint64_t frames = w.data_bytes / w.frame_bytes();
+  // Rounded up: a resampler gives the last part frame as a frame.
+  return static_cast<std::size_t>((frames * kKeptRate + static_cast<uint64_t>(w.rate) - 1) / static_cast<uint64_t>(w.rate)) *
+         kKeptFrameBytes;
+}
+
+bool cut_to_longest_kept(WaveSound& w) {
+  const std::size_t longest = static_cast<std::size_t>(w.rate) * (kMaxSoundMs / 1000) * w.frame_bytes();
+  if (w.data_bytes <= longest) return false;
+  w.data_bytes = longest;
+  return true;
+}
+
+namespace {
+
+std::mutex& shares_lock() {
+  static std::mutex m;
+  return m;
+}
+std::size_t& shares_held() {
+  static std::size_t n = 0;
+  return n;
+}
+
+}  // namespace
+
+SoundShare SoundShare::take(std::size_t bytes) {
+  std::lock_guard<std::mutex> hold(shares_lock());
+  SoundShare s;
+  if (bytes == 0 || bytes > kMaxKeptSoundsBytes - shares_held()) return s;
+  shares_held() += bytes;
+  s.bytes_ = bytes;
+  return s;
+}
+
+SoundShare& SoundShare::operator=(SoundShare&& other) noexcept {
+  if (this != &other) {
+    give_back();
+    bytes_ = other.bytes_;
+    other.bytes_ = 0;
+  }
+  return *this;
+}
+
+void SoundShare::give_back() {
+  if (!bytes_) return;
+  std::lock_guard<std::mutex> hold(shares_lock());
+  shares_held() -= bytes_;
+  bytes_ = 0;
+}
+
+std::size_t SoundShare::held() {
+  std::lock_guard<std::mutex> hold(shares_lock());
+  return shares_held();
+}
+
+namespace {
+
+// One line a file and run, whatever was wrong with it.
+void tell_once(const std::string& path, const std::string& line) {
+  static std::mutex m;
   static std::set<std::string> told;
-  std::lock_guard<std::mutex> hold(lock);
+  std::lock_guard<std::mutex> hold(m);
   if (!told.insert(path).second) return;
-  std::fprintf(stderr, "vexmoor: skipping %s: %s\n", path.c_str(), reason.c_str());
+  std::fprintf(stderr, "vexmoor: %s\n", line.c_str());
+}
+
+std::string megabytes(std::size_t bytes) { return std::to_string(bytes / (1024 * 1024)) + " MB"; }
+
+// Enough for the header of any sound as the programs that make them write
+// it, with the first of its samples.
+constexpr std::size_t kSoundHeadBytes = 64 * 1024;
+
+}  // namespace
+
+void tell_skipped(const std::string& path, const std::string& reason) {
+  tell_once(path, "skipping " + path + ": " + reason);
+}
+
+std::optional<KeptSoundFile> check_kept_sound(const std::string& path) {
+  std::error_code e;
+  const auto status = std::filesystem::status(path, e);
+  if (e || !std::filesystem::exists(status)) return std::nullopt;
+  if (!std::filesystem::is_regular_file(status)) {
+    tell_skipped(path, "not a file");
+    return std::nullopt;
+  }
+  const uintmax_t size = std::filesystem::file_size(path, e);
+  if (!e && size > kMaxSoundBytes) {
+    tell_skipped(path, "larger than " + megabytes(kMaxSoundBytes));
+    return std::nullopt;
+  }
+  KeptSoundFile k;
+  k.path = path;
+  auto head = read_regular_file(path, kMaxSoundBytes, kSoundHeadBytes);
+  if (!head) {
+    tell_skipped(path, "cannot be read");
+    return std::nullopt;
+  }
+  std::string why;
+  bool ran_out = false;
+  auto wave = parse_wave_start(*head, &why, &ran_out);
+  if (!wave && ran_out && head->size() == kSoundHeadBytes) {
+    // A header that goes on past the file's start (a long chunk before the
+    // samples): the whole file, as small as files are allowed to be.
+    head = read_regular_file(path, kMaxSoundBytes);
+    if (!head) {
+      tell_skipped(path, "cannot be read");
+      return std::nullopt;
+    }
+    wave = parse_wave(*head, &why);
+  }
+  if (!wave) {
+    tell_skipped(path, why);
+    return std::nullopt;
+  }
+  // The samples the file holds, as far as they go (the data chunk may
+  // claim more), from what the header says and the file's size.
+  WaveSound whole = *wave;
+  const std::size_t in_file = e ? head->size() : static_cast<std::size_t>(std::max<uintmax_t>(size, head->size()));
+  whole.data_bytes = std::min(whole.data_declared, in_file - whole.data_offset);
+  whole.data_bytes -= whole.data_bytes % whole.frame_bytes();
+  k.wave = whole;
+  const bool cut = cut_to_longest_kept(k.wave);
+  k.kept_end = k.wave.data_offset + k.wave.data_bytes;
+  k.share = SoundShare::take(kept_bytes(k.wave));
+  if (!k.share) {
+    tell_skipped(path, "it would take the sounds kept together past " + megabytes(kMaxKeptSoundsBytes));
+    return std::nullopt;
+  }
+  if (cut) {
+    char line[96];
+    std::snprintf(line, sizeof line, ": it lasts %.1f s; only its first %d s are kept", whole.length_ms() / 1000,
+                  kMaxSoundMs / 1000);
+    tell_once(path, "cutting " + path + line);
+  }
+  if (head->size() >= k.kept_end) {
+    head->resize(k.kept_end);
+    k.bytes = std::move(*head);
+  }
+  return k;
+}
+
+bool read_kept_samples(KeptSoundFile& k) {
+  if (k.bytes.size() < k.kept_end) {
+    auto bytes = read_regular_file(k.path, kMaxSoundBytes, k.kept_end);
+    if (!bytes) {
+      tell_skipped(k.path, "cannot be read");
+      k.share = SoundShare();
+      return false;
+    }
+    k.bytes = std::move(*bytes);
+  }
+  // Checked again on what was read: the file may have changed since its
+  // header was, and the kept samples must lie in these bytes.
+  std::string why;
+  auto wave = parse_wave(k.bytes, &why);
+  if (!wave) {
+    tell_skipped(k.path, why);
+    k.share = SoundShare();
+    return false;
+  }
+  cut_to_longest_kept(*wave);
+  k.wave = *wave;
+  if (kept_bytes(k.wave) > k.share.bytes()) {
+    k.share = SoundShare();
+    k.share = SoundShare::take(kept_bytes(k.wave));
+    if (!k.share) {
+      tell_skipped(k.path, "it would take the sounds kept together past " + megabytes(kMaxKeptSoundsBytes));
+      return false;
+    }
+  }
+  return true;
+}
+
+std::optional<KeptSoundFile> read_kept_sound(const std::string& path) {
+  auto k = check_kept_sound(path);
+  if (!k || !read_kept_samples(*k)) return std::nullopt;
+  return k;
 }
 
 }  // namespace vex

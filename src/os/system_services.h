@@ -41,4 +41,9 @@ std::optional<bool> verify_saver_password(unsigned long window);
 // Tells the system a screen saver runs (or no longer does).
 void set_screensaver_running(bool running);
 
+// The program's arguments (without its own name) as UTF-8, as the system
+// gives them: on Linux the bytes of argv; on Windows the command line's own
+// UTF-16 text, where argv holds only what the ANSI code page can say.
+std::vector<std::string> program_arguments(int argc, char** argv);
+
 }  // namespace vex

@@ -11,6 +11,7 @@
 #include "os/event_loop.h"
 #include "os/host_window.h"
 #include "os/signals.h"
+#include "os/system_services.h"
 #include "os/window.h"
 #include "platform/bug_report_form.h"
 #include "platform/error_report.h"
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
   // Asked to end from outside (a logout, a daemon, Ctrl+C): the normal way
   // out, whatever mode runs.
   vex::on_termination_request([] { vex::X_Cleanup_And_End(); });
-  vex::CommandLine cl = vex::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+  vex::CommandLine cl = vex::parse_command_line(vex::program_arguments(argc, argv));
   if (!cl.error.empty()) {
     std::fprintf(stderr, "vexmoor: %s (vexmoor --help tells the options)\n", cl.error.c_str());
     return 2;

@@ -112,5 +112,37 @@ TEST_F(ClockAndMessage, LabelsAreDrawnDarkGreyOnBlackInTheirPlaces) {
   EXPECT_EQ(screen2.at(1023, 30), rgb(0, 0, 200));
 }
 
+// Pixels of the label's rows, columns x0..x1-1, that are not its background.
+int text_pixels(const Bitmap& b, int x0, int x1) {
+  int n = 0;
+  for (int y = 5; y < 24; ++y)
+    for (int x = x0; x < x1; ++x) n += b.at(x, y) != kLabelBack;
+  return n;
+}
+
+TEST_F(ClockAndMessage, ALongMessageStopsWhereTheClockBeginsAndReachesTheEdgeWithout) {
+  std::string longer;
+  while (longer.size() < 4000) longer += "Happy Halloween from the graveyard! ";
+  settings().MessageText = longer;
+  settings().ClockEnabled = kTrue;
+  setup_labels();
+  Update_Clock();
+  clock().Caption.clear();  // the clock's band alone: nothing of its own text
+  Bitmap screen(1024, 768, rgb(0, 0, 200));
+  draw_labels(screen.view());
+  EXPECT_GT(text_pixels(screen, 0, 30), 20) << "the message from the left edge";
+  EXPECT_GT(text_pixels(screen, 880, 924), 20) << "up to the clock";
+  EXPECT_EQ(text_pixels(screen, 924, 1024), 0) << "nothing of it under the clock or beyond";
+  EXPECT_EQ(screen.at(1020, 10), kLabelBack) << "the label's band still spans the screen";
+
+  clock_message() = ClockMessageState{};
+  settings().ClockEnabled = kFalse;
+  setup_labels();
+  Bitmap alone(1024, 768, rgb(0, 0, 200));
+  draw_labels(alone.view());
+  EXPECT_GT(text_pixels(alone, 0, 30), 20) << "cut, the message shows its beginning, not its middle";
+  EXPECT_GT(text_pixels(alone, 994, 1024), 20) << "and runs to the right edge";
+}
+
 }  // namespace
 }  // namespace vex

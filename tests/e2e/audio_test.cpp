@@ -1,6 +1,8 @@
 // What the saver and the dialog play, heard through SDL's disk output.
 #include <chrono>
 #include <filesystem>
+#include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "end_to_end.h"  // Xlib
@@ -41,6 +43,28 @@ class Audio : public EndToEnd {
   static std::size_t first_loud(const std::vector<int16_t>& s, std::size_t from = 0) {
     while (from < s.size() && std::abs(static_cast<int>(s[from])) < 200) ++from;
     return from;
+  }
+  // The process's peak resident memory so far, in megabytes.
+  static long peak_mb(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+      if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+    return -1;
+  }
+  // 32 MB of 8-bit mono at 4 kHz: more than two hours of sound, which kept
+  // whole would be 1.5 GB at the output's rate.
+  static std::vector<uint8_t> huge_sound(double hz) {
+    return make_wave_as({.rate = 4000, .bits = 8}, 32 * 1024 * 1024 - 44, hz);
+  }
+  // The lines of ours in what the program said (SDL's disk output adds its
+  // own).
+  static std::string our_lines(const std::string& text) {
+    std::istringstream in(text);
+    std::string line, ours;
+    while (std::getline(in, line))
+      if (line.rfind("vexmoor: ", 0) == 0) ours += line + "\n";
+    return ours;
   }
   static int loudest(const std::vector<int16_t>& s, std::size_t from, std::size_t to) {
     int m = 0;
@@ -131,6 +155,79 @@ TEST_F(Audio, ListenButtonsPlayTheirSongAndTheirSound) {
   ASSERT_LT(later + at_ms(300), s.size()) << "the sound was not heard";
   EXPECT_GT(tone_strength(s, later, at_ms(300), 1, 800, 44100), 0.05);
   EXPECT_LT(tone_strength(s, later, at_ms(300), 1, 261.63, 44100), 0.003) << "the song was stopped";
+}
+
+TEST_F(Audio, AHugeSoundCostsWhatIsKeptTheSaverStartsAndEndsAtOnceAndSaysWhatItLeftOut) {
+  const std::filesystem::path media = dir / "data/Zelvora/Vexmoor";
+  write_bytes(media / "v_sound0.wav", huge_sound(500));
+  auto adpcm = make_wave(600, 500);
+  adpcm[20] = 2;
+  write_bytes(media / "v_sound1.wav", adpcm);
+  std::filesystem::remove(media / "v_sound4.wav");  // selected, not installed: nothing to say
+  XServer x(800, 600);
+  std::string ini = "[Vexmoor]\nfirstrun=1\nspeed=40\nflower=1\n";
+  for (int n = 0; n < 12; ++n) ini += "sound" + std::to_string(n) + "=1\n";
+  settings(ini);
+  auto saver = start(&x, {"/s"});
+  ASSERT_TRUE(eventually([&] { return x.grab().at(400, 100) == fixture_colour("v_background_top.bmp"); }))
+      << saver->stderr_text();
+  const long peak = peak_mb(saver->pid());
+  std::cout << "[ measured ] the saver's peak memory with a 32 MB sound of 8-bit mono at 4 kHz: " << peak << " MB\n";
+  EXPECT_LT(peak, 300);
+  saver->send_signal(SIGTERM);
+  auto status = saver->wait_for_exit(20s);
+  ASSERT_TRUE(status) << "gone on SIGTERM";
+  EXPECT_EQ(*status, 0);
+  EXPECT_EQ(saver->stderr_text(),
+            "vexmoor: cutting " + (media / "v_sound0.wav").string() +
+                ": it lasts 8388.6 s; only its first 30 s are kept\n"
+                "vexmoor: skipping " + (media / "v_sound1.wav").string() + ": not PCM samples (format tag 0x0002)\n");
+}
+
+TEST_F(Audio, TheListenButtonPlaysAHugeSoundAtOnceAndTellsOfItOnce) {
+  const std::filesystem::path media = dir / "data/Zelvora/Vexmoor";
+  write_bytes(media / "v_sound2.wav", huge_sound(700));
+  XServer x(1024, 768);
+  const std::string out = dir / "dialog.raw";
+  auto dialog = start(&x, {"/c"}, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", out}});
+  std::string id;
+  ASSERT_TRUE(eventually([&] {
+    id = xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"});
+    return !id.empty();
+  })) << dialog->stderr_text();
+  Window w = std::stoul(id);
+  int wx = 0, wy = 0;
+  Window child = 0;
+  XTranslateCoordinates(x.display(), w, DefaultRootWindow(x.display()), 0, 0, &wx, &wy, &child);
+  auto click = [&](int cx, int cy) {
+    xdotool(x, {"mousemove", std::to_string(wx + cx), std::to_string(wy + cy), "click", "1"});
+  };
+  click(175, 11);  // the Sounds tab
+  ASSERT_TRUE(eventually([&] { return x.grab().at(wx + 120, wy + 64) == fixture_colour("v_speaker.bmp"); }))
+      << "the Sounds tab shows";
+  // "Thunder"'s loudspeaker, twice: each time the sound is heard.
+  for (int round = 0; round < 2; ++round) {
+    const std::size_t clicked = written(out);
+    click(280 + 192 + 8, 32 + 24 + 8);
+    std::size_t heard_at = 0;
+    ASSERT_TRUE(eventually([&] {
+      auto s = left_channel(out);
+      for (std::size_t from = clicked; from + at_ms(100) <= s.size(); from += at_ms(50))
+        if (tone_strength(s, from, at_ms(100), 1, 700, 44100) > 0.1) {
+          heard_at = from;
+          return true;
+        }
+      return false;
+    })) << "round " << round << " heard\n" << dialog->stderr_text();
+    ASSERT_TRUE(eventually([&] { return written(out) >= heard_at + at_ms(300); })) << "the output stalled";
+  }
+  const long peak = peak_mb(dialog->pid());
+  std::cout << "[ measured ] the dialog's peak memory after listening to it: " << peak << " MB\n";
+  EXPECT_LT(peak, 300);
+  dialog->send_signal(SIGTERM);
+  ASSERT_TRUE(dialog->wait_for_exit(20s));
+  EXPECT_EQ(our_lines(dialog->stderr_text()), "vexmoor: cutting " + (media / "v_sound2.wav").string() +
+                                       ": it lasts 8388.6 s; only its first 30 s are kept\n");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class Dialog : public EndToEnd {
     proc = start(&x, {"/c"});
     Placed p;
     bool found = eventually([&] {
-      std::string id = xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"});
+      std::string id = xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor ScreenSaver$"});
       if (id.empty()) return false;
       p.id = std::stoul(id.substr(0, id.find('\n')));
       XWindowAttributes a{};
@@ -36,9 +36,19 @@ class Dialog : public EndToEnd {
     xdotool(x, {"windowfocus", "--sync", std::to_string(p.id)});
     return p;
   }
+  // Where the dialog's client area is now: a window manager may still move
+  // it after it is first seen (it is centred again once its frame is known).
+  static void origin(const XServer& x, const Placed& p, int& ox, int& oy) {
+    Window child = 0;
+    ox = p.x;
+    oy = p.y;
+    XTranslateCoordinates(x.display(), p.id, DefaultRootWindow(x.display()), 0, 0, &ox, &oy, &child);
+  }
   // A click at client coordinates of the dialog.
   void click(const XServer& x, const Placed& p, int cx, int cy) {
-    xdotool(x, {"mousemove", std::to_string(p.x + cx), std::to_string(p.y + cy), "click", "1"});
+    int ox, oy;
+    origin(x, p, ox, oy);
+    xdotool(x, {"mousemove", std::to_string(ox + cx), std::to_string(oy + cy), "click", "1"});
     xdotool(x, {"mousemove", "0", "0"});
   }
   void tab(const XServer& x, const Placed& p, int i) {
@@ -58,7 +68,11 @@ class Dialog : public EndToEnd {
     XSendEvent(d, w, False, NoEventMask, &e);
     XFlush(d);
   }
-  Pixel at(const XServer& x, const Placed& p, int cx, int cy) { return x.grab().at(p.x + cx, p.y + cy); }
+  Pixel at(const XServer& x, const Placed& p, int cx, int cy) {
+    int ox, oy;
+    origin(x, p, ox, oy);
+    return x.grab().at(ox + cx, oy + cy);
+  }
   std::string file_text() {
     std::ifstream in(dir / "config/zelvora.ini", std::ios::binary);
     std::stringstream ss;

@@ -264,6 +264,28 @@ TEST_F(Commands, SoundsAreNamedByTheirFileAndStoppedTheSameWay) {
   EXPECT_EQ(mci->execute("play " + (dir / "broken.wav")), kMciErrInvalidFile);
 }
 
+TEST_F(Commands, SoundsPassTheSavedSoundsChecksAndABrokenOneIsToldOfOnce) {
+  const std::string longer = dir / "long.wav", broken = dir / "broken.wav", extensible = dir / "extensible.wav";
+  test::write_bytes(longer, test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 95));
+  test::write_bytes(extensible, test::make_wave_as({.channels = 2, .extensible = true}, 22050));
+  auto adpcm = test::make_wave(440, 100);
+  adpcm[20] = 2;
+  test::write_bytes(broken, adpcm);
+  testing::internal::CaptureStderr();
+  for (int click = 0; click < 3; ++click) {
+    EXPECT_EQ(mci->execute("play " + longer), 0u);
+    EXPECT_EQ(ask("status " + longer + " length"), "30000") << "cut to its first 30 s";
+    EXPECT_EQ(mci->execute("play " + broken), kMciErrInvalidFile);
+    EXPECT_EQ(mci->execute("play " + extensible), 0u);
+    EXPECT_EQ(ask("status " + extensible + " length"), "1000");
+    std::string reply;
+    mci->send("close all", reply);  // each time read afresh
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "vexmoor: cutting " + longer + ": it lasts 95.0 s; only its first 30 s are kept\n"
+            "vexmoor: skipping " + broken + ": not PCM samples (format tag 0x0002)\n");
+}
+
 TEST_F(Commands, TheDialogsTwelveStopsAndOnePlayOnRealFiles) {
   // A folder with blanks in its name, as a user's may have.
   std::filesystem::create_directory(dir / "my media");

@@ -1,6 +1,11 @@
 #include "os/media_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "os/file_io.h"
 #include "support/media_makers.h"
@@ -212,6 +217,200 @@ TEST(WaveFiles, AreReadAndAnythingBrokenIsRefused) {
   six_channels[22] = 6;
   EXPECT_FALSE(parse_wave(six_channels));
   EXPECT_FALSE(parse_wave(test::make_song(2)));
+}
+
+
+TEST(WaveFiles, PcmInTheExtensibleLayoutIsReadOtherKindsAreNot) {
+  using test::make_wave_as;
+  auto w = parse_wave(make_wave_as({.rate = 44100, .channels = 2, .bits = 16, .extensible = true}, 1000));
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->channels, 2);
+  EXPECT_EQ(w->rate, 44100);
+  EXPECT_EQ(w->bits, 16);
+  EXPECT_EQ(w->data_offset, 12u + 8 + 40 + 8);
+  EXPECT_EQ(w->data_bytes, 4000u);
+  // Fewer valid bits than the sample holds are still 16-bit samples; 8-bit
+  // mono is PCM too.
+  EXPECT_TRUE(parse_wave(make_wave_as({.bits = 16, .extensible = true, .valid_bits = 12}, 100)));
+  EXPECT_TRUE(parse_wave(make_wave_as({.bits = 8, .extensible = true}, 100)));
+  std::string why;
+  EXPECT_FALSE(parse_wave(make_wave_as({.extensible = true, .sub_format = 3}, 100), &why));  // floating point
+  EXPECT_EQ(why, "not PCM samples (an extensible format of another kind)");
+  auto other_guid = make_wave_as({.extensible = true}, 100);
+  other_guid[12 + 8 + 24 + 15] ^= 1;  // the last byte of the sub-format
+  EXPECT_FALSE(parse_wave(other_guid));
+  EXPECT_FALSE(parse_wave(make_wave_as({.bits = 16, .extensible = true, .valid_bits = 20}, 100)));
+  auto short_extension = make_wave_as({.extensible = true}, 100);
+  short_extension[12 + 8 + 16] = 10;  // the extension's size
+  EXPECT_FALSE(parse_wave(short_extension));
+  // The extensible tag on a format chunk of the plain size.
+  auto plain = make_wave_as({}, 100);
+  plain[20] = 0xFE;
+  plain[21] = 0xFF;
+  EXPECT_FALSE(parse_wave(plain, &why));
+  EXPECT_EQ(why, "its extensible format chunk is too short");
+}
+
+TEST(WaveFiles, SayWhyTheyAreRefused) {
+  auto why = [](std::vector<uint8_t> bytes) {
+    std::string w;
+    EXPECT_FALSE(parse_wave(bytes, &w));
+    return w;
+  };
+  auto good = test::make_wave_as({}, 100);
+  auto with = [&](std::size_t at, uint8_t v) {
+    auto b = good;
+    b[at] = v;
+    return b;
+  };
+  EXPECT_EQ(why(test::make_song(2)), "not a WAV file");
+  EXPECT_EQ(why(with(20, 2)), "not PCM samples (format tag 0x0002)");
+  EXPECT_EQ(why(with(22, 6)), "6 channels (1 or 2 are played)");
+  EXPECT_EQ(why(with(34, 24)), "24 bits a sample (8 or 16 are played)");
+  auto slow = with(24, 0xE8);
+  slow[25] = 0x03;  // 1000 Hz
+  EXPECT_EQ(why(slow), "a rate of 1000 Hz (4000 to 192000 are played)");
+  EXPECT_EQ(why(std::vector<uint8_t>(good.begin(), good.begin() + 12)), "no format chunk");
+  EXPECT_EQ(why(std::vector<uint8_t>(good.begin(), good.begin() + 30)), "cut short inside its header");
+  EXPECT_EQ(why(std::vector<uint8_t>(good.begin(), good.begin() + 44)), "no samples");
+}
+
+// The checks on real files, as the saver's mixer and the dialog's sounds
+// make them.
+class KeptSounds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    held_before = SoundShare::held();
+    testing::internal::CaptureStderr();
+  }
+  void TearDown() override {
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(SoundShare::held(), held_before) << "every share is given back";
+  }
+  // What was said on stderr since the last time.
+  std::string told() {
+    std::string s = testing::internal::GetCapturedStderr();
+    testing::internal::CaptureStderr();
+    return s;
+  }
+  std::string file(const std::string& name, const std::vector<uint8_t>& bytes) {
+    test::write_bytes(dir / name, bytes);
+    return dir / name;
+  }
+  static constexpr std::size_t kKeptSecond = 44100 * 4;
+  test::TempDir dir;
+  std::size_t held_before = 0;
+};
+
+TEST_F(KeptSounds, ALongSoundIsCutToItsFirst30SecondsFromItsHeaderAlone) {
+  // 32 MB of 8-bit mono at 4 kHz: more than two hours, 1.5 GB as kept.
+  const std::size_t frames = 32 * 1024 * 1024 - 44;
+  const std::string huge = file("huge.wav", test::make_wave_as({.rate = 4000, .bits = 8}, frames));
+  auto k = check_kept_sound(huge);
+  ASSERT_TRUE(k);
+  EXPECT_EQ(k->wave.data_bytes, 30u * 4000);
+  EXPECT_EQ(kept_bytes(k->wave), 30 * kKeptSecond);
+  EXPECT_EQ(k->share.bytes(), 30 * kKeptSecond);
+  EXPECT_EQ(SoundShare::held(), held_before + 30 * kKeptSecond);
+  EXPECT_LE(k->bytes.size(), 64u * 1024) << "only the header has been read";
+  ASSERT_TRUE(read_kept_samples(*k));
+  EXPECT_EQ(k->bytes.size(), 44u + 30 * 4000) << "only the kept samples are read";
+  EXPECT_EQ(k->wave.data_offset, 44u);
+  EXPECT_DOUBLE_EQ(k->wave.length_ms(), 30000);
+  // Told once, however often the file is asked for.
+  EXPECT_TRUE(read_kept_sound(huge));
+  EXPECT_TRUE(read_kept_sound(huge));
+  EXPECT_EQ(told(), "vexmoor: cutting " + huge + ": it lasts 8388.6 s; only its first 30 s are kept\n");
+  auto exactly = read_kept_sound(file("exactly.wav", test::make_wave_as({.rate = 11025, .bits = 8}, 11025 * 30)));
+  ASSERT_TRUE(exactly);
+  EXPECT_EQ(exactly->wave.data_bytes, 11025u * 30);
+  // A sound within the limit is kept whole, without a word; one that claims
+  // more samples than it holds is as long as what it holds.
+  const std::string shorter = file("shorter.wav", test::make_wave_as({.rate = 8000, .channels = 2}, 8000 * 29 + 7));
+  auto whole = read_kept_sound(shorter);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->wave.data_bytes, (8000u * 29 + 7) * 4);
+  EXPECT_EQ(kept_bytes(whole->wave), ((8000ull * 29 + 7) * 44100 + 7999) / 8000 * 4) << "a part frame rounds up";
+  auto claims = test::make_wave_as({.rate = 22050}, 22050);
+  claims[40] = claims[41] = claims[42] = 0xFF;  // the data chunk's length: 16 MB more
+  auto claimed = read_kept_sound(file("claims.wav", claims));
+  ASSERT_TRUE(claimed);
+  EXPECT_EQ(claimed->wave.data_bytes, 22050u * 2);
+  // Notes after the samples (a minute's worth of bytes) are not samples.
+  auto noted = test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 20);
+  noted.insert(noted.end(), {'L', 'I', 'S', 'T'});
+  test::put_le(noted, 4000 * 60, 4);
+  noted.resize(noted.size() + 4000 * 60, 'n');
+  auto notes_after = check_kept_sound(file("notes after.wav", noted));
+  ASSERT_TRUE(notes_after);
+  EXPECT_EQ(notes_after->share.bytes(), 20 * kKeptSecond);
+  EXPECT_EQ(told(), "");
+}
+
+TEST_F(KeptSounds, TwelveOfTheLongestFitTogetherAThirteenthDoesNot) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 13; ++i)
+    paths.push_back(file("long" + std::to_string(i) + ".wav", test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 31)));
+  std::vector<KeptSoundFile> kept;
+  for (int i = 0; i < 12; ++i) {
+    auto k = read_kept_sound(paths[static_cast<std::size_t>(i)]);
+    ASSERT_TRUE(k) << i;
+    kept.push_back(std::move(*k));
+  }
+  EXPECT_EQ(SoundShare::held(), held_before + 12 * 30 * kKeptSecond);
+  told();
+  EXPECT_FALSE(read_kept_sound(paths[12]));
+  EXPECT_EQ(told(), "vexmoor: skipping " + paths[12] + ": it would take the sounds kept together past 64 MB\n");
+  // A sound let go makes room for another.
+  kept.erase(kept.begin());
+  EXPECT_TRUE(read_kept_sound(paths[12]));
+}
+
+TEST_F(KeptSounds, EachBrokenOneIsToldOnceAMissingOneNotAtAll) {
+  const std::string broken = dir / "broken.wav", compressed = dir / "compressed.wav", folder = dir / "folder.wav",
+                    fifo = dir / "fifo.wav", large = dir / "large.wav";
+  std::ofstream(broken) << "RIFF";
+  auto adpcm = test::make_wave_as({}, 100);
+  adpcm[20] = 2;
+  test::write_bytes(compressed, adpcm);
+  std::filesystem::create_directory(folder);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Larger than any sound may be, without writing it all.
+  test::write_bytes(large, test::make_wave_as({}, 100));
+  ASSERT_EQ(truncate(large.c_str(), 33 * 1024 * 1024), 0);
+  for (int round = 0; round < 3; ++round)
+    for (const std::string& p : {broken, compressed, folder, fifo, large, dir / "missing.wav"})
+      EXPECT_FALSE(read_kept_sound(p)) << p;
+  EXPECT_EQ(told(), "vexmoor: skipping " + broken + ": not a WAV file\n" +
+                        "vexmoor: skipping " + compressed + ": not PCM samples (format tag 0x0002)\n" +
+                        "vexmoor: skipping " + folder + ": not a file\n" +
+                        "vexmoor: skipping " + fifo + ": not a file\n" +
+                        "vexmoor: skipping " + large + ": larger than 32 MB\n");
+}
+
+TEST_F(KeptSounds, AHeaderFarFromTheFilesStartIsFoundAndTheFileChangedMeanwhileIsCheckedAgain) {
+  // 100 kB of notes before the format, as some editors write.
+  auto tone = test::make_wave_as({.rate = 22050}, 22050);
+  std::vector<uint8_t> noted(tone.begin(), tone.begin() + 12);
+  noted.insert(noted.end(), {'L', 'I', 'S', 'T'});
+  test::put_le(noted, 100000, 4);
+  noted.resize(noted.size() + 100000, 'n');
+  noted.insert(noted.end(), tone.begin() + 12, tone.end());
+  auto far = read_kept_sound(file("far.wav", noted));
+  ASSERT_TRUE(far);
+  EXPECT_EQ(far->wave.data_offset, 12u + 8 + 100000 + 8 + 16 + 8);
+  EXPECT_EQ(far->wave.data_bytes, 22050u * 2);
+  EXPECT_EQ(far->bytes.size(), far->wave.data_offset + far->wave.data_bytes);
+  // Its header checked, then the file replaced by one that is refused.
+  const std::string changing = file("changing.wav", test::make_wave_as({.rate = 22050}, 22050 * 2));
+  auto k = check_kept_sound(changing);
+  ASSERT_TRUE(k);
+  auto adpcm = test::make_wave_as({.rate = 22050}, 22050 * 2);
+  adpcm[20] = 2;
+  test::write_bytes(changing, adpcm);
+  EXPECT_FALSE(read_kept_samples(*k));
+  EXPECT_FALSE(k->share) << "given back";
+  EXPECT_EQ(told(), "vexmoor: skipping " + changing + ": not PCM samples (format tag 0x0002)\n");
 }
 
 }  // namespace

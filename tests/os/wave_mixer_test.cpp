@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "os/media_files.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -124,6 +126,72 @@ TEST_F(Mixer, RecordsThatNameNothingOpenPlayNothing) {
   mixer->CloseSession(m);
   auto s = heard();
   for (int16_t v : s) ASSERT_LT(std::abs(static_cast<int>(v)), 50);
+}
+
+TEST_F(Mixer, PcmInTheExtensibleLayoutIsHeard) {
+  test::write_bytes(dir / "extensible.wav",
+                    test::make_wave_as({.rate = 48000, .channels = 2, .bits = 16, .extensible = true}, 48000, 1000));
+  int32_t m = mixer->Init();
+  ASSERT_NE(m, 0);
+  int32_t w = mixer->OpenWave(m, dir / "extensible.wav", 0, 0);
+  ASSERT_NE(w, 0);
+  mixer->OpenChannel(m, 8, 2);
+  mixer->Activate(m, 1);
+  const int began = written_ms();
+  EXPECT_EQ(mixer->Play(record(m, 3, w)), 0u);
+  let_play(600);
+  mixer->CloseSession(m);
+  EXPECT_GT(strength(heard(), began + 150, 300, 1000), 0.1);
+}
+
+// Twelve sounds of the longest kept length, as a saver given long sounds at
+// a low rate opens them: the first is ready at once (the greeting plays as
+// the saver starts), the others once converted (those left after the
+// first quarter second beside the frames), and what they take is held
+// until the session ends.
+TEST(MixerOfLongSounds, AllPlayTheFirstAtOnceAndAThirteenthIsRefused) {
+  test::TempDir dir;
+  auto path = [&](int i) { return dir / ("long" + std::to_string(i) + ".wav"); };
+  for (int i = 0; i < 13; ++i) test::write_bytes(path(i), test::make_wave_as({.rate = 8000}, 8000 * 31, 300 + 10 * i));
+  const std::size_t held_before = SoundShare::held();
+  testing::internal::CaptureStderr();
+  auto mixer = make_system_wave_mixer();
+  for (int round = 0; round < 2; ++round) {
+    int32_t m = mixer->Init();
+    ASSERT_NE(m, 0);
+    std::vector<int32_t> waves;
+    for (int i = 0; i < 12; ++i) waves.push_back(mixer->OpenWave(m, path(i), 0, 0));
+    for (int32_t w : waves) ASSERT_NE(w, 0);
+    EXPECT_EQ(mixer->OpenWave(m, path(12), 0, 0), 0);
+    EXPECT_EQ(SoundShare::held(), held_before + 12 * 30 * 44100 * 4);
+    mixer->OpenChannel(m, 8, 2);
+    mixer->Activate(m, 1);
+    EXPECT_EQ(mixer->Play(record(m, 0, waves[0])), 0u);
+    if (round == 0) {
+      for (int i = 1; i < 12; ++i)
+        EXPECT_TRUE(test::wait_until([&] { return mixer->Play(record(m, i % 8, waves[static_cast<std::size_t>(i)])) == 0; }))
+            << "sound " << i << " never became playable";
+      for (int32_t w : waves) EXPECT_EQ(mixer->FreeWave(m, w), 0u);
+    }
+    // The second round ends at once, some sounds perhaps still waiting to
+    // be converted, as a saver asked to end while it starts.
+    mixer->CloseSession(m);
+    EXPECT_EQ(SoundShare::held(), held_before) << "round " << round;
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "vexmoor: cutting " + path(0) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(1) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(2) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(3) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(4) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(5) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(6) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(7) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(8) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(9) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(10) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: cutting " + path(11) + ": it lasts 31.0 s; only its first 30 s are kept\n"
+            "vexmoor: skipping " + path(12) + ": it would take the sounds kept together past 64 MB\n");
 }
 
 TEST(MixerWithoutADevice, InitFailsAndTheRestDoesNothing) {

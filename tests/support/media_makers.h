@@ -104,6 +104,52 @@ inline std::vector<uint8_t> make_wave(double hz, int ms, int rate = 22050, doubl
   return f;
 }
 
+// A WAV file in any of the layouts a sound may come in: 8 or 16 bits, one
+// or two channels, the plain format chunk or the extensible one (whose
+// sub-format's first word is 1 for PCM, 3 for floating point), holding
+// `frames` frames of a tone.
+struct WaveLayout {
+  int rate = 22050;
+  int channels = 1;
+  int bits = 16;
+  bool extensible = false;
+  uint16_t sub_format = 1;
+  int valid_bits = -1;  // in the extensible layout; -1: as many as the sample holds
+};
+inline std::vector<uint8_t> make_wave_as(const WaveLayout& l, std::size_t frames, double hz = 440) {
+  const uint32_t frame = static_cast<uint32_t>(l.channels * l.bits / 8);
+  const uint32_t data = static_cast<uint32_t>(frames) * frame;
+  const uint32_t fmt = l.extensible ? 40 : 16;
+  std::vector<uint8_t> f = {'R', 'I', 'F', 'F'};
+  f.reserve(44 + 24 + data);
+  put_le(f, 4 + 8 + fmt + 8 + data, 4);
+  f.insert(f.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  put_le(f, fmt, 4);
+  put_le(f, l.extensible ? 0xFFFE : 1, 2);
+  put_le(f, static_cast<uint32_t>(l.channels), 2);
+  put_le(f, static_cast<uint32_t>(l.rate), 4);
+  put_le(f, static_cast<uint32_t>(l.rate) * frame, 4);
+  put_le(f, frame, 2);
+  put_le(f, static_cast<uint32_t>(l.bits), 2);
+  if (l.extensible) {
+    put_le(f, 22, 2);
+    put_le(f, static_cast<uint32_t>(l.valid_bits < 0 ? l.bits : l.valid_bits), 2);
+    put_le(f, l.channels == 2 ? 3 : 4, 4);  // front left and right; front centre
+    put_le(f, l.sub_format, 2);
+    f.insert(f.end(), {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71});
+  }
+  f.insert(f.end(), {'d', 'a', 't', 'a'});
+  put_le(f, data, 4);
+  for (std::size_t i = 0; i < frames; ++i) {
+    const double v = 0.4 * std::sin(2 * 3.14159265358979 * hz * static_cast<double>(i) / l.rate);
+    for (int c = 0; c < l.channels; ++c) {
+      if (l.bits == 8) f.push_back(static_cast<uint8_t>(128 + std::lround(127 * v)));
+      else put_le(f, static_cast<uint16_t>(static_cast<int16_t>(std::lround(32767 * v))), 2);
+    }
+  }
+  return f;
+}
+
 inline void write_bytes(const std::string& path, const std::vector<uint8_t>& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }

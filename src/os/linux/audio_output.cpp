@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -199,30 +200,47 @@ Sound::~Sound() {
   if (chunk) Mix_FreeChunk(chunk);  // halts the channels playing it first
 }
 
-Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits) {
+Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits,
+                  const std::atomic<bool>* stop) {
   Output& o = out();
-  if (!o.open || bytes == 0) return nullptr;
-  SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, bits == 8 ? AUDIO_U8 : AUDIO_S16LSB, static_cast<Uint8>(channels), rate, o.format,
-                        static_cast<Uint8>(o.channels), o.freq) < 0)
-    return nullptr;
-  auto* s = new Sound;
-  cvt.len = static_cast<int>(bytes);
-  s->samples.resize(bytes * static_cast<std::size_t>(cvt.len_mult));
-  SDL_memcpy(s->samples.data(), pcm, bytes);
-  cvt.buf = s->samples.data();
-  if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) {
-    delete s;
-    return nullptr;
+  const std::size_t in_frame = static_cast<std::size_t>(channels * bits / 8);
+  if (!o.open || in_frame == 0 || bytes < in_frame) return nullptr;
+  // Through a stream, a piece at a time: converting all at once would need
+  // a buffer for every intermediate step at the largest of them, a hundred
+  // and more times the input for 8-bit mono at a low rate.
+  SDL_AudioStream* stream = SDL_NewAudioStream(bits == 8 ? AUDIO_U8 : AUDIO_S16LSB, static_cast<Uint8>(channels),
+                                               rate, o.format, static_cast<Uint8>(o.channels), o.freq);
+  if (!stream) return nullptr;
+  auto s = std::make_unique<Sound>();
+  const std::size_t out_frame = SDL_AUDIO_BITSIZE(o.format) / 8 * static_cast<std::size_t>(o.channels);
+  const uint64_t frames = bytes / in_frame;
+  // What the resampler gives, and a little over for its rounding.
+  s->samples.reserve((frames * static_cast<uint64_t>(o.freq) / static_cast<uint64_t>(rate) + 256) * out_frame);
+  bool ok = true;
+  auto take = [&] {
+    const int ready = SDL_AudioStreamAvailable(stream);
+    if (ready <= 0) return;
+    const std::size_t at = s->samples.size();
+    s->samples.resize(at + static_cast<std::size_t>(ready));
+    const int got = SDL_AudioStreamGet(stream, s->samples.data() + at, ready);
+    s->samples.resize(at + static_cast<std::size_t>(std::max(got, 0)));
+    ok = ok && got >= 0;
+  };
+  const std::size_t piece = in_frame * 16384;
+  for (std::size_t at = 0; ok && at + in_frame <= bytes; at += piece) {
+    const std::size_t n = std::min(piece, (bytes - at) / in_frame * in_frame);
+    ok = SDL_AudioStreamPut(stream, pcm + at, static_cast<int>(n)) == 0;
+    take();
+    if (stop && stop->load(std::memory_order_relaxed)) ok = false;
   }
-  const std::size_t converted = cvt.needed ? static_cast<std::size_t>(cvt.len_cvt) : bytes;
-  s->samples.resize(converted);
-  s->chunk = Mix_QuickLoad_RAW(s->samples.data(), static_cast<Uint32>(converted));
-  if (!s->chunk) {
-    delete s;
-    return nullptr;
-  }
-  return s;
+  ok = ok && SDL_AudioStreamFlush(stream) == 0;
+  take();
+  SDL_FreeAudioStream(stream);
+  s->samples.resize(s->samples.size() / out_frame * out_frame);
+  if (!ok || s->samples.empty()) return nullptr;
+  s->chunk = Mix_QuickLoad_RAW(s->samples.data(), static_cast<Uint32>(s->samples.size()));
+  if (!s->chunk) return nullptr;
+  return s.release();
 }
 
 std::mutex& music_lock() {

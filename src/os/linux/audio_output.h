@@ -5,9 +5,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+#include "os/media_files.h"
 
 namespace vex::audio {
 
@@ -26,18 +29,24 @@ int frequency();
 int take_channel();
 void give_channel(int channel);
 
-// A sound in the output's own format, ready to play, owning its samples.
+// A sound in the output's own format, ready to play, owning its samples
+// (and its part of what the sounds may take together).
 struct Sound {
   std::vector<uint8_t> samples;
   Mix_Chunk* chunk = nullptr;
+  SoundShare share;
   Sound() = default;
   Sound(const Sound&) = delete;
   Sound& operator=(const Sound&) = delete;
   ~Sound();
 };
 // Converts checked PCM (8 or 16 bits, 1 or 2 channels) to the output's
-// format; nullptr when the output is closed or the conversion fails.
-Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits);
+// format; nullptr when the output is closed or the conversion fails. The
+// memory it takes is the converted sound's and little more, whatever the
+// rates.
+// A conversion on another thread gives up (nullptr) once stop is set.
+Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits,
+                  const std::atomic<bool>* stop = nullptr);
 
 // The music is rendered a little ahead on a thread of its own, never on the
 // sound thread: that one holds the output's lock while it mixes, and an

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace vex {
 
-std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, std::size_t max_bytes) {
+std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, std::size_t max_bytes,
+                                                      std::size_t read_at_most) {
   // Non-blocking open: a FIFO would otherwise wait for a writer forever;
   // the check on the open descriptor (not the name) cannot be raced.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -19,7 +21,7 @@ std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, s
     ::close(fd);
     return std::nullopt;
   }
-  std::vector<uint8_t> data(static_cast<std::size_t>(st.st_size));
+  std::vector<uint8_t> data(std::min(static_cast<std::size_t>(st.st_size), read_at_most));
   std::size_t got = 0;
   while (got < data.size()) {
     ssize_t n = ::read(fd, data.data() + got, data.size() - got);

@@ -20,4 +20,8 @@ bool change_saver_password(int32_t) { return false; }
 std::optional<bool> verify_saver_password(unsigned long) { return std::nullopt; }
 void set_screensaver_running(bool) {}
 
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+}
+
 }  // namespace vex

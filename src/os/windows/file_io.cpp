@@ -4,7 +4,8 @@
 
 namespace vex {
 
-std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, std::size_t max_bytes) {
+std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, std::size_t max_bytes,
+                                                      std::size_t read_at_most) {
   // A directory does not open without backup semantics; a device or a pipe
   // opens but is not a disk file, and is never read.
   HANDLE f = CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -16,7 +17,7 @@ std::optional<std::vector<uint8_t>> read_regular_file(const std::string& path, s
     CloseHandle(f);
     return std::nullopt;
   }
-  std::vector<uint8_t> data(static_cast<std::size_t>(size.QuadPart));
+  std::vector<uint8_t> data(std::min(static_cast<std::size_t>(size.QuadPart), read_at_most));
   std::size_t got = 0;
   while (got < data.size()) {
     DWORD n = 0;

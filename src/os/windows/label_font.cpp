@@ -1,6 +1,9 @@
 // The labels' text drawn by GDI: Arial 12 point bold, into a bitmap of the
-// label's size whose pixels are then copied over the frame.
+// label's size whose pixels are then copied over the frame. DrawText shapes
+// and orders other scripts through Uniscribe and takes what Arial lacks from
+// the system's linked fonts; it is told the paragraph's direction.
 #include <algorithm>
+#include <vector>
 
 #include "os/label_font.h"
 #include "os/windows/win32.h"
@@ -9,6 +12,36 @@ namespace vex {
 namespace {
 
 COLORREF colorref(Pixel p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+
+// No label shows more characters than this a pixel of its width; the rest of
+// a long text is never handed to GDI.
+constexpr std::size_t kCharsPerPixel = 4;
+
+// The beginning of the text that can show in a label this wide, as UTF-16.
+std::wstring shown_part(const std::string& utf8, int width) {
+  const std::size_t chars = kCharsPerPixel * static_cast<std::size_t>(width) + 16;
+  std::size_t bytes = std::min(utf8.size(), chars * 4);
+  // Not inside a character's bytes.
+  while (bytes > 0 && bytes < utf8.size() && (static_cast<unsigned char>(utf8[bytes]) & 0xC0) == 0x80) --bytes;
+  std::wstring w = win::widen(utf8.substr(0, bytes));
+  if (w.size() > chars) {
+    std::size_t n = chars;
+    if (IS_HIGH_SURROGATE(w[n - 1])) --n;
+    w.resize(n);
+  }
+  return w;
+}
+
+// The paragraph reads right to left when its first strong character does.
+bool reads_right_to_left(const std::wstring& w) {
+  std::vector<WORD> types(w.size());
+  if (w.empty() || !GetStringTypeW(CT_CTYPE2, w.c_str(), static_cast<int>(w.size()), types.data())) return false;
+  for (WORD t : types) {
+    if (t == C2_LEFTTORIGHT) return false;
+    if (t == C2_RIGHTTOLEFT) return true;
+  }
+  return false;
+}
 
 struct LabelPainter {
   HDC dc = nullptr;
@@ -73,9 +106,16 @@ void draw_text_label(const PixelView& target, int left, int top, int width, int 
   DeleteObject(brush);
   SetBkMode(lp.dc, TRANSPARENT);
   SetTextColor(lp.dc, colorref(fg));
-  const std::wstring w = win::widen(text);
-  DrawTextW(lp.dc, w.c_str(), static_cast<int>(w.size()), &r,
-            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (align == LabelAlign::kCentre ? DT_CENTER : DT_LEFT));
+  const std::wstring w = shown_part(text, width);
+  const bool rtl = reads_right_to_left(w);
+  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (rtl ? DT_RTLREADING : 0);
+  // A text wider than the label shows its beginning, from the side its
+  // reading starts on, and is cut at the other edge.
+  RECT need{0, 0, width, height};
+  DrawTextW(lp.dc, w.c_str(), static_cast<int>(w.size()), &need, flags | DT_CALCRECT);
+  const bool cut = need.right - need.left > width;
+  const UINT side = cut ? (rtl ? DT_RIGHT : DT_LEFT) : (align == LabelAlign::kCentre ? DT_CENTER : DT_LEFT);
+  DrawTextW(lp.dc, w.c_str(), static_cast<int>(w.size()), &r, flags | side);
   GdiFlush();
   // GDI leaves the unused top byte as it likes: ours is always 0.
   const PixelView from{lp.bits, lp.w, lp.h, lp.w};

@@ -4,6 +4,8 @@
 // anywhere else.
 #include "os/windows/win32.h"
 
+#include <shellapi.h>
+
 #include "os/system_services.h"
 
 namespace vex {
@@ -84,6 +86,16 @@ std::optional<bool> verify_saver_password(unsigned long window) {
 void set_screensaver_running(bool running) {
   BOOL old = FALSE;
   SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, &old, 0);
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv) {
+  int n = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &n);
+  if (!wide) return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
+  std::vector<std::string> args;
+  for (int i = 1; i < n; ++i) args.push_back(win::narrow(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 }  // namespace vex

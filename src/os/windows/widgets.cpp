@@ -78,6 +78,7 @@ class Win32Control : public Control {
   }
   virtual void scroll(WORD, int) {}
   bool grey = false;
+  bool on_page = false;  // stands on a tab page's body, not on the form
 
  protected:
   HWND hwnd_;
@@ -267,7 +268,13 @@ class Win32Tabs : public Tabs {
   }
   void show_page(int shown) {
     for (std::size_t i = 0; i < pages_.size(); ++i)
-      for (HWND h : pages_[i]) ShowWindow(h, static_cast<int>(i) == shown ? SW_SHOW : SW_HIDE);
+      if (static_cast<int>(i) != shown)
+        for (HWND h : pages_[i]) ShowWindow(h, SW_HIDE);
+    if (shown >= 0 && static_cast<std::size_t>(shown) < pages_.size())
+      for (HWND h : pages_[static_cast<std::size_t>(shown)]) ShowWindow(h, SW_SHOW);
+    // The form paints the page under the frames, over its children: what a
+    // hidden control leaves is painted again as a whole, frames and all.
+    RedrawWindow(GetParent(hwnd_), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 
  private:
@@ -312,7 +319,9 @@ class Form : public Window {
     forms().erase(hwnd_);
     controls_.clear();
     DestroyWindow(hwnd_);
+    forget_page_brush();
   }
+  HWND tab_control = nullptr;
 
   int scale(int v) const { return MulDiv(v, dpi_, 96); }
   HFONT font(bool bold) const { return bold ? fonts(dpi_).bold : fonts(dpi_).normal; }
@@ -391,13 +400,43 @@ class Form : public Window {
       }
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN: {
-        // Labels and check boxes take the colour of what they stand on.
+        // Labels, check boxes and frames take the colour of what they stand
+        // on: the form's face, or the tab page's body, which visual styles
+        // paint white (or in a gradient) where the classic look is grey.
         HDC dc = reinterpret_cast<HDC>(wp);
-        auto it = by_hwnd.find(reinterpret_cast<HWND>(lp));
+        HWND control = reinterpret_cast<HWND>(lp);
+        auto it = by_hwnd.find(control);
         SetBkMode(dc, TRANSPARENT);
         if (it != by_hwnd.end() && it->second->grey) SetTextColor(dc, kGreyText);
+        if (it != by_hwnd.end() && it->second->on_page) {
+          if (HBRUSH body = page_brush()) return reinterpret_cast<LRESULT>(body);
+        }
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
+      case WM_ERASEBKGND: {
+        // The tab control does not paint under the frames that stand on its
+        // pages (it clips its siblings): the form paints the page's body
+        // there, so a frame's inside is the page, not the form's face.
+        HDC dc = reinterpret_cast<HDC>(wp);
+        RECT all{};
+        GetClientRect(hwnd_, &all);
+        FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+        if (HBRUSH body = page_brush()) {
+          RECT tab{};
+          GetWindowRect(tab_control, &tab);
+          MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tab), 2);
+          RECT inside{0, 0, tab.right - tab.left, tab.bottom - tab.top};
+          SendMessageW(tab_control, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inside));
+          OffsetRect(&inside, tab.left, tab.top);
+          FillRect(dc, &inside, body);
+        }
+        return 1;
+      }
+      case WM_THEMECHANGED:
+      case WM_SYSCOLORCHANGE:
+        forget_page_brush();
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        break;
       case WM_QUERYENDSESSION:
         return TRUE;
       case WM_ENDSESSION:
@@ -432,6 +471,38 @@ class Form : public Window {
     RegisterClassExW(&wc);
   }
 
+  // The colour of the tab control's body as it paints itself, as a brush:
+  // asked of the control (WM_PRINTCLIENT) once it has its size, so whatever
+  // the look the controls on a page stand on the page's colour. (A picture
+  // of the page as a pattern brush would follow a gradient too, but
+  // controls that paint through a buffer of their own lose its alignment.)
+  HBRUSH page_brush() {
+    if (page_brush_ || !tab_control || !IsWindowVisible(tab_control)) return page_brush_;
+    RECT r{};
+    GetClientRect(tab_control, &r);
+    if (r.right <= 0 || r.bottom <= 0) return nullptr;
+    HDC screen = GetDC(tab_control);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, picture);
+    FillRect(mem, &r, GetSysColorBrush(COLOR_BTNFACE));
+    SendMessageW(tab_control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+    RECT inside = r;
+    SendMessageW(tab_control, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&inside));
+    const COLORREF body = GetPixel(mem, (inside.left + inside.right) / 2, (inside.top + inside.bottom) / 2);
+    SelectObject(mem, old);
+    DeleteObject(picture);
+    DeleteDC(mem);
+    ReleaseDC(tab_control, screen);
+    page_brush_ = CreateSolidBrush(body == CLR_INVALID ? GetSysColor(COLOR_BTNFACE) : body);
+    return page_brush_;
+  }
+
+  void forget_page_brush() {
+    if (page_brush_) DeleteObject(page_brush_);
+    page_brush_ = nullptr;
+  }
+  HBRUSH page_brush_ = nullptr;
   WindowKind kind_;
   DWORD ex_style_ = 0;
   HWND hwnd_ = nullptr;
@@ -479,6 +550,7 @@ template <typename T, typename... A>
 T& Win32Container::adopt(HWND h, A&&... a) {
   auto c = std::make_unique<T>(h, form_, std::forward<A>(a)...);
   T& ref = *c;
+  ref.on_page = page_ != nullptr;
   form_->by_hwnd[h] = &ref;
   form_->controls().push_back(std::move(c));
   return ref;
@@ -524,7 +596,15 @@ Control& Win32Container::add_picture_box(Rect r) {
 }
 
 Container& Win32Container::add_frame(Rect r, const std::string& caption, const std::string& tooltip) {
-  HWND h = child(L"BUTTON", BS_GROUPBOX, r, caption);
+  // Under every other control of the page but above the page itself, and
+  // clipped by what stands on it: pictures that overlap its edge (the
+  // About page's logo and address) are drawn over its line, not under it.
+  HWND h = child(L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS, r, caption);
+  if (HWND tab = form_->tab_control) {
+    HWND above_tab = GetWindow(tab, GW_HWNDPREV);
+    SetWindowPos(h, above_tab && above_tab != h ? above_tab : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(form_->font(true)), FALSE);
   auto& c = adopt<Win32Control>(h);
   c.set_caption(caption);
@@ -535,6 +615,7 @@ Container& Win32Container::add_frame(Rect r, const std::string& caption, const s
 
 Tabs& Win32Container::add_tabs(Rect r, const std::vector<std::string>& captions) {
   HWND h = child(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, r);
+  form_->tab_control = h;
   SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (std::size_t i = 0; i < captions.size(); ++i) {
     std::wstring w = win::widen(captions[i]);

@@ -20,7 +20,6 @@ int cursor_count = 0;
 
 constexpr wchar_t kSaverClass[] = L"VexmoorSaver";
 constexpr wchar_t kPreviewClass[] = L"VexmoorPreview";
-constexpr UINT_PTR kHostWatch = 1;
 constexpr UINT kHostWatchMs = 250;
 
 // A bitmap of the window's size whose pixels we draw into directly.
@@ -270,10 +269,13 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
     preview_windows()[hwnd_] = this;
     canvas_.ensure(w, h);
     // The host may go without its child being told (another process's
-    // window, under some systems): look for it a few times a second.
-    SetTimer(hwnd_, kHostWatch, kHostWatchMs, nullptr);
+    // window, under some systems): look for it a few times a second. The
+    // timer is the thread's, not the child's: when the host's process dies
+    // the system may take our child with it, and a window's timer with it.
+    watch_ = SetTimer(nullptr, 0, kHostWatchMs, &Win32EmbeddedWindow::watch_hosts);
   }
   ~Win32EmbeddedWindow() override {
+    if (watch_) KillTimer(nullptr, watch_);
     preview_windows().erase(hwnd_);
     if (IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
@@ -284,9 +286,6 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
 
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-      case WM_TIMER:
-        if (wp == kHostWatch && !IsWindow(host_)) host_went();
-        return 0;
       case WM_DESTROY:
         host_went();
         return 0;
@@ -301,6 +300,14 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
   }
 
  private:
+  static void CALLBACK watch_hosts(HWND, UINT, UINT_PTR, DWORD) {
+    // A copy: the handler may end the preview and so erase it.
+    std::vector<Win32EmbeddedWindow*> previews;
+    for (auto& entry : preview_windows()) previews.push_back(entry.second);
+    for (auto* p : previews) {
+      if (!IsWindow(p->host_) || !IsWindow(p->hwnd_)) p->host_went();
+    }
+  }
   void host_went() {
     if (gone_) return;  // told once
     gone_ = true;
@@ -308,6 +315,7 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
   }
   HWND host_;
   HWND hwnd_ = nullptr;
+  UINT_PTR watch_ = 0;
   Canvas canvas_;
   bool gone_ = false;
 };
@@ -366,13 +374,26 @@ void close_display() { opened = false; }
 bool display_open() { return opened; }
 void forget_display() { lost = true; }
 
+namespace win {
+std::vector<Monitor> primary_first(std::vector<std::pair<bool, Monitor>> found) {
+  std::stable_partition(found.begin(), found.end(), [](const auto& m) { return m.first; });
+  std::vector<Monitor> r;
+  for (const auto& m : found) {
+    // A monitor switched off mid-change may be listed with no area; the
+    // same area twice (a mirrored pair) would get two scenes on top of
+    // each other.
+    if (m.second.width <= 0 || m.second.height <= 0) continue;
+    if (std::find(r.begin(), r.end(), m.second) != r.end()) continue;
+    r.push_back(m.second);
+  }
+  return r;
+}
+}  // namespace win
+
 std::vector<Monitor> monitors() {
   std::vector<std::pair<bool, Monitor>> found;
   EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&found));
-  std::stable_partition(found.begin(), found.end(), [](const auto& m) { return m.first; });
-  std::vector<Monitor> r;
-  for (const auto& m : found) r.push_back(m.second);
-  return r;
+  return win::primary_first(std::move(found));
 }
 
 int ShowCursor(bool show) {
