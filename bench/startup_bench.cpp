@@ -17,6 +17,7 @@
 #include "animation/creature.h"
 #include "animation/properties.h"
 #include "os/linux/label_layout.h"
+#include "os/linux/soundfont.h"
 #include "os/media_files.h"
 #include "platform/pictures.h"
 #include "platform/surfaces.h"
@@ -27,11 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The one the song device finds.
 const char* soundfont() {
-  for (const char* f : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
-                        "/usr/share/sounds/sf2/FluidR3_GM.sf2"})
-    if (fs::is_regular_file(f)) return f;
-  return nullptr;
+  static const std::string found = find_soundfont(soundfont_root());
+  return found.empty() ? nullptr : found.c_str();
 }
 
 std::vector<uint8_t> read_bytes(const fs::path& p) {

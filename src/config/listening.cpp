@@ -29,11 +29,15 @@ int start_position(int n) {
 
 // A failing sound command brings up the system's error box on every click,
 // however often the same file fails; the dialog adds nothing and carries on.
-void command_error_box(const std::string& what, const std::string& file) {
+// Without a sound output the file is not to blame, and the box says so.
+void command_error_box(const std::string& what, const std::string& file, uint32_t error) {
   ConfigurationState& st = state();
   if (!st.view) return;
-  st.view->tell("Vexmoor", what + " cannot be played: " + file +
-                               " is missing or is not a file this program can play.");
+  if (error == kMciErrWaveOutputsUnsuitable)
+    st.view->tell("Vexmoor", what + " cannot be played: there is no sound output (no sound device could be opened).");
+  else
+    st.view->tell("Vexmoor", what + " cannot be played: " + file +
+                                 " is missing or is not a file this program can play.");
 }
 
 }  // namespace
@@ -61,8 +65,8 @@ void speaker_Click(int n) {
 void fxspeaker_Click(int n) {
   stop_listening_song();
   silence_sounds();
-  if (mciExecute("play " + sound_file(n)) != 0)
-    command_error_box("The sound \"" + std::string(sound_name(n)) + "\"", sound_file(n));
+  if (const uint32_t error = mciExecute("play " + sound_file(n)))
+    command_error_box("The sound \"" + std::string(sound_name(n)) + "\"", sound_file(n), error);
 }
 
 }  // namespace vex::configuration

@@ -13,6 +13,10 @@ inline constexpr uint32_t kMciErrUnrecognizedCommand = 261;
 inline constexpr uint32_t kMciErrInvalidDeviceName = 263;
 inline constexpr uint32_t kMciErrFileNotFound = 275;
 inline constexpr uint32_t kMciErrDuplicateAlias = 289;
+// There is no sound output to play on: no sound device (or, for songs, no
+// soundfont).
+inline constexpr uint32_t kMciErrWaveOutputsUnsuitable = 326;
+inline constexpr uint32_t kMciErrSeqNoMidiPresent = 343;
 
 // One real implementation (the system's sequencer and wave devices); tests
 // that assert the exact commands install a recording one.

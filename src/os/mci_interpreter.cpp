@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "os/file_io.h"
 
@@ -35,6 +36,19 @@ std::string join(const std::vector<std::string>& w, std::size_t from, std::size_
   std::string s;
   for (std::size_t i = from; i < to; ++i) s += (i > from ? " " : "") + w[i];
   return s;
+}
+
+// A song that is there but cannot be read is said once; one that is simply
+// not installed is not.
+void tell_unreadable_song(const std::string& path) {
+  std::error_code e;
+  const auto what = std::filesystem::status(path, e).type();
+  if (e || what == std::filesystem::file_type::not_found) return;
+  if (!is_regular_file(path)) return tell_skipped(path, "not a file");
+  const uintmax_t size = std::filesystem::file_size(path, e);
+  if (!e && size > kMaxSongBytes)
+    return tell_skipped(path, "larger than " + std::to_string(kMaxSongBytes / (1024 * 1024)) + " MB");
+  tell_skipped(path, "cannot be read");
 }
 
 }  // namespace
@@ -95,12 +109,20 @@ uint32_t MciInterpreter::open_file(const std::string& path, Type type, const std
     a.id = waves_->open(sound->wave, std::move(sound->bytes));
   } else {
     auto bytes = read_regular_file(path, kMaxSongBytes);
-    if (!bytes) return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
-    auto song = parse_midi(*bytes);
-    if (!song) return kMciErrInvalidFile;
+    if (!bytes) {
+      tell_unreadable_song(path);
+      return is_regular_file(path) ? kMciErrInvalidFile : kMciErrFileNotFound;
+    }
+    std::string why;
+    auto song = parse_midi(*bytes, &why);
+    if (!song) {
+      tell_skipped(path, why);
+      return kMciErrInvalidFile;
+    }
     a.song = *song;
     a.id = sequencer_->open(*song, std::move(*bytes));
   }
+  if (a.id == kNoSoundOutput) return type == Type::kSequencer ? kMciErrSeqNoMidiPresent : kMciErrWaveOutputsUnsuitable;
   if (a.id < 0) return kMciErrCannotLoadDriver;
   aliases_.emplace(key, std::move(a));
   return 0;

@@ -23,11 +23,15 @@ inline constexpr uint32_t kMciErrDeviceTypeRequired = 287;
 inline constexpr uint32_t kMciErrNoClosingQuote = 294;
 inline constexpr uint32_t kMciErrInvalidFile = 296;
 
+// What a device's open answers when there is nothing to play on.
+inline constexpr int kNoSoundOutput = -2;
+
 // Plays songs; one at a time.
 class SequencerDevice {
  public:
   virtual ~SequencerDevice() = default;
-  // Keeps a checked song; an id, or -1 when there is nothing to play it on.
+  // Keeps a checked song; an id, kNoSoundOutput when there is nothing to
+  // play it on, or -1 when it cannot be kept.
   virtual int open(const MidiSong& song, std::vector<uint8_t> bytes) = 0;
   virtual bool play(int id, uint32_t from_tick) = 0;  // stops any other first
   virtual void pause(int id) = 0;
@@ -45,6 +49,7 @@ class SequencerDevice {
 class WaveDevice {
  public:
   virtual ~WaveDevice() = default;
+  // An id, kNoSoundOutput, or -1 as for songs.
   virtual int open(const WaveSound& sound, std::vector<uint8_t> bytes) = 0;
   virtual bool play(int id, double from_ms) = 0;
   virtual void stop(int id) = 0;

@@ -33,7 +33,18 @@ struct MidiSong {
   uint32_t ms_to_ticks(double ms) const;
   double length_ms() const { return ticks_to_ms(last_tick); }
 };
-std::optional<MidiSong> parse_midi(std::span<const uint8_t> bytes);
+// why, when given, receives the reason a file is refused.
+std::optional<MidiSong> parse_midi(std::span<const uint8_t> bytes, std::string* why = nullptr);
+
+// No music is denser than this many events for the synthesizer (notes,
+// controllers, instrument choices, system-exclusive messages) within
+// kSongMomentMs, a moment shorter than the ear tells apart. Every key and
+// every controller of all sixteen channels, each changed once, are 4096; the
+// densest moment of real music, a song's set-up with its first chord, is a
+// few hundred, and the densest moment of our songs is under a hundred. A
+// song denser than that is refused: it could only flood the synthesizer.
+inline constexpr int kMaxSongEventsAtOnce = 4096;
+inline constexpr double kSongMomentMs = 10;
 
 // A RIFF/WAVE file of uncompressed PCM, 8 or 16 bits, one or two channels:
 // the plain layout, or the extensible one (as several editors write it)

@@ -121,6 +121,23 @@ TEST_F(Listening, ASoundThatCannotBePlayedShowsTheErrorBoxOnEveryClick) {
   EXPECT_TRUE(reports().empty());
 }
 
+TEST_F(Listening, WithoutASoundOutputTheBoxSaysSoAndBlamesNoFile) {
+  set_command_strings(std::make_unique<test::RecordingCommandStrings>(&sent, [](const std::string& c) -> Answer {
+    if (c.rfind("execute: play ", 0) == 0) return {kMciErrWaveOutputsUnsuitable, ""};
+    return {0, ""};
+  }));
+  fxspeaker_Click(8);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], "The sound \"Scream I\" cannot be played: there is no sound output (no sound device could be "
+                     "opened).");
+  // A file that is at fault is still named as before.
+  answer_with({}, {"v_sound8.wav"});
+  fxspeaker_Click(8);
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[1], "The sound \"Scream I\" cannot be played: /m/Zelvora/Vexmoor/v_sound8.wav is missing or is not "
+                     "a file this program can play.");
+}
+
 TEST_F(Listening, ASongThatCannotBePlayedFailsSilently) {
   opened_missing = true;
   answer_with({}, {"v_song9.Mid"});

@@ -38,11 +38,12 @@ class EndToEnd : public ::testing::Test {
   }
 
   std::unique_ptr<Process> start(const XServer* x, std::vector<std::string> args,
-                                 const std::map<std::string, std::string>& extra_env = {}) {
+                                 const std::map<std::string, std::string>& extra_env = {},
+                                 Process::Stderr err = Process::Stderr::kFile) {
     args.insert(args.begin(), VEXMOOR_BINARY);
     auto e = env(x);
     for (const auto& [k, v] : extra_env) e[k] = v;
-    return std::make_unique<Process>(args, e);
+    return std::make_unique<Process>(args, e, err);
   }
 
   std::string xdotool(const XServer& x, std::vector<std::string> args, int* status = nullptr) {

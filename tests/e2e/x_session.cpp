@@ -42,13 +42,15 @@ std::vector<std::string> make_env(const std::map<std::string, std::string>& over
   return r;
 }
 
+// err_fd, when given, is the descriptor the program's standard error is.
 int spawn(std::vector<std::string> argv, const std::map<std::string, std::string>& env, const std::string& out,
-          const std::string& err) {
+          const std::string& err, int err_fd = -1) {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (err_fd >= 0) posix_spawn_file_actions_adddup2(&fa, err_fd, 2);
+  else posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   auto envs = make_env(env);
   auto a = c_strings(argv);
   auto e = c_strings(envs);
@@ -156,9 +158,24 @@ Bitmap XServer::grab(Window w) const {
   return b;
 }
 
-Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env)
+Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, Stderr err)
     : err_path_(temp_name(".err")) {
-  pid_ = spawn(argv, env, "/dev/null", err_path_);
+  if (err == Stderr::kFile) {
+    pid_ = spawn(argv, env, "/dev/null", err_path_);
+    return;
+  }
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+  err_pipe_ = fds[0];
+  fcntl(err_pipe_, F_SETFL, O_NONBLOCK);
+  try {
+    pid_ = spawn(argv, env, "/dev/null", err_path_, fds[1]);
+  } catch (...) {
+    close(fds[0]);
+    close(fds[1]);
+    throw;
+  }
+  close(fds[1]);
 }
 
 Process::~Process() {
@@ -166,6 +183,7 @@ Process::~Process() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
+  if (err_pipe_ >= 0) close(err_pipe_);
   std::filesystem::remove(err_path_);
 }
 
@@ -188,7 +206,15 @@ void Process::send_signal(int sig) {
   if (!status_) kill(pid_, sig);
 }
 
-std::string Process::stderr_text() const { return read_file(err_path_); }
+std::string Process::stderr_text() const {
+  if (err_pipe_ < 0) return read_file(err_path_);
+  // What the pipe holds now; at most 16 MB in all, whatever a program says.
+  char buf[65536];
+  ssize_t n;
+  while (piped_.size() < (16u << 20) && (n = read(err_pipe_, buf, sizeof buf)) > 0)
+    piped_.append(buf, static_cast<std::size_t>(n));
+  return piped_;
+}
 
 std::string run_tool(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env, int* status) {
   std::string out = temp_name(".out");

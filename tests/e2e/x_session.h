@@ -31,7 +31,12 @@ class XServer {
 
 class Process {
  public:
-  Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env);
+  // Where the program's standard error goes: a file, or a pipe that is read
+  // only when stderr_text() is asked for (as a terminal or a log reader that
+  // cannot keep up leaves a writer waiting once the pipe is full).
+  enum class Stderr { kFile, kHeldPipe };
+  Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+          Stderr err = Stderr::kFile);
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
@@ -46,6 +51,8 @@ class Process {
   int pid_ = -1;
   std::optional<int> status_;
   std::string err_path_;
+  int err_pipe_ = -1;
+  mutable std::string piped_;
 };
 
 // Runs a tool to its end; returns its standard output (trimmed).

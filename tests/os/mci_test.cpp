@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include <SDL.h>
 
+#include "os/linux/audio_output.h"
+#include "os/linux/soundfont.h"
 #include "os/mci_interpreter.h"
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
@@ -127,6 +130,23 @@ TEST_F(Commands, ASongBeingMadeReadyIsWhereItWasToldToPlayFrom) {
   EXPECT_EQ(ask("status song6 mode"), "playing");
 }
 
+// The music is rendered a little ahead of the sound thread (some 90 ms):
+// the place told is the one heard, never further than the frames the sound
+// thread has taken since the song began.
+TEST_F(Commands, ASongIsWhereItIsHeardNotWhereItIsRendered) {
+  ASSERT_EQ(code("open " + q("long song.Mid") + " alias song8"), 0u);
+  ASSERT_TRUE(wait_until([] { return audio::music_frames_rendered() > 0; })) << "the music's thread runs";
+  const uint64_t before = audio::music_frames_rendered();
+  ASSERT_EQ(code("play song8 from 2000"), 0u);
+  int checked = 0;
+  ASSERT_TRUE(wait_until([&] {
+    const int at = std::stoi(ask("status song8 position"));
+    const double taken_ms = (audio::music_frames_taken() - before) * 1000.0 / audio::frequency();
+    EXPECT_LE(at - 2000, taken_ms + 1) << "told a place not yet heard";
+    return at > 2000 && ++checked >= 20;
+  })) << "the song moves on";
+}
+
 TEST_F(Commands, OneSongPlaysAtATime) {
   ASSERT_EQ(code("open " + q("long song.Mid") + " type sequencer alias song2"), 0u);
   ASSERT_EQ(code("open " + q("song.Mid") + " type sequencer alias song7"), 0u);
@@ -158,6 +178,76 @@ TEST_F(Commands, MistakesGetTheirErrorsAndNoReply) {
   std::string reply = "untouched";
   EXPECT_NE(mci->send("status nothing mode", reply), 0u);
   EXPECT_EQ(reply, "") << "an error comes with no reply";
+}
+
+TEST_F(Commands, ABrokenSongIsToldOnceWithWhyAndAMissingOneNotAtAll) {
+  std::filesystem::create_directory(dir / "a folder.Mid");
+  auto cut = test::make_song(4);
+  cut.resize(cut.size() - 5);
+  test::write_bytes(dir / "cut.Mid", cut);
+  ::testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(code("open " + q("not a song.Mid") + " type sequencer alias a"), kMciErrInvalidFile);
+    EXPECT_EQ(code("open " + q("cut.Mid") + " type sequencer alias b"), kMciErrInvalidFile);
+    EXPECT_EQ(code("open " + q("a folder.Mid") + " type sequencer alias c"), kMciErrFileNotFound);
+    EXPECT_EQ(code("open " + q("missing.Mid") + " type sequencer alias d"), kMciErrFileNotFound);
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "vexmoor: skipping " + (dir / "not a song.Mid") + ": its header is cut short\n" +
+            "vexmoor: skipping " + (dir / "cut.Mid") + ": it is cut short\n" +
+            "vexmoor: skipping " + (dir / "a folder.Mid") + ": not a file\n");
+}
+
+// The system's General MIDI soundfont in either layout, its choice first.
+TEST(Soundfonts, AreLookedForInBothLayoutsTheSystemsChoiceFirst) {
+  test::TempDir root;
+  namespace fs = std::filesystem;
+  fs::create_directories(root.path() / "sf2");
+  fs::create_directories(root.path() / "sf3");
+  auto make = [&](const std::string& name) { std::ofstream(root / name) << "RIFF"; };
+  EXPECT_EQ(find_soundfont(root.str()), "") << "none there";
+  make("sf3/FluidR3Mono_GM.sf3");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/FluidR3Mono_GM.sf3") << "a package's file in the compressed layout";
+  make("sf2/FluidR3_GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/FluidR3Mono_GM.sf3") << "the smaller one first";
+  make("sf2/TimGM6mb.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf2/TimGM6mb.sf2");
+  // The system's choice is a link to the soundfont it prefers.
+  fs::create_symlink(root / "sf2/FluidR3_GM.sf2", root / "sf3/default-GM.sf3");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3");
+  fs::create_symlink(root / "sf2/gone.sf2", root / "sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3") << "a link to nothing is passed by";
+  fs::remove(root / "sf2/default-GM.sf2");
+  fs::create_directory(root / "sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf3/default-GM.sf3") << "so is a folder";
+  fs::remove(root / "sf2/default-GM.sf2");
+  make("sf2/default-GM.sf2");
+  EXPECT_EQ(find_soundfont(root.str()), root / "sf2/default-GM.sf2");
+  const auto places = soundfont_places(root.str());
+  ASSERT_FALSE(places.empty());
+  EXPECT_EQ(places.front(), root / "sf2/default-GM.sf2");
+  for (const char* f : {"sf3/MuseScore_General.sf3", "sf3/MuseScore_General_Lite.sf3", "sf3/MuseScore_General_Full.sf3"})
+    EXPECT_NE(std::find(places.begin(), places.end(), root / f), places.end()) << f;
+  {
+    test::ScopedEnv unset("VEXMOOR_SOUNDFONT_ROOT", "");
+    EXPECT_EQ(soundfont_root(), "/usr/share/sounds");
+  }
+  test::ScopedEnv other("VEXMOOR_SOUNDFONT_ROOT", root.str());
+  EXPECT_EQ(soundfont_root(), root.str());
+}
+
+// Without a sound device a file is not at fault, and the answer says so.
+TEST(CommandsWithoutOutput, SongsAndSoundsAnswerThatThereIsNothingToPlayOn) {
+  test::TempDir dir;
+  test::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-device");
+  test::write_bytes(dir / "song.Mid", test::make_song(2));
+  test::write_bytes(dir / "beep.wav", test::make_wave(440, 300));
+  auto mci = make_system_command_strings();
+  std::string reply;
+  EXPECT_EQ(mci->send("open \"" + (dir / "song.Mid") + "\" type sequencer alias song1", reply), kMciErrSeqNoMidiPresent);
+  EXPECT_EQ(mci->execute("play " + (dir / "beep.wav")), kMciErrWaveOutputsUnsuitable);
+  std::ofstream(dir / "broken.wav") << "RIFF";
+  EXPECT_EQ(mci->execute("play " + (dir / "broken.wav")), kMciErrInvalidFile) << "a broken file is still broken";
 }
 
 TEST_F(Commands, SoundsAreNamedByTheirFileAndStoppedTheSameWay) {
@@ -264,6 +354,47 @@ TEST(SongsHeard, ChannelsThatNameNoInstrumentPlayTheDefaultOnesSongAfterSong) {
   EXPECT_GT(loudest(1100, 1700), 800) << "the default drum kit";
   EXPECT_GT(loudest(2000, 2600), 800) << "an instrument the song names";
   EXPECT_GT(loudest(2900, 3500), 800) << "the piano again after songs that gave its channel up";
+}
+
+// What was rendered ahead of a song that stops is never heard: after the
+// sound thread's buffer of the moment (1024 frames) the song is gone.
+TEST(SongsHeard, AStoppedSongIsSilentAtOnce) {
+  test::TempDir dir;
+  test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", dir / "out.raw");
+  std::vector<uint8_t> chord = {0x00, 0x90, 60, 110, 0x00, 0x90, 64, 110, 0x00, 0x90, 67, 110};
+  chord.insert(chord.end(), {0xBC, 0x00, 0x80, 60, 0});  // 7680 ticks (8 s) on
+  test::write_bytes(dir / "chord.mid", test::make_song_of({chord}));
+  auto written = [&] {
+    std::error_code e;
+    const auto bytes = std::filesystem::file_size(dir / "out.raw", e);
+    return e ? std::size_t{0} : static_cast<std::size_t>(bytes / 4);
+  };
+  std::size_t stopped_at = 0;
+  {
+    auto mci = make_system_command_strings();
+    std::string reply;
+    ASSERT_EQ(mci->send("open \"" + (dir / "chord.mid") + "\" type sequencer alias chord", reply), 0u);
+    ASSERT_EQ(mci->send("play chord from 0", reply), 0u);
+    ASSERT_TRUE(wait_until([&] { return written() >= 44100; }));
+    // Stopped where the sound thread stands: the frames the output has, and
+    // the buffer it is writing.
+    ASSERT_EQ(mci->send("stop chord", reply), 0u);
+    stopped_at = written() + 1024;
+    ASSERT_TRUE(wait_until([&] { return written() >= stopped_at + 44100 / 2; }));
+    mci->close_all();
+  }
+  std::ifstream in(dir / "out.raw", std::ios::binary);
+  std::vector<int16_t> left;
+  int16_t frame[2];
+  while (in.read(reinterpret_cast<char*>(frame), 4)) left.push_back(frame[0]);
+  auto loudest = [&](std::size_t from, std::size_t to) {
+    int m = 0;
+    for (std::size_t i = from; i < std::min(left.size(), to); ++i) m = std::max(m, std::abs(static_cast<int>(left[i])));
+    return m;
+  };
+  EXPECT_GT(loudest(22050, 44100), 800) << "the chord is heard";
+  // But for the reverberation's tail, some 50, a twentieth of the chord.
+  EXPECT_LT(loudest(stopped_at, stopped_at + 44100 / 2), 250) << "and then nothing";
 }
 
 }  // namespace

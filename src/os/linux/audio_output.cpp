@@ -1,11 +1,14 @@
 #include "os/linux/audio_output.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <set>
+#include <string>
+#include <thread>
 
 namespace vex::audio {
 namespace {
@@ -18,28 +21,102 @@ struct Output {
   int channels = 2;
   int allocated = 0;
   std::set<int> taken;  // the wave player's channels
-  MusicFill fill = nullptr;
-  void* fill_data = nullptr;
 };
-// Guards the music's fill between the sound thread and the program's.
-std::mutex& music_lock() {
-  static std::mutex m;
-  return m;
-}
 Output& out() {
   static Output o;
   return o;
 }
 
-// On the sound thread: the music first, the channels are mixed over it.
-void music_hook(void*, Uint8* stream, int len) {
-  Output& o = out();
-  std::lock_guard<std::mutex> hold(music_lock());
-  if (o.fill && o.format == AUDIO_S16SYS && o.channels == 2) {
-    o.fill(o.fill_data, reinterpret_cast<int16_t*>(stream), len / 4);
-  } else {
-    SDL_memset(stream, 0, static_cast<size_t>(len));
+// The music's ring: rendered by the music's thread a block at a time, read
+// by the sound thread, neither waiting for the other. Frames are counted
+// from the output's opening; the ring holds frame n at n % kRingFrames.
+// 4096 frames are 93 ms: room for the sound thread's buffer (1024 frames)
+// and for a slow block or two of the synthesizer's.
+constexpr uint64_t kRingFrames = 4096;
+constexpr int kBlockFrames = 512;
+struct Music {
+  std::vector<int16_t> ring = std::vector<int16_t>(kRingFrames * 2);
+  std::atomic<uint64_t> rendered{0};
+  std::atomic<uint64_t> taken{0};    // written only by the sound thread
+  std::atomic<uint64_t> drop_to{0};  // the sound thread skips to here
+  std::atomic<uint32_t> taken_signal{0};
+  // Under music_lock():
+  MusicFill fill = nullptr;
+  void* fill_data = nullptr;
+  bool quit = false;
+  std::condition_variable wake;  // a fill given, or quit
+  std::thread thread;
+};
+// Never destroyed: a process that ends without letting go of the output
+// must not take the ring from under a thread still rendering into it.
+Music& music() {
+  static Music* m = new Music;
+  return *m;
+}
+
+void render_music() {
+  Music& m = music();
+  std::unique_lock<std::mutex> hold(music_lock());
+  for (;;) {
+    m.wake.wait(hold, [&] { return m.quit || m.fill; });
+    if (m.quit) return;
+    const uint32_t signal = m.taken_signal.load(std::memory_order_acquire);
+    const uint64_t at = m.rendered.load(std::memory_order_relaxed);
+    // Frames skipped by a drop are free once the sound thread has passed
+    // them: it may be copying them this moment.
+    const uint64_t taken = m.taken.load(std::memory_order_acquire);
+    if (at + kBlockFrames - taken > kRingFrames) {
+      // Full: wait for the sound thread to take some, without the lock.
+      hold.unlock();
+      m.taken_signal.wait(signal, std::memory_order_acquire);
+      hold.lock();
+      continue;
+    }
+    m.fill(m.fill_data, &m.ring[(at % kRingFrames) * 2], kBlockFrames);
+    m.rendered.store(at + kBlockFrames, std::memory_order_release);
   }
+}
+
+void stop_music_thread() {
+  Music& m = music();
+  {
+    std::lock_guard<std::mutex> hold(music_lock());
+    m.quit = true;
+    m.fill = nullptr;
+  }
+  m.wake.notify_all();
+  m.taken_signal.fetch_add(1, std::memory_order_release);
+  m.taken_signal.notify_all();
+  if (m.thread.joinable()) m.thread.join();
+  m.quit = false;
+  m.rendered = m.taken = m.drop_to = 0;
+}
+
+// On the sound thread: the music first, the channels are mixed over it.
+// What the ring does not hold yet is silence; nothing here waits.
+void music_hook(void*, Uint8* stream, int len) {
+  const Output& o = out();
+  auto* to = reinterpret_cast<int16_t*>(stream);
+  const uint64_t want = static_cast<uint64_t>(len) / 4;
+  if (o.format != AUDIO_S16SYS || o.channels != 2) {
+    SDL_memset(stream, 0, static_cast<size_t>(len));
+    return;
+  }
+  Music& m = music();
+  const uint64_t drop = m.drop_to.load(std::memory_order_acquire);
+  const uint64_t ready = m.rendered.load(std::memory_order_acquire);
+  uint64_t from = std::max(m.taken.load(std::memory_order_relaxed), drop);
+  const uint64_t n = std::min(ready - from, want);
+  for (uint64_t i = 0; i < n;) {
+    const uint64_t at = (from + i) % kRingFrames;
+    const uint64_t run = std::min(n - i, kRingFrames - at);
+    SDL_memcpy(to + 2 * i, &m.ring[at * 2], static_cast<size_t>(run * 4));
+    i += run;
+  }
+  SDL_memset(to + 2 * n, 0, static_cast<size_t>((want - n) * 4));
+  m.taken.store(from + n, std::memory_order_release);
+  m.taken_signal.fetch_add(1, std::memory_order_release);
+  m.taken_signal.notify_one();
 }
 
 // A machine without a sound device stays without one for the run: asking
@@ -93,7 +170,7 @@ void release() {
   Mix_HaltChannel(-1);
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  std::lock_guard<std::mutex> hold(music_lock());
+  stop_music_thread();
   o = Output{};
 }
 
@@ -166,11 +243,29 @@ Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate,
   return s.release();
 }
 
-void set_music(MusicFill fill, void* data) {
-  Output& o = out();
-  std::lock_guard<std::mutex> hold(music_lock());
-  o.fill = fill;
-  o.fill_data = data;
+std::mutex& music_lock() {
+  static std::mutex* m = new std::mutex;
+  return *m;
 }
+
+void set_music(MusicFill fill, void* data) {
+  Music& m = music();
+  {
+    std::lock_guard<std::mutex> hold(music_lock());
+    m.fill = fill;
+    m.fill_data = data;
+    drop_rendered_music();
+    if (fill && !m.thread.joinable()) m.thread = std::thread(render_music);
+  }
+  m.wake.notify_all();
+}
+
+void drop_rendered_music() {
+  Music& m = music();
+  m.drop_to.store(m.rendered.load(std::memory_order_relaxed), std::memory_order_release);
+}
+
+uint64_t music_frames_rendered() { return music().rendered.load(std::memory_order_relaxed); }
+uint64_t music_frames_taken() { return music().taken.load(std::memory_order_acquire); }
 
 }  // namespace vex::audio

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "os/media_files.h"
@@ -47,10 +48,23 @@ struct Sound {
 Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate, int bits,
                   const std::atomic<bool>* stop = nullptr);
 
-// The music: called on the sound thread to fill each buffer of the output
-// with interleaved 16-bit stereo. Set to null to stop.
+// The music is rendered a little ahead on a thread of its own, never on the
+// sound thread: that one holds the output's lock while it mixes, and an
+// effect played meanwhile (a call on the frame's thread) would wait for the
+// synthesizer. fill is called on the music's thread, with music_lock() held,
+// for interleaved 16-bit stereo; set it to null to stop.
 using MusicFill = void (*)(void* data, int16_t* stereo, int frames);
 void set_music(MusicFill fill, void* data);
+// Held around every fill; whoever changes what fill renders holds it too.
+std::mutex& music_lock();
+// With music_lock() held: what was rendered and not yet heard is never
+// heard (the song stopped, or another begins).
+void drop_rendered_music();
+// Frames of music rendered, and frames the sound thread has taken (heard,
+// or dropped unheard), since the output opened. Rendered is read with
+// music_lock() held.
+uint64_t music_frames_rendered();
+uint64_t music_frames_taken();
 
 // How loud the effects are against the music (0..128 per channel).
 inline constexpr int kEffectsVolume = 104;
