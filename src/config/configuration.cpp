@@ -1,6 +1,9 @@
 #include "config/configuration.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "animation/creature.h"
 #include "animation/previews.h"
@@ -113,10 +116,8 @@ void Command2_Click() {
   bool saved = false;
   trap("Configuration/Command2_Click", [&] {
     const Controls& c = state().controls;
-    std::string failed;
-    auto put = [&](const std::string& key, const std::string& value) {
-      if (failed.empty() && !PutIniData(kIniFile, kIniSection, key, value)) failed = key;
-    };
+    std::vector<std::pair<std::string, std::string>> keys;
+    auto put = [&](const std::string& key, const std::string& value) { keys.emplace_back(key, value); };
     put("firstrun", "1");
     for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
       put(kCreatureKeys[i], flag_text(c.check.at(std::string(kCreatureChecks[i]))));
@@ -125,14 +126,18 @@ void Command2_Click() {
     for (int i = 0; i < 12; ++i) put("sound" + std::to_string(i), flag_text(c.soundchk[i]));
     put("messagetext", c.Text1);
     put("clock", flag_text(c.check.at("clockcheck")));
-    if (!failed.empty()) {
+    // All the keys in one replacement of the file: a saver starting meanwhile
+    // reads the settings as they were or as they are now, never "firstrun"
+    // without the rest, and a second dialog applying at the same moment
+    // leaves its settings or ours, not a mixture.
+    if (!PutIniSection(kIniFile, kIniSection, keys)) {
       // The settings the user chose must not be lost unnoticed: the dialog
       // stays open so they can free the disk or fix the folder and apply
       // again.
       state().view->tell("Settings not saved",
                          "Vexmoor could not write its settings file\n" + settings_file_path() +
                              "\n\nCheck that the folder exists and may be written to, and that the disk is not full; "
-                             "then press Apply again. Nothing from \"" + failed + "\" on was saved.");
+                             "then press Apply again. The file was left as it was: none of these settings was saved.");
       return;
     }
     saved = true;

@@ -146,7 +146,9 @@ uint32_t MciInterpreter::open(const std::vector<std::string>& w, std::string& re
   if (type.empty()) return kMciErrDeviceTypeRequired;
   if (type != "sequencer" && type != "waveaudio") return kMciErrInvalidDeviceName;
   uint32_t err = open_file(device, type == "sequencer" ? Type::kSequencer : Type::kWave, alias, false);
-  if (err == 0) reply = "1";
+  // As a count and a character: the literal makes GCC 12 warn (-Wrestrict)
+  // of an overlap no string can have here.
+  if (err == 0) reply.assign(1, '1');
   return err;
 }
 

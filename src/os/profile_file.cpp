@@ -146,17 +146,31 @@ std::optional<std::string> profile_get(const std::string& file, const std::strin
   return value_of(lines[*f.key_line].text);
 }
 
-bool profile_put(const std::string& file, const std::string& section, const std::string& key,
-                 const std::string& value) {
+std::optional<ProfileEntries> profile_get_section(const std::string& file, const std::string& section) {
+  auto text = read_all(file);
+  if (!text) return std::nullopt;
+  ProfileEntries entries;
+  bool in_section = false;
+  for (const Line& l : split_lines(*text)) {
+    if (auto name = section_name(l.text)) {
+      if (in_section) break;  // the first section of that name is the one used
+      in_section = iequals(*name, section);
+      continue;
+    }
+    if (!in_section) continue;
+    if (auto k = key_of(l.text)) entries.emplace_back(std::string(*k), value_of(l.text));
+  }
+  return entries;
+}
+
+namespace {
+
+// The file's text with key=value set in the section, as one write leaves it.
+std::string with_key(const std::string& text, const std::string& section, const std::string& key,
+                     const std::string& value) {
   // A line end inside a value would split it into lines of its own.
   std::string clean = value;
   for (char& c : clean) if (c == '\r' || c == '\n') c = ' ';
-  auto existing = read_all(file);
-  std::error_code ec;
-  // A file that exists but cannot be read (or is far too large to be ours)
-  // is left alone rather than replaced by the one key we know.
-  if (!existing && std::filesystem::exists(file, ec)) return false;
-  std::string text = existing.value_or(std::string());
   std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
   auto lines = split_lines(text);
   Found f = find(lines, section, key);
@@ -175,7 +189,34 @@ bool profile_put(const std::string& file, const std::string& section, const std:
     if (!out.empty() && out.back() != '\n') out += eol;
     out += "[" + section + "]" + eol + entry + eol;
   }
-  return write_atomically(file, out);
+  return out;
+}
+
+// The file as it is now, or empty text when there is none; nullopt for a
+// file that exists but cannot be read (or is far too large to be ours),
+// which is left alone rather than replaced by the keys we know.
+std::optional<std::string> current_text(const std::string& file) {
+  auto existing = read_all(file);
+  std::error_code ec;
+  if (!existing && std::filesystem::exists(file, ec)) return std::nullopt;
+  return existing.value_or(std::string());
+}
+
+}  // namespace
+
+bool profile_put(const std::string& file, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  return profile_put_all(file, section, {{key, value}});
+}
+
+bool profile_put_all(const std::string& file, const std::string& section, const ProfileEntries& entries) {
+  auto text = current_text(file);
+  if (!text) return false;
+  // One reading and one replacement, whatever the number of keys: a reader
+  // meanwhile finds the file as it was or as it is now, never a part of the
+  // keys, and of two writers at once one wins whole.
+  for (const auto& [key, value] : entries) *text = with_key(*text, section, key, value);
+  return write_atomically(file, *text);
 }
 
 }  // namespace vex

@@ -79,9 +79,35 @@ class FullScreenWindow {
 };
 // Covers one monitor, above everything else.
 std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where);
+// A window larger than this on either side is not drawn pixel for pixel: at
+// 8000 x 8000 its canvas alone would take 256 MB, and the image the window
+// system reads as much again.
+inline constexpr int kMaxCanvasSide = 4096;
+// The canvas a window of this size is drawn at and stretched over it: the
+// window's own size, or, for a larger window, its shape scaled down to fit
+// within kMaxCanvasSide on both sides.
+inline ScreenSize stretched_canvas_size(int width, int height) {
+  if (width <= kMaxCanvasSide && height <= kMaxCanvasSide) return {width, height};
+  const long long longest = width > height ? width : height;
+  auto scaled = [&](long long side) {
+    const long long s = (side * kMaxCanvasSide + longest / 2) / longest;
+    return static_cast<int>(s < 1 ? 1 : s);
+  };
+  return {scaled(width), scaled(height)};
+}
+// The canvas of a preview in a host of this size: the host's size, or at most
+// kMaxCanvasSide on a side (less one where that keeps it an even number of
+// pixels from both edges), shown unscaled in the middle of the host, whose
+// rest stays black as a preview's surroundings are anyway.
+inline ScreenSize centred_canvas_size(int width, int height) {
+  auto side = [](int s) { return s <= kMaxCanvasSide ? s : kMaxCanvasSide - ((s - kMaxCanvasSide) & 1); };
+  return {side(width), side(height)};
+}
+
 // Draws into a window that belongs to someone else (0: the root window),
 // with that window's own visual and depth, following its size. Input there
-// is not ours: no clicks or keys are reported.
+// is not ours: no clicks or keys are reported. Its canvas has the size
+// stretched_canvas_size gives for the window.
 std::unique_ptr<FullScreenWindow> attach_to_window(unsigned long id);
 
 class EmbeddedWindow {
@@ -92,7 +118,9 @@ class EmbeddedWindow {
   // The host window went away (the preview must end with it).
   std::function<void()> on_host_gone;
 };
-// A child window filling (0, 0, width, height) of the host X11 window.
+// A child window filling (0, 0, width, height) of the host X11 window. Given a
+// canvas size smaller than the host (centred_canvas_size), the child fills
+// the host in black and shows the canvas in its middle.
 std::unique_ptr<EmbeddedWindow> create_embedded_window(unsigned long host, int width, int height,
                                                        const std::string& caption);
 

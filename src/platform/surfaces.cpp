@@ -49,20 +49,23 @@ Surface GenerateDC(const std::string& path) {
   trap("System/GenerateDC", [&] {
     // A picture that cannot be read leaves an empty surface: drawing from it
     // shows nothing, as the scene code expects of a missing picture.
-    auto bm = load_bmp_file(resolve_file_case(path));
+    std::optional<Bitmap> read = load_bmp_file(resolve_file_case(path));
+    // Taken out of the optional at once: GCC 12 sees the empty optional's
+    // bitmap read when one is moved out later (-Wmaybe-uninitialized).
+    Bitmap picture = read ? std::move(*read) : Bitmap();
     Table& t = table();
-    const long long pixels = bm ? static_cast<long long>(bm->width()) * bm->height() : 0;
+    const long long pixels = static_cast<long long>(picture.width()) * picture.height();
     if (pixels > 0 && t.picture_pixels + pixels > kPictureBudgetPixels) {
       // The pictures together may not outgrow what the program can use:
       // past the budget a picture counts as missing.
       if (!t.said_over_budget)
         std::fprintf(stderr, "vexmoor: the pictures in %s are far larger than expected; %s and later ones are "
-                             "left out\n", std::filesystem::path(path).parent_path().c_str(), path.c_str());
+                             "left out\n", std::filesystem::path(path).parent_path().string().c_str(), path.c_str());
       t.said_over_budget = true;
-      bm.reset();
+      picture = Bitmap();
     }
-    const long long used = bm ? pixels : 0;
-    dc = add(bm ? std::move(*bm) : Bitmap());
+    const long long used = static_cast<long long>(picture.width()) * picture.height();
+    dc = add(std::move(picture));
     t.picture_pixels += used;
     t.from_file[dc] = used;
   });

@@ -58,10 +58,32 @@ bool PutIniData(const std::string& file, const std::string& section, const std::
   return written;
 }
 
+std::string IniSection::get(const std::string& key) const {
+  return utf8_prefix(profile_find(entries_, key).value_or(std::string()), kValueLimit);
+}
+
+IniSection GetIniSection(const std::string& file, const std::string& section) {
+  IniSection result;
+  trap("System/GetIniData", [&] {
+    if (auto entries = profile_get_section(ini_path(file), section)) result = IniSection(std::move(*entries));
+  });
+  return result;
+}
+
+bool PutIniSection(const std::string& file, const std::string& section,
+                   const std::vector<std::pair<std::string, std::string>>& entries) {
+  bool written = false;
+  trap("System/PutIniData", [&] { written = profile_put_all(ini_path(file), section, entries); });
+  return written;
+}
+
 void X_GetData() {
   trap("Starter/X_GetData", [] {
     SettingsState& st = settings();
-    auto get = [](const std::string& key) { return GetIniData(kIniFile, kIniSection, key); };
+    // One reading for every key: the dialog may be replacing the file just
+    // now, and keys read one by one could come from both versions of it.
+    const IniSection file = GetIniSection(kIniFile, kIniSection);
+    auto get = [&](const std::string& key) { return file.get(key); };
     if (!is_on(get("firstrun"))) {
       Scene& s = scene();
       for (Creature* c : {&s.Skeleton1, &s.Crow1, &s.Crow2, &s.Watchman, &s.Zombie, &s.BloodDrip, &s.Rat[1],

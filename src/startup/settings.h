@@ -2,6 +2,8 @@
 // The settings file and the settings read from it at start-up.
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/int16.h"
 
@@ -34,6 +36,22 @@ std::string GetIniData(const std::string& file, const std::string& section, cons
 // Writes one key; false when the file could not be written (which the
 // caller may tell the user).
 bool PutIniData(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
+// The whole section, read at once: every key from the same version of the
+// file, each as GetIniData would have read it from that version.
+class IniSection {
+ public:
+  IniSection() = default;
+  explicit IniSection(std::vector<std::pair<std::string, std::string>> entries) : entries_(std::move(entries)) {}
+  std::string get(const std::string& key) const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> entries_;
+};
+IniSection GetIniSection(const std::string& file, const std::string& section);
+// Writes the keys in their order as PutIniData would one by one, in one
+// replacement of the file: every key is saved, or none is.
+bool PutIniSection(const std::string& file, const std::string& section,
+                   const std::vector<std::pair<std::string, std::string>>& entries);
 void X_GetData();
 void GetDirectories();
 

@@ -102,8 +102,11 @@ void Main(const std::string& raw) {
         std::fprintf(stderr, "vexmoor: there is no window 0x%lx to draw into\n", target);
         end_process_now(2);
       }
-      st.ScreenWidth = rect->right;
-      st.ScreenHeight = rect->bottom;
+      // A window too large to draw pixel for pixel is drawn at a bounded
+      // size and stretched: that size is the screen the scene is laid out on.
+      const ScreenSize drawn = stretched_canvas_size(rect->right, rect->bottom);
+      st.ScreenWidth = drawn.width;
+      st.ScreenHeight = drawn.height;
     } else if (mode == 1) {
       // The scene and its labels are laid out for the primary monitor.
       std::vector<Monitor> all = monitors();
@@ -155,7 +158,12 @@ void Run_Preview() {
     X_LoadPics4Preview();
     st.PreviewParentWindow = parse_preview_handle(st.LoweredCommandLine);
     st.PreviewRect = {};
-    if (auto rect = window_client_rect(st.PreviewParentWindow)) st.PreviewRect = *rect;
+    if (auto rect = window_client_rect(st.PreviewParentWindow)) {
+      // In a host too large to draw pixel for pixel the preview draws in a
+      // bounded canvas in the host's middle, and is laid out on that.
+      const ScreenSize drawn = centred_canvas_size(rect->right, rect->bottom);
+      st.PreviewRect = {0, 0, drawn.width, drawn.height};
+    }
     if (st.PreviewParentWindow == 0 || !window_exists(st.PreviewParentWindow)) {
       // Without a host there is nothing to draw into; a preview that went on
       // invisibly would never end.

@@ -47,8 +47,9 @@ class Daemon : public EndToEnd {
                                          << "splash: False\ntimeout: 0:30:00\nprograms: " << VEXMOOR_BINARY
                                          << " --root \\n\n";
     if (geteuid() == 0) {
-      for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) chown(e.path().c_str(), 65534, 65534);
-      chown(dir.path().c_str(), 65534, 65534);
+      for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+        ASSERT_EQ(chown(e.path().c_str(), 65534, 65534), 0) << e.path();
+      ASSERT_EQ(chown(dir.path().c_str(), 65534, 65534), 0);
     }
   }
   // A command as the daemon's user, with a clean environment of its own.
@@ -106,8 +107,10 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
   settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\nsong0=1\nsound0=1\n");
   write_bytes(dir / "data/Zelvora/Vexmoor/v_sound0.wav", make_wave(1500, 2000));
   write_bytes(dir / "data/Zelvora/Vexmoor/v_song0.Mid", make_song(16));
-  if (geteuid() == 0)
-    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path())) chown(e.path().c_str(), 65534, 65534);
+  if (geteuid() == 0) {
+    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+      ASSERT_EQ(chown(e.path().c_str(), 65534, 65534), 0) << e.path();
+  }
   const std::string out = dir / "sound.raw";
   Process daemon(as_user(x, {"xscreensaver", "--no-splash"}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + out}), {});
   ASSERT_TRUE(eventually([&] {

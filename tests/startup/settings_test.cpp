@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 
 #include "animation/creature.h"
+#include "os/profile_file.h"
 #include "support/test_support.h"
 
 namespace vex {
@@ -153,6 +159,66 @@ TEST_F(Settings, MediaDirectoryIsTheFirstDataDirectoryHoldingTheMedia) {
   test::ScopedEnv home("XDG_DATA_HOME", dir_ / "data/");
   GetDirectories();
   EXPECT_EQ(settings().MediaDirectory, dir_ / "data/Zelvora/Vexmoor/");
+}
+
+TEST_F(Settings, ASaverStartingWhileTheFileIsReplacedReadsOneVersionOfItWhole) {
+  // Two whole versions of the settings, every key different but "firstrun".
+  auto version = [](bool a) {
+    ProfileEntries e{{"firstrun", "1"}};
+    for (const char* k : kCreatureKeys) e.emplace_back(k, a ? " 1" : " 0");
+    e.emplace_back("speed", a ? " 40" : " 90");
+    for (int i = 0; i < 12; ++i) e.emplace_back("song" + std::to_string(i), a ? " 1" : " 0");
+    for (int i = 0; i < 12; ++i) e.emplace_back("sound" + std::to_string(i), a ? " 1" : " 0");
+    e.emplace_back("messagetext", a ? "version A" : "version B");
+    e.emplace_back("clock", a ? " 1" : " 0");
+    return e;
+  };
+  ASSERT_TRUE(profile_put_all(settings_file(), kIniSection, version(true)));
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  // A dialog applying again and again, each time the other version.
+  pid_t writer = fork();
+  if (writer == 0) {
+    close(ready[0]);
+    bool a = false;
+    if (write(ready[1], "r", 1) != 1) _exit(1);
+    for (;;) {
+      profile_put_all(settings_file(), kIniSection, version(a));
+      a = !a;
+    }
+  }
+  close(ready[1]);
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  close(ready[0]);
+  int as = 0, bs = 0, mixed = 0;
+  // Reading goes on until both versions have been read many times over (a
+  // busy disk may hold the first replacement back for a while).
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (int run = 0; (as < 200 || bs < 200) && std::chrono::steady_clock::now() < limit; ++run) {
+    restart_program();
+    X_GetData();
+    const SettingsState& st = settings();
+    const std::size_t creatures = enabled_creatures().size();
+    const bool a = creatures == 20 && st.Speed == 40 && on(st.SongEnabled).size() == 12 &&
+                   on(st.SoundEnabled).size() == 12 && st.MessageText == "version A" && st.ClockEnabled == kTrue;
+    const bool b = creatures == 0 && st.Speed == 90 && on(st.SongEnabled).empty() && on(st.SoundEnabled).empty() &&
+                   st.MessageText == "version B" && st.ClockEnabled == kFalse;
+    as += a;
+    bs += b;
+    if (!a && !b && ++mixed <= 3)
+      ADD_FAILURE() << "run " << run << ": " << creatures << " creatures, speed " << st.Speed << ", "
+                    << on(st.SongEnabled).size() << " songs, " << on(st.SoundEnabled).size() << " sounds, message \""
+                    << st.MessageText << "\"";
+  }
+  kill(writer, SIGKILL);
+  waitpid(writer, nullptr, 0);
+  EXPECT_EQ(mixed, 0);
+  // Both versions were read: the reads really fell among the replacements.
+  EXPECT_GT(as, 0);
+  EXPECT_GT(bs, 0);
+  RecordProperty("version_a", as);
+  RecordProperty("version_b", bs);
 }
 
 }  // namespace

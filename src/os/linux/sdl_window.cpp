@@ -208,8 +208,26 @@ class X11EmbeddedWindow : public EmbeddedWindow {
     // watch the host (and our child) for destruction ourselves.
     display_ = XOpenDisplay(nullptr);
     if (!display_) throw Failure(kNoObject, "no X display");
-    child_ = XCreateSimpleWindow(display_, host, 0, 0, static_cast<unsigned>(std::max(w, 1)),
-                                 static_cast<unsigned>(std::max(h, 1)), 0, 0, BlackPixel(display_, DefaultScreen(display_)));
+    w = std::max(w, 1);
+    h = std::max(h, 1);
+    const unsigned long black = BlackPixel(display_, DefaultScreen(display_));
+    XWindowAttributes host_size{};
+    ::Window parent = host;
+    int x = 0, y = 0;
+    if (XGetWindowAttributes(display_, host, &host_size) && (host_size.width > w || host_size.height > h)) {
+      // A canvas smaller than the host (one too large to draw whole) shows
+      // in its middle; the rest of the host is a black window the X server
+      // paints, costing us nothing.
+      surround_ = XCreateSimpleWindow(display_, host, 0, 0, static_cast<unsigned>(host_size.width),
+                                      static_cast<unsigned>(host_size.height), 0, 0, black);
+      XSelectInput(display_, surround_, StructureNotifyMask);
+      XMapWindow(display_, surround_);
+      parent = surround_;
+      x = std::max(0, (host_size.width - w) / 2);
+      y = std::max(0, (host_size.height - h) / 2);
+    }
+    child_ = XCreateSimpleWindow(display_, parent, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, 0,
+                                 black);
     XStoreName(display_, child_, caption.c_str());
     XSelectInput(display_, child_, StructureNotifyMask);
     XSelectInput(display_, host, StructureNotifyMask);
@@ -238,7 +256,8 @@ class X11EmbeddedWindow : public EmbeddedWindow {
     while (XPending(display_)) {
       XEvent e;
       XNextEvent(display_, &e);
-      if (e.type == DestroyNotify && (e.xdestroywindow.window == host_ || e.xdestroywindow.window == child_))
+      if (e.type == DestroyNotify && (e.xdestroywindow.window == host_ || e.xdestroywindow.window == child_ ||
+                                      (surround_ && e.xdestroywindow.window == surround_)))
         gone_ = true;
     }
     if (!gone_ && !window_exists(static_cast<int32_t>(host_))) gone_ = true;
@@ -248,6 +267,7 @@ class X11EmbeddedWindow : public EmbeddedWindow {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   unsigned long host_;
   Display* display_ = nullptr;
+  Window surround_ = 0;  // the black rest of a host larger than the canvas
   Window child_ = 0;
   SDL_Window* window_ = nullptr;
   std::unique_ptr<SurfaceShower> shower_;

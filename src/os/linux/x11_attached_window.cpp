@@ -1,6 +1,8 @@
 // Drawing into a window that belongs to someone else: a screen-saver
 // daemon's window, its settings window's preview, or the root window. Such a
 // window has its own visual and depth, and its own size, which may change.
+// A window too large to draw pixel for pixel gets a bounded canvas, stretched
+// over it a band of rows at a time.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -8,9 +10,11 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "base/failure.h"
 #include "os/event_loop.h"
@@ -54,6 +58,12 @@ class X11AttachedWindow : public FullScreenWindow {
     red_ = ChannelMap(visual_->red_mask);
     green_ = ChannelMap(visual_->green_mask);
     blue_ = ChannelMap(visual_->blue_mask);
+    // A visual deeper than its colour channels (the 32-bit one compositing
+    // managers offer) holds alpha in the bits left: they must say opaque, or
+    // under a compositor everything drawn is see-through.
+    const unsigned long colour = visual_->red_mask | visual_->green_mask | visual_->blue_mask;
+    const unsigned long all = depth_ >= 32 ? 0xFFFFFFFFul : (1ul << depth_) - 1;
+    alpha_ = all & ~colour;
     XSelectInput(d_, window_, StructureNotifyMask | ExposureMask);
     gc_ = XCreateGC(d_, window_, 0, nullptr);
     int major = 0, minor = 0;
@@ -85,6 +95,10 @@ class X11AttachedWindow : public FullScreenWindow {
     for (const PixelRect& p : parts) {
       const PixelRect r = clip_rect(p, canvas_.width(), canvas_.height());
       if (r.empty()) continue;
+      if (stretched_) {
+        put_stretched(r);
+        continue;
+      }
       if (!direct_) convert(r);
       if (use_shm_) XShmPutImage(d_, window_, gc_, image_, r.x, r.y, r.x, r.y, r.w, r.h, False);
       else XPutImage(d_, window_, gc_, image_, r.x, r.y, r.x, r.y, r.w, r.h);
@@ -106,7 +120,15 @@ class X11AttachedWindow : public FullScreenWindow {
   void make_image(int w, int h) {
     free_image();
     note_renewed();
-    canvas_ = Bitmap(std::max(w, 1), std::max(h, 1), 0);
+    window_w_ = std::max(w, 1);
+    window_h_ = std::max(h, 1);
+    const ScreenSize c = stretched_canvas_size(window_w_, window_h_);
+    canvas_ = Bitmap(c.width, c.height, 0);
+    stretched_ = c.width != window_w_ || c.height != window_h_;
+    if (stretched_) {
+      make_band();
+      return;
+    }
     w = canvas_.width();
     h = canvas_.height();
     // Our pixels already are the visual's when it is the usual 24-bit
@@ -151,6 +173,56 @@ class X11AttachedWindow : public FullScreenWindow {
     if (image_) image_->data = static_cast<char*>(std::calloc(static_cast<size_t>(image_->bytes_per_line), h));
   }
 
+  // The image for a stretched canvas: a band of the window's rows, a few
+  // megabytes however large the window, refilled and sent band after band.
+  // Sent without shared memory, so the band may be refilled at once.
+  void make_band() {
+    direct_ = false;
+    band_rows_ = static_cast<int>(std::clamp<long long>(kBandBytes / (4ll * window_w_), 1, window_h_));
+    image_ = XCreateImage(d_, visual_, depth_, ZPixmap, 0, nullptr, window_w_, band_rows_, 32, 0);
+    if (image_) image_->data = static_cast<char*>(std::calloc(static_cast<size_t>(image_->bytes_per_line), band_rows_));
+    columns_.resize(window_w_);
+    for (int x = 0; x < window_w_; ++x)
+      columns_[x] = static_cast<int>(static_cast<long long>(x) * canvas_.width() / window_w_);
+  }
+
+  // The window's pixels that show the canvas's r, stretched: window column
+  // X shows canvas column floor(X * canvas width / window width), so those
+  // showing r.x .. r.x + r.w - 1 run from ceil(r.x * W / w) to before
+  // ceil((r.x + r.w) * W / w); rows alike.
+  void put_stretched(const PixelRect& r) {
+    const PixelView v = canvas_.view();
+    auto first = [](long long c, long long to, long long from) { return static_cast<int>((c * to + from - 1) / from); };
+    const int x0 = first(r.x, window_w_, v.width), x1 = std::min(first(r.x + r.w, window_w_, v.width), window_w_);
+    const int y0 = first(r.y, window_h_, v.height), y1 = std::min(first(r.y + r.h, window_h_, v.height), window_h_);
+    if (x0 >= x1 || y0 >= y1) return;
+    const bool fast32 = fast32_layout();
+    for (int y = y0; y < y1; y += band_rows_) {
+      const int n = std::min(band_rows_, y1 - y);
+      for (int i = 0; i < n; ++i) {
+        const Pixel* src = v.row(static_cast<int>(static_cast<long long>(y + i) * v.height / window_h_));
+        if (fast32) {
+          auto* dst = reinterpret_cast<uint32_t*>(image_->data + static_cast<size_t>(i) * image_->bytes_per_line);
+          for (int x = x0; x < x1; ++x) dst[x] = (src[columns_[x]] & 0xFFFFFFu) | static_cast<uint32_t>(alpha_);
+        } else {
+          for (int x = x0; x < x1; ++x) XPutPixel(image_, x, i, visual_pixel(src[columns_[x]]));
+        }
+      }
+      XPutImage(d_, window_, gc_, image_, x0, 0, x0, y, x1 - x0, n);
+    }
+  }
+
+  // Our pixels are the image's own but for alpha: 32 bits each, the
+  // usual channel order.
+  bool fast32_layout() const {
+    return image_->bits_per_pixel == 32 && image_->byte_order == LSBFirst && visual_->red_mask == 0xFF0000 &&
+           visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF;
+  }
+
+  unsigned long visual_pixel(Pixel p) const {
+    return red_.place((p >> 16) & 255) | green_.place((p >> 8) & 255) | blue_.place(p & 255) | alpha_;
+  }
+
   void free_image() {
     if (!image_) return;
     if (use_shm_ && shm_.shmaddr) {
@@ -169,18 +241,19 @@ class X11AttachedWindow : public FullScreenWindow {
   // Our pixels of r into the visual's format, row by row.
   void convert(const PixelRect& r) {
     const PixelView v = canvas_.view();
-    const bool fast32 = image_->bits_per_pixel == 32 && image_->byte_order == LSBFirst;
+    const bool fast32 = fast32_layout();
     for (int y = r.y; y < r.y + r.h; ++y) {
       const Pixel* src = v.row(y);
-      if (fast32 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF) {
-        std::memcpy(image_->data + static_cast<size_t>(y) * image_->bytes_per_line + r.x * 4u, src + r.x, r.w * 4u);
+      if (fast32) {
+        auto* dst = reinterpret_cast<uint32_t*>(image_->data + static_cast<size_t>(y) * image_->bytes_per_line);
+        if (!alpha_) {
+          std::memcpy(dst + r.x, src + r.x, r.w * 4u);
+        } else {
+          for (int x = r.x; x < r.x + r.w; ++x) dst[x] = (src[x] & 0xFFFFFFu) | static_cast<uint32_t>(alpha_);
+        }
         continue;
       }
-      for (int x = r.x; x < r.x + r.w; ++x) {
-        Pixel p = src[x];
-        unsigned long px = red_.place((p >> 16) & 255) | green_.place((p >> 8) & 255) | blue_.place(p & 255);
-        XPutPixel(image_, x, y, px);
-      }
+      for (int x = r.x; x < r.x + r.w; ++x) XPutPixel(image_, x, y, visual_pixel(src[x]));
     }
   }
 
@@ -192,7 +265,7 @@ class X11AttachedWindow : public FullScreenWindow {
       if (e.type == DestroyNotify && e.xdestroywindow.window == window_) {
         gone_ = true;
       } else if (e.type == ConfigureNotify && e.xconfigure.window == window_ &&
-                 (e.xconfigure.width != canvas_.width() || e.xconfigure.height != canvas_.height())) {
+                 (e.xconfigure.width != window_w_ || e.xconfigure.height != window_h_)) {
         make_image(e.xconfigure.width, e.xconfigure.height);
         if (on_resize) on_resize(canvas_.width(), canvas_.height());
       } else if (e.type == Expose && e.xexpose.count == 0) {
@@ -208,8 +281,14 @@ class X11AttachedWindow : public FullScreenWindow {
   Visual* visual_ = nullptr;
   int depth_ = 0;
   ChannelMap red_{0}, green_{0}, blue_{0};
+  unsigned long alpha_ = 0;  // the visual's bits beyond its colours, all set
   GC gc_{};
-  Bitmap canvas_;
+  int window_w_ = 0, window_h_ = 0;
+  Bitmap canvas_;  // the window's size, or smaller and stretched over it
+  bool stretched_ = false;
+  static constexpr long long kBandBytes = 4 << 20;
+  int band_rows_ = 0;
+  std::vector<int> columns_;  // for each window column, the canvas column it shows
   XImage* image_ = nullptr;
   XShmSegmentInfo shm_{};
   bool use_shm_ = false;

@@ -49,12 +49,27 @@ class Canvas {
     return true;
   }
   PixelView view() const { return dc_ ? PixelView{static_cast<Pixel*>(bits_), w_, h_, w_} : PixelView{}; }
-  void show_on(HWND hwnd, const PixelRect* parts, std::size_t n) const {
+  // On a window of another size than the pixels (a window too large to be
+  // drawn whole gets a bounded canvas), stretched over the whole of it.
+  void show_on(HWND hwnd, const PixelRect* parts, std::size_t n, SIZE window = {0, 0}) const {
     if (!dc_ || !hwnd) return;
     GdiFlush();  // every write to the pixels done before the copy reads them
     HDC target = GetDC(hwnd);
     if (!target) return;
-    if (!parts) {
+    if ((window.cx > 0 && window.cx != w_) || (window.cy > 0 && window.cy != h_)) {
+      SetStretchBltMode(target, COLORONCOLOR);
+      // Window column X shows canvas column floor(X * w / W): those showing
+      // a part's columns run from ceil(x * W / w) to before ceil((x + pw) * W / w).
+      auto first = [](long long c, long long to, long long from) { return static_cast<int>((c * to + from - 1) / from); };
+      const PixelRect all{0, 0, w_, h_};
+      for (std::size_t i = 0; i < (parts ? n : 1); ++i) {
+        const PixelRect r = clip_rect(parts ? parts[i] : all, w_, h_);
+        if (r.empty()) continue;
+        const int x0 = first(r.x, window.cx, w_), x1 = first(r.x + r.w, window.cx, w_);
+        const int y0 = first(r.y, window.cy, h_), y1 = first(r.y + r.h, window.cy, h_);
+        StretchBlt(target, x0, y0, x1 - x0, y1 - y0, dc_, r.x, r.y, r.w, r.h, SRCCOPY);
+      }
+    } else if (!parts) {
       BitBlt(target, 0, 0, w_, h_, dc_, 0, 0, SRCCOPY);
     } else {
       for (std::size_t i = 0; i < n; ++i) {
@@ -220,13 +235,13 @@ class Win32AttachedWindow : public FullScreenWindow {
   explicit Win32AttachedWindow(HWND target) : hwnd_(target ? target : GetDesktopWindow()) {
     if (!IsWindow(hwnd_)) throw Failure(kNoObject, "no such window");
   }
-  int width() const override { return client_size(hwnd_).cx; }
-  int height() const override { return client_size(hwnd_).cy; }
+  int width() const override { return drawn().width; }
+  int height() const override { return drawn().height; }
   PixelView canvas() override {
-    SIZE s = client_size(hwnd_);
-    if (canvas_.ensure(s.cx, s.cy)) {
+    const ScreenSize s = drawn();
+    if (canvas_.ensure(s.width, s.height)) {
       note_renewed();
-      if (on_resize && seen_) on_resize(s.cx, s.cy);
+      if (on_resize && seen_) on_resize(s.width, s.height);
     }
     seen_ = true;
     return canvas_.view();
@@ -236,10 +251,10 @@ class Win32AttachedWindow : public FullScreenWindow {
       if (on_close) on_close();
       return;
     }
-    canvas_.show_on(hwnd_, nullptr, 0);
+    canvas_.show_on(hwnd_, nullptr, 0, client_size(hwnd_));
   }
   void update_parts(std::span<const PixelRect> parts) override {
-    canvas_.show_on(hwnd_, parts.data(), parts.size());
+    canvas_.show_on(hwnd_, parts.data(), parts.size(), client_size(hwnd_));
   }
   void show() override { visible_ = true; }
   void hide() override { visible_ = false; }
@@ -247,6 +262,11 @@ class Win32AttachedWindow : public FullScreenWindow {
   void set_topmost(bool) override {}
 
  private:
+  // The canvas's size: the window's, or bounded and stretched over it.
+  ScreenSize drawn() const {
+    const SIZE s = client_size(hwnd_);
+    return stretched_canvas_size(s.cx, s.cy);
+  }
   HWND hwnd_;
   Canvas canvas_;
   bool visible_ = false;
@@ -263,8 +283,12 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
  public:
   Win32EmbeddedWindow(HWND host, int w, int h, const std::string& caption) : host_(host) {
     if (!IsWindow(host)) throw Failure(kNoObject, "no such host window");
-    hwnd_ = CreateWindowExW(0, kPreviewClass, win::widen(caption).c_str(), WS_CHILD | WS_VISIBLE, 0, 0,
-                            std::max(w, 1), std::max(h, 1), host, nullptr, win::instance(), nullptr);
+    // A canvas smaller than the host (one too large to draw whole) shows in
+    // its middle.
+    const SIZE around = client_size(host);
+    hwnd_ = CreateWindowExW(0, kPreviewClass, win::widen(caption).c_str(), WS_CHILD | WS_VISIBLE,
+                            std::max(0L, (around.cx - w) / 2), std::max(0L, (around.cy - h) / 2), std::max(w, 1),
+                            std::max(h, 1), host, nullptr, win::instance(), nullptr);
     if (!hwnd_) throw Failure(kNoObject, "cannot create the preview window: " + win::last_error_text());
     preview_windows()[hwnd_] = this;
     canvas_.ensure(w, h);
