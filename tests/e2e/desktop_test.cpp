@@ -2,6 +2,7 @@
 // window it is given (of any visual), following its size, ending when it
 // goes or when asked; and the full-screen saver over several monitors.
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 #include "end_to_end.h"  // Xlib, after gtest
@@ -95,6 +96,34 @@ TEST_F(Desktop, TheDaemonsWindowIsFoundInItsVariable) {
       << saver->stderr_text();
   // Nothing else was drawn into: the root window around it keeps its own.
   saver->send_signal(SIGINT);
+  ASSERT_TRUE(saver->wait_for_exit(20s));
+}
+
+// How often the program's main thread has gone to sleep and woken since it began.
+long wakeups(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(line.find(':') + 1));
+  return -1;
+}
+
+TEST_F(Desktop, InADaemonsWindowTheSaverSleepsBetweenFrames) {
+  XServer x(640, 480);
+  auto saver = start(&x, {"--root"}, {{"XSCREENSAVER_WINDOW", "<unset>"}});
+  ASSERT_TRUE(eventually([&] { return x.grab().at(320, 100) == fixture_colour("v_background_top.bmp"); }))
+      << saver->stderr_text();
+  const long before = wakeups(saver->pid());
+  const auto from = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(2s);
+  const long after = wakeups(saver->pid());
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count();
+  ASSERT_GE(before, 0);
+  // 25 frames a second (speed 40), a wakeup or two each, and the X events;
+  // a wait that looks for events every millisecond wakes a thousand times.
+  // A busy machine only makes for fewer.
+  EXPECT_LT((after - before) / seconds, 150.0);
+  saver->send_signal(SIGTERM);
   ASSERT_TRUE(saver->wait_for_exit(20s));
 }
 

@@ -1,13 +1,11 @@
 // Vexmoor as a module of the real XScreenSaver daemon, which will not run as
 // root: the daemon runs as an unprivileged user on a private X server.
-#include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
+#include "daemon_host.h"
 #include "end_to_end.h"  // Xlib
 #include "os/bitmap_file.h"
 #include "support/media_makers.h"
@@ -15,58 +13,28 @@
 namespace vex::test {
 namespace {
 
-// The pids of our binary's processes started with --root for this test (its
-// daemon's environment names the test's home).
-std::vector<int> our_processes(const std::string& home) {
-  std::vector<int> pids;
-  DIR* proc = opendir("/proc");
-  if (!proc) return pids;
-  while (dirent* e = readdir(proc)) {
-    int pid = std::atoi(e->d_name);
-    if (pid <= 0) continue;
-    std::ifstream in("/proc/" + std::string(e->d_name) + "/cmdline", std::ios::binary);
-    std::string cmd((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (cmd.rfind(VEXMOOR_BINARY, 0) != 0 || cmd.find("--root") == std::string::npos) continue;
-    std::ifstream env("/proc/" + std::string(e->d_name) + "/environ", std::ios::binary);
-    std::string vars((std::istreambuf_iterator<char>(env)), std::istreambuf_iterator<char>());
-    if (vars.find(std::string("HOME=") + home + '\0') != std::string::npos) pids.push_back(pid);
-  }
-  closedir(proc);
-  return pids;
-}
-
 class Daemon : public EndToEnd {
  protected:
   void SetUp() override {
     EndToEnd::SetUp();
-    if (run_tool({"sh", "-c", "command -v xscreensaver"}, {}).empty()) GTEST_SKIP() << "xscreensaver is not installed";
+    if (!installed("xscreensaver")) GTEST_SKIP() << "xscreensaver is not installed (scripts/setup installs it)";
     // The daemon's user must reach everything: the home, the media, the binary.
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\n");
     std::ofstream(dir / ".xscreensaver") << "mode: one\nselected: 0\nlock: False\nfade: False\nunfade: False\n"
                                          << "splash: False\ntimeout: 0:30:00\nprograms: " << VEXMOOR_BINARY
                                          << " --root \\n\n";
-    if (geteuid() == 0) {
-      for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-        ASSERT_EQ(chown(e.path().c_str(), 65534, 65534), 0) << e.path();
-      ASSERT_EQ(chown(dir.path().c_str(), 65534, 65534), 0);
-    }
+    give_to_plain_user(dir.path());
   }
   // A command as the daemon's user, with a clean environment of its own.
   std::vector<std::string> as_user(const XServer& x, std::vector<std::string> cmd,
                                    const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> argv;
-    if (geteuid() == 0) argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    for (const char* e : {"env", "-i"}) argv.push_back(e);
-    for (std::string kv : {"HOME=" + dir.str(), "DISPLAY=" + x.name(), std::string("PATH=/usr/bin:/bin"),
-                           "XDG_CONFIG_HOME=" + (dir / "config"), "XDG_DATA_HOME=" + (dir / "data"),
-                           "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
-                           "XDG_CACHE_HOME=" + (dir / "cache")})
-      argv.push_back(kv);
-    argv.push_back("SDL_AUDIODRIVER=dummy");
-    argv.insert(argv.end(), extra.begin(), extra.end());
-    argv.insert(argv.end(), cmd.begin(), cmd.end());
-    return argv;
+    std::vector<std::string> environment = {
+        "HOME=" + dir.str(),  "DISPLAY=" + x.name(),   "PATH=/usr/bin:/bin", "XDG_CONFIG_HOME=" + (dir / "config"),
+        "XDG_DATA_HOME=" + (dir / "data"), "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
+        "XDG_CACHE_HOME=" + (dir / "cache"), "SDL_AUDIODRIVER=dummy"};
+    environment.insert(environment.end(), extra.begin(), extra.end());
+    return as_plain_user(environment, cmd);
   }
   void command(const XServer& x, const char* what) {
     int status = -1;
@@ -107,10 +75,7 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
   settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\nsong0=1\nsound0=1\n");
   write_bytes(dir / "data/Zelvora/Vexmoor/v_sound0.wav", make_wave(1500, 2000));
   write_bytes(dir / "data/Zelvora/Vexmoor/v_song0.Mid", make_song(16));
-  if (geteuid() == 0) {
-    for (auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-      ASSERT_EQ(chown(e.path().c_str(), 65534, 65534), 0) << e.path();
-  }
+  give_to_plain_user(dir.path());
   const std::string out = dir / "sound.raw";
   Process daemon(as_user(x, {"xscreensaver", "--no-splash"}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + out}), {});
   ASSERT_TRUE(eventually([&] {
@@ -129,14 +94,7 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
   auto pids = our_processes(dir.str());
   EXPECT_EQ(pids.size(), 2u);
   // One of the two plays the sound; the other is silent: one output open.
-  int with_output = 0;
-  for (int pid : pids)
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
-      std::error_code ec;
-      auto target = std::filesystem::read_symlink(fd.path(), ec);
-      if (!ec && target.filename() == "sound.raw") ++with_output;
-    }
-  EXPECT_EQ(with_output, 1);
+  EXPECT_EQ(holding(pids, out), 1);
   command(x, "-deactivate");
   EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }));
   daemon.send_signal(SIGTERM);

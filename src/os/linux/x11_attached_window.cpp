@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -72,6 +73,20 @@ class X11AttachedWindow : public FullScreenWindow {
     make_image(a.width, a.height);
     event_loop().add_pump([this, alive = alive_] {
       if (*alive) watch();
+    });
+    // SDL's own wait, with none of its windows shown, wakes every
+    // millisecond to look for events: a thousand wakeups a second, which
+    // cost more than drawing the scene. Between frames we sleep on this
+    // connection instead; a signal cuts the sleep short as it would SDL's.
+    EventLoop::Waiter previous = event_loop().waiter();
+    event_loop().set_waiter([previous, alive = alive_, d = d_](int ms) {
+      if (!*alive) {
+        if (previous) previous(ms);
+        return;
+      }
+      if (XEventsQueued(d, QueuedAlready) > 0) return;
+      pollfd p{ConnectionNumber(d), POLLIN, 0};
+      ::poll(&p, 1, ms);
     });
   }
   ~X11AttachedWindow() override {
