@@ -189,17 +189,12 @@ class PcmWaveMixer : public WaveMixer {
   }
 
   uint32_t Play(const MixPlayParams& p) override {
-    auto word32 = [&](int at) {
-      return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(p[at])) |
-                                  (static_cast<uint32_t>(static_cast<uint16_t>(p[at + 1])) << 16));
-    };
-    const int32_t mixer = word32(1), channel = word32(3), wave = word32(5);
-    const uint16_t loops = static_cast<uint16_t>(p[11]);
+    const auto r = read_play_record(p);
     // A record that names no open mixer, channel or wave plays nothing.
-    if (p[0] != 24 || !ours(mixer) || !active_ || channel < 0 || channel >= channels_) return 1;
-    auto it = waves_.find(wave);
+    if (!r || !ours(r->mixer) || !active_ || r->channel < 0 || r->channel >= channels_) return 1;
+    auto it = waves_.find(r->wave);
     if (it == waves_.end()) return 1;
-    mixer_.play(channel, it->second, loops == 0xFFFF ? -1 : loops);
+    mixer_.play(r->channel, it->second, r->loops == 0xFFFF ? -1 : r->loops);
     return 0;
   }
 

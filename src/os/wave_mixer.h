@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vex {
@@ -14,6 +15,14 @@ namespace vex {
 // little-endian: size (24), mixer (2 words), channel (2), wave (2), window
 // to notify (2), flags (2), loop count. Each 32-bit field low word first.
 using MixPlayParams = std::array<int16_t, 12>;
+
+// What a play record asks for, as every mixer reads it: nullopt for a
+// record that is not 24 bytes.
+struct MixPlay {
+  int32_t mixer = 0, channel = 0, wave = 0;
+  uint16_t loops = 0;
+};
+std::optional<MixPlay> read_play_record(const MixPlayParams& params);
 
 // One real implementation (the system's sound output); tests that assert
 // the exact calls install a recording one.

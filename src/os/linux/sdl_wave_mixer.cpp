@@ -81,18 +81,15 @@ class SdlWaveMixer : public WaveMixer {
   }
 
   uint32_t Play(const MixPlayParams& p) override {
-    auto word32 = [&](int at) {
-      return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(p[at])) |
-                                  (static_cast<uint32_t>(static_cast<uint16_t>(p[at + 1])) << 16));
-    };
-    const int32_t mixer = word32(1), channel = word32(3), wave = word32(5);
-    const int loops = p[11];
+    const auto r = read_play_record(p);
     // A record that names no open mixer, channel or wave plays nothing.
-    if (p[0] != 24 || !ours(mixer) || !active_ || channel < 0 || channel >= channels_) return 1;
+    if (!r || !ours(r->mixer) || !active_ || r->channel < 0 || r->channel >= channels_) return 1;
     take_converted();
-    auto it = waves_.find(wave);
+    auto it = waves_.find(r->wave);
     if (it == waves_.end()) return 1;
-    return Mix_PlayChannel(channel, it->second->chunk, std::max(loops, 0)) == channel ? 0 : 1;
+    // The loop count as a signed word, as before: 0xFFFF plays once.
+    const int loops = static_cast<int16_t>(r->loops);
+    return Mix_PlayChannel(r->channel, it->second->chunk, std::max(loops, 0)) == r->channel ? 0 : 1;
   }
 
   uint32_t CloseChannel(int32_t mixer, int32_t channel, uint32_t flags) override {
