@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -60,19 +61,24 @@ void give_to_plain_user(const std::filesystem::path& dir) {
   give(dir);
 }
 
-std::vector<int> our_processes(const std::string& home) {
+std::vector<int> our_processes(const std::string& home, const std::vector<std::filesystem::path>& programs) {
+  // The program by its file (device and inode): a host may start it by a
+  // link, a bare name, or from a folder bound elsewhere in a namespace of
+  // its own, where its path is not ours.
+  std::vector<std::pair<dev_t, ino_t>> ours;
+  for (const auto& program : programs.empty() ? std::vector<std::filesystem::path>{VEXMOOR_BINARY} : programs) {
+    struct stat st {};
+    if (stat(program.c_str(), &st) == 0) ours.emplace_back(st.st_dev, st.st_ino);
+  }
   std::vector<int> pids;
-  std::error_code ec;
-  const auto binary = std::filesystem::canonical(VEXMOOR_BINARY, ec);
   DIR* proc = opendir("/proc");
   if (!proc) return pids;
   while (dirent* e = readdir(proc)) {
     int pid = std::atoi(e->d_name);
     if (pid <= 0) continue;
-    const std::string base = "/proc/" + std::string(e->d_name);
-    // A host may start us by a link or by a bare name: the program is what counts.
-    auto exe = std::filesystem::read_symlink(base + "/exe", ec);
-    if (ec || exe != binary) continue;
+    struct stat st {};
+    if (stat(("/proc/" + std::string(e->d_name) + "/exe").c_str(), &st) != 0) continue;
+    if (std::find(ours.begin(), ours.end(), std::make_pair(st.st_dev, st.st_ino)) == ours.end()) continue;
     if (process_variable(pid, "HOME") == home) pids.push_back(pid);
   }
   closedir(proc);

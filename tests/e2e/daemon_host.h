@@ -24,7 +24,9 @@ void give_to_plain_user(const std::filesystem::path& dir);
 
 // Our binary's processes whose environment names this home: those the
 // host of one test started.
-std::vector<int> our_processes(const std::string& home);
+// Our program's processes (by default the build's binary; or any of the
+// copies given) whose HOME is home.
+std::vector<int> our_processes(const std::string& home, const std::vector<std::filesystem::path>& programs = {});
 std::vector<std::string> process_arguments(int pid);
 std::optional<std::string> process_variable(int pid, const std::string& name);
 // How many of the processes hold this file open.

@@ -78,9 +78,11 @@ class MateScreensaver : public EndToEnd {
 
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     write_fixture_media(dir / ".local/share/Zelvora/Vexmoor/");
+    // Copies, not links: the build may itself lie under /tmp, which the
+    // session's own /tmp hides.
     for (const char* folder : {"libexec", "bin"}) {
       std::filesystem::create_directories(dir / folder);
-      std::filesystem::create_symlink(VEXMOOR_BINARY, dir / (std::string(folder) + "/vexmoor"));
+      std::filesystem::copy_file(VEXMOOR_BINARY, dir / (std::string(folder) + "/vexmoor"));
     }
     std::filesystem::create_directories(dir / "share/applications/screensavers");
     std::filesystem::copy_file(VEXMOOR_SOURCE_DIR "/packaging/screensavers/vexmoor.desktop",
@@ -91,6 +93,9 @@ class MateScreensaver : public EndToEnd {
     std::ofstream(dir / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"" << (dir / "sound.raw")
                                      << "\"\n  format \"raw\"\n}\n";
   }
+
+  // The program as MATE runs it: the copies in the test's home.
+  std::vector<std::filesystem::path> copies() const { return {dir / "libexec/vexmoor", dir / "bin/vexmoor"}; }
 
   // As the dialog's Apply leaves it: in the user's configuration folder.
   void user_settings(const std::string& text) {
@@ -150,7 +155,7 @@ TEST_F(MateScreensaver, ActivatingShowsOurSceneWithTheUsersSettingsAndDeactivati
   std::filesystem::create_directories(VEXMOOR_ARTEFACT_DIR);
   save_bmp24(std::string(VEXMOOR_ARTEFACT_DIR) + "/mate-screensaver.bmp", shot);
 
-  auto pids = our_processes(dir.str());
+  auto pids = our_processes(dir.str(), copies());
   ASSERT_EQ(pids.size(), 1u);
   auto args = process_arguments(pids[0]);
   EXPECT_EQ(args, (std::vector<std::string>{"vexmoor", "--root"}));
@@ -172,7 +177,7 @@ TEST_F(MateScreensaver, ActivatingShowsOurSceneWithTheUsersSettingsAndDeactivati
 
   const auto asked = std::chrono::steady_clock::now();
   ASSERT_EQ(command(x, "--deactivate"), 0);
-  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); })) << "its SIGTERM ends us";
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str(), copies()).empty(); })) << "its SIGTERM ends us";
   std::cout << "deactivating ended us after "
             << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - asked).count()
             << " ms\n";
@@ -205,14 +210,14 @@ TEST_F(MateScreensaver, TheSceneFillsTheMonitorsWindowAndItsSoundPlays) {
   })) << "the monitor holds a whole scene\n" << theme_output(daemon->stderr_text());
   EXPECT_EQ(shot.at(360 * 1280 / 800, 493 * 1024 / 600), fixture_colour("v_flower.bmp")) << "at the monitor's scale";
   EXPECT_NE(shot.at(2000, 100), top) << "nothing beyond the monitor";
-  auto pids = our_processes(dir.str());
+  auto pids = our_processes(dir.str(), copies());
   ASSERT_EQ(pids.size(), 1u);
   EXPECT_TRUE(eventually([&] {
     std::error_code ec;
     return holding(pids, dir / "sound.raw") == 1 && std::filesystem::file_size(dir / "sound.raw", ec) > 44100 && !ec;
   })) << "the sound output written to";
   ASSERT_EQ(command(x, "--deactivate"), 0);
-  EXPECT_TRUE(eventually([&] { return our_processes(dir.str()).empty(); }));
+  EXPECT_TRUE(eventually([&] { return our_processes(dir.str(), copies()).empty(); }));
   EXPECT_EQ(theme_output(daemon->stderr_text()), "");
 }
 
