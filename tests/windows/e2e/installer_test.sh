@@ -105,6 +105,12 @@ snapshot() {  # <name>
       BEGIN { RS = ""; ORS = "\n\n" }
       { gsub(/\\\n */, "") }
       /^\[[^\n]*\\MMDevices\\/ { next }
+      # What Wine itself writes of the devices it finds, at its own pace in
+      # a new prefix: classes, their instances, its drivers. No installer
+      # of ours touches them.
+      /^\[[^\n]*\\Control\\Class\\/ { next }
+      /^\[[^\n]*\\Enum\\/ { next }
+      /^\[Software\\\\Wine\\\\Drivers/ { next }
       { n = split($0, line, "\n"); out = ""
         for (i = 1; i <= n; i++) {
           if (line[i] ~ /^"DriverDateData"=/) continue
