@@ -20,9 +20,15 @@ struct ScreenSize {
   int height = 0;
 };
 
+// What the display is opened for. A process that shows nothing but the
+// full-screen saver's windows may be shown in a way that could neither
+// draw into another's window nor hold a dialog (on a Wayland desktop, say).
+enum class DisplayUse { kAnything, kFullScreenSaver };
+// What --help says of how this system's displays are used ("" for nothing).
+std::string display_notes();
 // Opens the display and measures the screen; nullopt, with the reason in
 // error, when there is no display to open.
-std::optional<ScreenSize> open_display(std::string* error = nullptr);
+std::optional<ScreenSize> open_display(std::string* error = nullptr, DisplayUse use = DisplayUse::kAnything);
 void close_display();
 bool display_open();
 // The connection to the display is gone: nothing may talk to the window

@@ -87,7 +87,8 @@ void Main(const std::string& raw) {
     }
     GetDirectories();
     std::string why;
-    std::optional<ScreenSize> screen = open_display(&why);
+    std::optional<ScreenSize> screen =
+        open_display(&why, mode == 1 && !opt.embedded() ? DisplayUse::kFullScreenSaver : DisplayUse::kAnything);
     if (!screen) {
       std::fprintf(stderr, "vexmoor: %s\n", why.c_str());
       end_process_now(1);

@@ -16,6 +16,7 @@
 #include "base/failure.h"
 #include "os/event_loop.h"
 #include "os/host_window.h"
+#include "os/linux/wayland_window.h"
 
 namespace vex {
 namespace {
@@ -276,11 +277,29 @@ class X11EmbeddedWindow : public EmbeddedWindow {
 
 }  // namespace
 
-std::optional<ScreenSize> open_display(std::string* error) {
+std::string display_notes() {
+  return "On a Wayland desktop the saver (/s) shows full-screen surfaces of its own on every output,\n"
+         "which costs less than drawing through XWayland (SDL_VIDEODRIVER=x11 draws through XWayland;\n"
+         "SDL_VIDEODRIVER=wayland insists on Wayland). /c, /p and the daemon modes are X11 windows.\n";
+}
+
+std::optional<ScreenSize> open_display(std::string* error, DisplayUse use) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return std::nullopt;
   };
+  if (wayland::is_open()) return wayland::open(error);
+  if (use == DisplayUse::kFullScreenSaver && !sdl_video) {
+    // SDL's own Wayland windows show frames only through OpenGL, which
+    // without a GPU costs a fifth of a core; ours show them as they are.
+    const wayland::Choice choice = wayland::choice_for_full_screen();
+    if (choice != wayland::Choice::kNo) {
+      std::string why;
+      if (auto screen = wayland::open(&why)) return screen;
+      if (choice == wayland::Choice::kRequired) return fail(why);
+      std::fprintf(stderr, "vexmoor: %s; showing the saver through X11 instead\n", why.c_str());
+    }
+  }
   if (!sdl_video) {
     // Vexmoor draws on X11. Left to itself SDL would fall back to an
     // invisible offscreen display when there is none, and the saver would
@@ -313,6 +332,10 @@ std::optional<ScreenSize> open_display(std::string* error) {
 }
 
 void close_display() {
+  if (wayland::is_open()) {
+    if (!display_lost) wayland::close();
+    return;
+  }
   if (!sdl_video || display_lost) return;
   SDL_Quit();
   sdl_video = false;
@@ -320,17 +343,19 @@ void close_display() {
 
 void forget_display() { display_lost = true; }
 
-bool display_open() { return sdl_video; }
+bool display_open() { return sdl_video || wayland::is_open(); }
 
 int ShowCursor(bool show) {
   cursor_count += show ? 1 : -1;
   if (sdl_video && !display_lost) SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (!display_lost) wayland::show_cursor(cursor_count >= 0);
   return cursor_count;
 }
 
 int cursor_display_count() { return cursor_count; }
 
 std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where) {
+  if (wayland::is_open()) return wayland::create_window(where);
   return std::make_unique<SdlFullScreenWindow>(where);
 }
 

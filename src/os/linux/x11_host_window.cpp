@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "os/linux/wayland_window.h"
 #include "os/window.h"
 
 namespace vex {
@@ -75,6 +76,11 @@ int display_lost(Display*) {
 }  // namespace
 
 void set_display_lost_handler(void (*handler)()) { lost_handler = handler; }
+
+void report_display_lost() {
+  if (lost_handler) lost_handler();
+  std::_Exit(1);
+}
 
 void install_x_error_handler() {
   XSetErrorHandler(record_error);
@@ -154,6 +160,7 @@ void set_window_fullscreen(unsigned long id) {
 }
 
 std::vector<Monitor> monitors() {
+  if (wayland::is_open()) return wayland::monitors();
   Display* d = connection();
   std::vector<Monitor> list;
   if (!d) return list;

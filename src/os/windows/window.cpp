@@ -380,7 +380,9 @@ BOOL CALLBACK add_monitor(HMONITOR m, HDC, LPRECT, LPARAM data) {
 
 }  // namespace
 
-std::optional<ScreenSize> open_display(std::string* error) {
+std::string display_notes() { return {}; }
+
+std::optional<ScreenSize> open_display(std::string* error, DisplayUse) {
   if (!opened) {
     register_classes();
     win::serve_messages_from_loop();
