@@ -104,6 +104,11 @@ enum class WindowKind { kNormal, kDialog };
 std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption,
                                       WindowKind kind = WindowKind::kNormal);
 
+// Can these windows be shown at all? Not where there is no window system
+// for them (a Wayland desktop without XWayland, where the saver itself
+// needs none).
+bool windows_available();
+
 // Tells the user something in a small window of its own with an OK button;
 // returns at once (the window closes itself when dismissed).
 void show_message(const std::string& title, const std::string& text);

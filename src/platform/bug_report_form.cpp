@@ -30,6 +30,7 @@ std::string html_escape(const std::string& s) {
 class BugReportForm : public BugReportView {
  public:
   bool exists() const override { return window_ != nullptr; }
+  bool can_show() const override { return window_ != nullptr || ui::windows_available(); }
 
   void create() override {
     window_ = ui::create_window(267, 95, "Error Code:");

@@ -4,6 +4,7 @@
 
 #include "base/convert.h"
 #include "base/failure.h"
+#include "startup/shutdown.h"
 
 namespace vex {
 
@@ -27,6 +28,14 @@ void ReportError(std::string_view label, int code) {
   if (caption != st.last_caption) std::fprintf(stderr, "vexmoor: %s\n", caption.c_str());
   st.last_caption = caption;
   if (!st.view) return;
+  if (!st.view->can_show()) {
+    // Nowhere to show the report (the saver on a Wayland desktop without
+    // X11): the line above is all the user gets, and the program ends as
+    // if the report had been read, saying it failed.
+    set_exit_status(1);
+    X_Cleanup_And_End();
+    return;
+  }
   if (!st.view->exists()) st.view->create();
   st.view->set_caption(st.last_caption);
   st.view->show();

@@ -23,6 +23,8 @@ class BugReportView {
   virtual void create() = 0;  // runs Form_Load
   virtual void set_caption(const std::string& caption) = 0;
   virtual void show() = 0;
+  // Is there a window system to show it on at all?
+  virtual bool can_show() const { return true; }
 };
 
 struct ErrorReportState {

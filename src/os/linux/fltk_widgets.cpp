@@ -503,6 +503,17 @@ class FltkWindow : public Window {
 
 }  // namespace
 
+bool windows_available() {
+  if (fl_display) return true;
+  // FLTK ends the process when it finds no X display; ask first.
+  static const bool available = [] {
+    Display* d = XOpenDisplay(nullptr);
+    if (d) XCloseDisplay(d);
+    return d != nullptr;
+  }();
+  return available;
+}
+
 std::unique_ptr<Window> create_window(int client_width, int client_height, const std::string& caption,
                                       WindowKind kind) {
   return std::make_unique<FltkWindow>(client_width, client_height, caption, kind);

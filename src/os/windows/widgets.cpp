@@ -650,4 +650,6 @@ void show_message(const std::string& title, const std::string& text) {
   }).detach();
 }
 
+bool windows_available() { return true; }
+
 }  // namespace vex::ui
