@@ -236,17 +236,33 @@ TEST_F(Wayland, WithOnlyTheXWaylandDisplayTheSceneFillsTheOutputAndAClickEndsIt)
   EXPECT_EQ(*status, 0);
 }
 
-TEST_F(Wayland, ThroughXWaylandOnTwoOutputsEachHoldsAWholeScene) {
+// With no X server there is no window to show a failure report in: the
+// line on standard error is all, and the program ends saying it failed
+// (the window system's library would end it with only "cannot open display").
+TEST_F(Wayland, NativelyWithoutXAFailureIsReportedOnStandardErrorAndEndsWithStatus1) {
+  user_settings("[Vexmoor]\nfirstrun=1\nspeed=99999999\n");
+  if (std::string why = start_session({}); !why.empty()) GTEST_SKIP() << why;
+  auto s = saver(true, false);
+  const auto status = s->wait_for_exit(20s);
+  ASSERT_TRUE(status) << "the saver must end when its failure cannot be shown";
+  EXPECT_EQ(*status, 1);
+  const std::string err = s->stderr_text();
+  EXPECT_NE(err.find("vexmoor: Error Code: VXMR- 6 Starter/X_GetData"), std::string::npos) << err;
+  EXPECT_EQ(err.find("display"), std::string::npos) << err;
+}
+
+// Sway puts every X11 window it manages on its focused output, wherever
+// the window asks to be, and lets one be full screen there: through
+// XWayland the scene shows on that output alone (the native way, taken
+// unless X11 is asked for, has one on each). It still ends on a key.
+TEST_F(Wayland, ThroughXWaylandOnTwoOutputsTheFocusedOneShowsTheSceneAndAKeyEndsIt) {
   user_settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\nmessagetext=on the primary\n");
   if (std::string why = start_session({.outputs = 2, .xwayland = true}); !why.empty()) GTEST_SKIP() << why;
   const auto outputs = sway_->outputs();
   ASSERT_EQ(outputs.size(), 2u);
   auto s = saver(true, true, {"SDL_VIDEODRIVER=x11"});
-  Bitmap first, second;
+  Bitmap first;
   ASSERT_TRUE(scene_fills(outputs[0], first, *s));
-  ASSERT_TRUE(scene_fills(outputs[1], second, *s));
-  EXPECT_GT(message_pixels(first) + message_pixels(second), 20);
-  EXPECT_EQ(std::min(message_pixels(first), message_pixels(second)), 0) << "the message on one output only";
   ASSERT_TRUE(sway_->key("space"));
   const auto status = s->wait_for_exit(20s);
   ASSERT_TRUE(status);
