@@ -60,7 +60,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (cl.options.help || cl.options.version) {
-    std::fputs((cl.options.help ? vex::usage_text() : vex::version_text()).c_str(), stdout);
+    std::string text = cl.options.help ? vex::usage_text() : vex::version_text();
+    // How this system's displays are used, last.
+    if (const std::string notes = vex::display_notes(); cl.options.help && !notes.empty()) text += "\n" + notes;
+    std::fputs(text.c_str(), stdout);
     return 0;
   }
   vex::starter().Options = cl.options;

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "os/window.h"
 #include "startup/settings.h"
 
 namespace vex {
@@ -136,11 +135,7 @@ std::string usage_text() {
          "  --help             this text;  --version  the version\n"
          "\n"
          "Settings: ${XDG_CONFIG_HOME:-~/.config}/zelvora.ini. Exit status: 0, or 1 without a display,\n"
-         "2 for a bad command line or a preview without its window.\n" +
-         [] {
-           const std::string notes = display_notes();
-           return notes.empty() ? notes : "\n" + notes;
-         }();
+         "2 for a bad command line or a preview without its window.\n";
 }
 
 std::string version_text() { return "Vexmoor ScreenSaver 6.0\n"; }
