@@ -74,11 +74,18 @@ class FullScreenWindow {
   virtual void set_topmost(bool above) = 0;
   // The window system's id of the window (0 where it has none to give).
   virtual unsigned long native_id() const { return 0; }
+  // Whether what is drawn here can be seen now: not while the display is
+  // powered down (its power saving, a monitor switched off), nor while the
+  // window system shows the window nowhere. A frame drawn then is wasted
+  // work on a machine meant to be idle; on_seen_changed tells when this
+  // changes, from the event loop's thread.
+  virtual bool seen() const { return true; }
 
   std::function<void()> on_click;
   std::function<void()> on_key;
   std::function<void()> on_close;  // closed, or (for another's window) gone
   std::function<void(int width, int height)> on_resize;
+  std::function<void()> on_seen_changed;
 
  private:
   uint64_t renewals_ = 0;
