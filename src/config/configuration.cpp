@@ -11,6 +11,7 @@
 #include "config/controls.h"
 #include "os/launcher.h"
 #include "os/paths.h"
+#include "os/sound_volume.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
 #include "platform/system.h"
@@ -81,6 +82,9 @@ void Form_Load() {
     c.speedchk = std::clamp(kSpeedMax - static_cast<int>(set.Speed), 0, kSpeedMax);
     for (int i = 0; i < 12; ++i) c.songchk[i] = set.SongEnabled[i] ? 1 : 0;
     for (int i = 0; i < 12; ++i) c.soundchk[i] = set.SoundEnabled[i] ? 1 : 0;
+    c.volumechk = set.Volume;
+    // The listen buttons play at the volume the slider shows.
+    set_output_volume(c.volumechk);
     c.Text1 = set.MessageText;
     c.check["clockcheck"] = set.ClockEnabled ? 1 : 0;
     c.Tabs = kOptionsTab;
@@ -126,6 +130,8 @@ void Command2_Click() {
     for (int i = 0; i < 12; ++i) put("sound" + std::to_string(i), flag_text(c.soundchk[i]));
     put("messagetext", c.Text1);
     put("clock", flag_text(c.check.at("clockcheck")));
+    // After the keys every earlier version wrote, so those stay as they were.
+    put("volume", num_to_text(std::clamp(c.volumechk, 0, 100)));
     // All the keys in one replacement of the file: a saver starting meanwhile
     // reads the settings as they were or as they are now, never "firstrun"
     // without the rest, and a second dialog applying at the same moment

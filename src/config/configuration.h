@@ -20,6 +20,7 @@ struct Controls {
   std::array<int, 12> songchk{};
   std::array<int, 12> soundchk{};
   int speedchk = 0;  // 0 (slow) .. kSpeedMax (fast)
+  int volumechk = 100;  // 0 .. 100, the songs and sounds together
   std::string Text1;
   int Tabs = 0;  // the tab shown
   std::string VersionLabel;

@@ -7,6 +7,7 @@
 #include "config/configuration.h"
 #include "config/controls.h"
 #include "os/bitmap_file.h"
+#include "os/sound_volume.h"
 #include "os/widgets.h"
 #include "platform/system.h"
 #include "startup/settings.h"
@@ -115,6 +116,16 @@ class DialogWindow : public View {
         break;
       case Kind::kScrollBar:
         c = &in.add_scroll_bar(r);
+        if (name == "volumechk") {
+          c->set_range(0, 100, 5, 10);
+          c->set_value(initial.volumechk);
+          live.volumechk = initial.volumechk;
+          c->on_change = [c, &live] {
+            live.volumechk = c->value();
+            set_output_volume(live.volumechk);
+          };
+          break;
+        }
         c->set_range(0, kSpeedMax, 5, 10);
         c->set_value(initial.speedchk);
         live.speedchk = initial.speedchk;

@@ -74,6 +74,10 @@ std::vector<ControlSpec> build() {
     }
   }
 
+  // Under the sounds, beside the window's buttons: how loud they all play.
+  add({Kind::kLabel, "VolumeLabel", -1, "Tabs:2", 288, 236, 48, 17, "Volume", "How Loud Music And Sounds Play"});
+  add({Kind::kScrollBar, "volumechk", -1, "Tabs:2", 336, 236, 160, 17, "", "How Loud Music And Sounds Play"});
+
   // Tab 3: speed, clock, message.
   add({Kind::kFrame, "Frame2", -1, "Tabs:3", 16, 32, 296, 77, "Speed Option", "Select Animation Speed"});
   add({Kind::kScrollBar, "speedchk", -1, "Frame2", 13, 24, 267, 17, "", ""});

@@ -13,6 +13,7 @@
 #include "display/music.h"
 #include "display/sound_fx.h"
 #include "os/paths.h"
+#include "os/sound_volume.h"
 #include "os/system_services.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
@@ -79,6 +80,7 @@ void open_windows() {
     st.window = attach_to_window(target_window(s.Options));
     st.window->on_close = X_Cleanup_And_End;
     st.window->on_resize = follow_resize;
+    st.window->on_seen_changed = seen_changed;
     return;
   }
   std::vector<Monitor> all = monitors();
@@ -90,6 +92,7 @@ void open_windows() {
     w->on_click = Form_Click;
     w->on_key = Form_KeyDown;
     w->on_close = request_close;
+    w->on_seen_changed = seen_changed;
     if (i == 0) st.window = std::move(w);
     else st.others.push_back(std::move(w));
   }
@@ -105,13 +108,51 @@ void blank_windows() {
   });
 }
 
+bool any_window_seen() {
+  bool seen = false;
+  each_window([&](FullScreenWindow& w, const PixelView&) { seen = seen || w.seen(); });
+  return seen;
+}
+
+// The frames stop where they are; the music plays on by its own timer, and
+// the ambient sounds keep their turns, as the settings ask.
+void rest() {
+  State& st = state();
+  if (st.resting) return;
+  st.resting = true;
+  EventLoop& loop = event_loop();
+  st.labeltimer_was_on = loop.enabled(st.labeltimer);
+  loop.set_enabled(st.labeltimer, false);
+  loop.set_enabled(st.maintimer, false);
+  const long long period = loop.interval(st.maintimer);
+  loop.set_interval(st.ambienttimer, (period < 10 ? 10 : period) * 101);
+  loop.set_enabled(st.ambienttimer, true);
+}
+
 }  // namespace
+
+void seen_changed() {
+  trap("ScreenSaver/MainTimer", [] {
+    State& st = state();
+    if (!st.resting || !any_window_seen()) return;
+    st.resting = false;
+    EventLoop& loop = event_loop();
+    loop.set_enabled(st.ambienttimer, false);
+    loop.set_enabled(st.labeltimer, st.labeltimer_was_on);
+    loop.set_enabled(st.maintimer, true);
+  });
+}
+
+void ambienttimer_Timer() {
+  trap("ScreenSaver/MainTimer", [] { Rotate_SoundFX(); });
+}
 
 void load() {
   State& st = state();
   open_windows();
   st.maintimer = event_loop().add_timer("maintimer", maintimer_Timer);
   st.labeltimer = event_loop().add_timer("labeltimer", labeltimer_Timer);
+  st.ambienttimer = event_loop().add_timer("ambienttimer", ambienttimer_Timer);
   create_music_timer();
   if (!starter().Options.embedded()) {
     st.monitortimer = event_loop().add_timer("monitortimer", monitortimer_Timer);
@@ -161,6 +202,7 @@ void Form_Initialize() {
     copy_layer(s.BackgroundTop, Rop::kSrcCopy);
     copy_layer(s.BackgroundMid1, Rop::kSrcCopy);
     copy_layer(s.BackgroundBottom, Rop::kSrcCopy);
+    set_output_volume(settings().Volume);
     Initialize_Songs();
     Initialize_SoundFX();
     setup_labels();
@@ -229,6 +271,10 @@ void compose_frame() {
 
 void maintimer_Timer() {
   trap("ScreenSaver/MainTimer", [] {
+    if (!any_window_seen()) {
+      rest();
+      return;
+    }
     FrameCounters& c = counters();
     advance_counter(c.FrameCounter1000, 1000);
     advance_counter(c.FrameCounter40, 40);
@@ -239,6 +285,8 @@ void maintimer_Timer() {
     // Composed once, shown on every monitor at its own size: what changed
     // since the frame before where the screen holds that frame, else all.
     each_window([](FullScreenWindow& w, const PixelView& screen) {
+      // Its screen keeps what it had; it gets a whole frame once seen.
+      if (!w.seen()) return;
       State& st = state();
       const FrameSteps& f = scene().Steps;
       auto memo = std::find_if(st.shown.begin(), st.shown.end(), [&](const State::Shown& s) { return s.window == &w; });
@@ -270,6 +318,7 @@ void labeltimer_Timer() {
   trap("ScreenSaver/MainTimer", [] {
     State& st = state();
     Update_Clock();
+    if (!st.window->seen()) return;
     draw_labels(st.window->canvas());
     st.window->update();
   });

@@ -17,6 +17,11 @@ struct State {
   TimerId maintimer = -1;
   TimerId labeltimer = -1;    // keeps the clock going while frames are rare
   TimerId monitortimer = -1;  // notices monitors that come, go or change
+  TimerId ambienttimer = -1;  // keeps the ambient sounds' rhythm while the frames rest
+  // No window can be seen (the display powered down): no frame is composed
+  // or shown until one can, and the scene then goes on where it stopped.
+  bool resting = false;
+  bool labeltimer_was_on = false;
   // What each window's screen holds: the frame it last showed on which
   // canvas, so that the next frame shows only what changed.
   struct Shown {
@@ -39,6 +44,9 @@ inline constexpr long long kLabelRefreshMs = 1000;
 void labeltimer_Timer();
 inline constexpr long long kMonitorCheckMs = 2000;
 void monitortimer_Timer();
+// A window became seen or unseen: the frames rest or go on.
+void seen_changed();
+void ambienttimer_Timer();
 // The window drawn into changed its size: the labels and the picture follow.
 void follow_resize(int width, int height);
 // Copies, offsets or stretches the 800 x 600 frame onto the screen canvas.

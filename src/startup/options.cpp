@@ -70,6 +70,11 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
         if (auto d = parse_delay(*v)) o.delay = d;
         else fail("the option " + arg + " needs a frame period in milliseconds (0 to 32767), not \"" + *v + "\"");
       }
+    } else if (name == "volume") {
+      if (auto v = take_value()) {
+        if (auto d = parse_delay(*v); d && *d <= 100) o.volume = d;
+        else fail("the option " + arg + " needs a volume from 0 to 100, not \"" + *v + "\"");
+      }
     } else if (name == "message") {
       if (auto v = take_value()) o.message = *v;
     } else if (name == "clock" || name == "no-clock") o.clock = name == "clock";
@@ -89,7 +94,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
     }
     // A switch that takes no value must not seem to take one: "--music=0"
     // would otherwise turn the music on.
-    const bool takes_value = name == "window-id" || name == "delay" || name == "message";
+    const bool takes_value = name == "window-id" || name == "delay" || name == "message" || name == "volume";
     if (known && has_value && !takes_value) fail(arg.substr(0, arg.find('=')) + " takes no value");
     if (known) continue;
     // A single dash is how some hosts write the switches; only a double
@@ -123,6 +128,8 @@ std::string usage_text() {
          "For a screen-saver daemon (XScreenSaver, MATE's screen saver, xsecurelock):\n"
          "  --root, -root      draw into $XSCREENSAVER_WINDOW (0x... or decimal), or the root window\n"
          "  --window-id <id>   draw into that window (0x... or decimal)\n"
+         "  There the saver is silent until songs or sounds are saved in the settings dialog\n"
+         "  (or asked for with --music or --sounds).\n"
          "\n"
          "Settings for this run only (the settings file is not changed):\n"
          "  --<creature>, --no-<creature>   show or hide one of: " + creatures + "\n"
@@ -131,6 +138,7 @@ std::string usage_text() {
          "  --message <text>   a line of text at the top of the screen\n"
          "  --music, --no-music\n"
          "  --sounds, --no-sounds\n"
+         "  --volume <0-100>   how loud the songs and sounds play together (100 is as made)\n"
          "\n"
          "  --help             this text;  --version  the version\n"
          "\n"

@@ -20,6 +20,7 @@ struct RunOptions {
   std::optional<std::string> message;
   std::optional<bool> music;
   std::optional<bool> sounds;
+  std::optional<int> volume;                // --volume <0-100>
   bool help = false;
   bool version = false;
 

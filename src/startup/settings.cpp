@@ -94,6 +94,7 @@ void X_GetData() {
       st.SongEnabled[0] = kTrue;
       return;
     }
+    st.Saved = true;
     for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
       if (is_on(get(kCreatureKeys[i]))) creature_for_key(i).Enabled = kTrue;
     st.Speed = round_to_i16(leading_number(get("speed")));
@@ -103,7 +104,27 @@ void X_GetData() {
     for (int n = 0; n < 12; ++n)
       if (is_on(get("sound" + std::to_string(n)))) st.SoundEnabled[n] = kTrue;
     if (is_on(get("clock"))) st.ClockEnabled = kTrue;
+    st.Volume = volume_from_text(get("volume"));
   });
+}
+
+int volume_from_text(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return 100;
+  const std::size_t last = text.find_last_not_of(' ');
+  std::string digits = text.substr(first, last - first + 1);
+  if (digits.find_first_not_of("0123456789") != std::string::npos) return 100;
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+  if (digits.size() > 3) return 100;
+  const int v = std::stoi(digits);
+  return v <= 100 ? v : 100;
+}
+
+void silence_unless_chosen() {
+  SettingsState& st = settings();
+  if (st.Saved) return;
+  st.SongEnabled.fill(kFalse);
+  st.SoundEnabled.fill(kFalse);
 }
 
 void GetDirectories() {
@@ -128,6 +149,7 @@ void apply_run_options(const RunOptions& o) {
   if (o.delay) st.Speed = *o.delay;
   if (o.clock) st.ClockEnabled = flag(*o.clock);
   if (o.message) st.MessageText = *o.message;
+  if (o.volume) st.Volume = *o.volume;
   auto any = [](const std::array<Flag16, 12>& a) {
     for (Flag16 f : a)
       if (f) return true;

@@ -18,6 +18,11 @@ struct SettingsState {
   std::array<Flag16, 12> SongEnabled{};
   std::array<Flag16, 12> SoundEnabled{};
   Flag16 ClockEnabled = kFalse;
+  // How loud the songs and effects play together, 0..100.
+  int Volume = 100;
+  // The user saved settings in the dialog (firstrun above 0): what the
+  // file says was chosen, not the first run's defaults.
+  bool Saved = false;
   // Where every picture, song and sound is read from; ends in a separator.
   std::string MediaDirectory;
 };
@@ -53,6 +58,14 @@ IniSection GetIniSection(const std::string& file, const std::string& section);
 bool PutIniSection(const std::string& file, const std::string& section,
                    const std::vector<std::pair<std::string, std::string>>& entries);
 void X_GetData();
+// The "volume" key's value: 0..100, and 100 for anything else (missing, not
+// a whole number, out of range), since a mistyped volume should not silence
+// the saver.
+int volume_from_text(const std::string& text);
+// In a screen-saver daemon's or a locker's window the saver plays only what
+// the user chose: with the first run's defaults it is silent there, since a
+// locked machine must not start playing music nobody asked for.
+void silence_unless_chosen();
 void GetDirectories();
 
 // A bare file name lives in the settings directory; anything with a

@@ -119,6 +119,7 @@ void Main(const std::string& raw) {
     set_scene_bounds();
     seed_from_clock();
     X_GetData();
+    if (opt.embedded()) silence_unless_chosen();
     apply_run_options(opt);
     if (opt.embedded() && take_instance_lock(audio_lock_path()) != InstanceLock::kAlone) {
       // Another of us on this screen already plays the music and effects.

@@ -126,13 +126,14 @@ TEST_F(Dialog, ASpeedTheBarCannotShowPutsTheThumbAtTheNearestEnd) {
   }
 }
 
-std::string expected_file(const std::string& speed, const std::string& message) {
+std::string expected_file(const std::string& speed, const std::string& message, const std::string& volume) {
   std::string t = "[Vexmoor]\nfirstrun=1\n";
   for (const char* key : kCreatureKeys) t += std::string(key) + "=" + (std::string(key) == "owl" ? " 1" : " 0") + "\n";
   t += "speed=" + speed + "\n";
   for (int i = 0; i < 12; ++i) t += "song" + std::to_string(i) + "=" + (i == 2 ? " 1" : " 0") + "\n";
   for (int i = 0; i < 12; ++i) t += "sound" + std::to_string(i) + "=" + (i == 9 ? " 1" : " 0") + "\n";
   t += "messagetext=" + message + "\nclock= 1\n";
+  t += "volume=" + volume + "\n";  // after the keys every earlier version wrote
   return t;
 }
 
@@ -140,9 +141,10 @@ TEST_F(Dialog, ApplyWritesTheFortyEightKeysInOrderInTheirFormsAndEnds) {
   struct Case {
     int thumb;
     std::string speed, message;
+    int volume;
   };
-  for (const Case& k : {Case{140, "1", "Happy Halloween"}, Case{139, " 1", ""}, Case{0, " 140", "  two  blanks "},
-                        Case{70, " 70", "=;[x]"}}) {
+  for (const Case& k : {Case{140, "1", "Happy Halloween", 100}, Case{139, " 1", "", 0},
+                        Case{0, " 140", "  two  blanks ", 7}, Case{70, " 70", "=;[x]", 64}}) {
     restart_program();
     seen = {};
     open("");
@@ -156,8 +158,9 @@ TEST_F(Dialog, ApplyWritesTheFortyEightKeysInOrderInTheirFormsAndEnds) {
     c().soundchk[9] = 1;
     c().speedchk = k.thumb;
     c().Text1 = k.message;
+    c().volumechk = k.volume;
     EXPECT_THROW(Command2_Click(), ProcessEnded);
-    EXPECT_EQ(slurp(settings_file()), expected_file(k.speed, k.message)) << k.thumb;
+    EXPECT_EQ(slurp(settings_file()), expected_file(k.speed, k.message, " " + std::to_string(k.volume))) << k.thumb;
   }
   // And the saver started next reads what was applied.
   restart_program();
@@ -165,6 +168,7 @@ TEST_F(Dialog, ApplyWritesTheFortyEightKeysInOrderInTheirFormsAndEnds) {
   X_GetData();
   EXPECT_EQ(settings().Speed, 70);
   EXPECT_EQ(settings().MessageText, "=;[x]");
+  EXPECT_EQ(settings().Volume, 64);
   EXPECT_EQ(scene().Owl.Enabled, kTrue);
   EXPECT_EQ(scene().Bat[1].Enabled, kFalse);
 }

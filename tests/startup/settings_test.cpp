@@ -1,4 +1,5 @@
 #include "startup/settings.h"
+#include "startup/options.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,36 @@ TEST_F(Settings, SavedSettingsAreReadKeyByKey) {
   EXPECT_EQ(on(settings().SongEnabled), (std::vector<int>{3, 11}));
   EXPECT_EQ(on(settings().SoundEnabled), std::vector<int>{5});
   EXPECT_EQ(settings().ClockEnabled, kTrue);
+}
+
+TEST_F(Settings, AVolumeThatIsNotAWholeNumberUpTo100ReadsAsFull) {
+  for (auto [text, volume] : {std::pair{" 40", 40}, {"0", 0}, {"100", 100}, {"101", 100}, {"-5", 100},
+                              {"50%", 100}, {"4.5", 100}, {"loud", 100}, {"", 100}, {"0000", 0}, {"0099999", 100}}) {
+    test::reset_program_state();
+    write_settings(std::string("[Vexmoor]\nfirstrun=1\nvolume=") + text + "\n");
+    X_GetData();
+    EXPECT_EQ(settings().Volume, volume) << text;
+  }
+  EXPECT_TRUE(reports().empty());
+}
+
+TEST_F(Settings, InADaemonsWindowOnlyWhatWasSavedSounds) {
+  // The first run's defaults: nothing chosen, so nothing plays there.
+  X_GetData();
+  silence_unless_chosen();
+  EXPECT_TRUE(on(settings().SongEnabled).empty());
+  EXPECT_TRUE(on(settings().SoundEnabled).empty());
+  // Asked for on the command line, it plays.
+  apply_run_options(parse_command_line({"--music", "--sounds"}).options);
+  EXPECT_EQ(on(settings().SongEnabled), std::vector<int>{0});
+  EXPECT_FALSE(on(settings().SoundEnabled).empty());
+  // Saved in the dialog, what was saved plays.
+  test::reset_program_state();
+  write_settings("[Vexmoor]\nfirstrun=1\nsong3=1\nsound2=1\n");
+  X_GetData();
+  silence_unless_chosen();
+  EXPECT_EQ(on(settings().SongEnabled), std::vector<int>{3});
+  EXPECT_EQ(on(settings().SoundEnabled), std::vector<int>{2});
 }
 
 TEST_F(Settings, AMessageComesBackAsWrittenQuotesAndBlanksIncluded) {

@@ -17,6 +17,7 @@
 #include "os/bitmap_file.h"
 #include "os/event_loop.h"
 #include "os/mci.h"
+#include "os/sound_volume.h"
 #include "platform/surfaces.h"
 #include "platform/system.h"
 #include "startup/settings.h"
@@ -45,6 +46,7 @@ void reset_program_state() {
   previews() = Previews{};
   set_wave_mixer(nullptr);
   set_command_strings(nullptr);
+  set_output_volume(kFullVolume);
   system_state() = SystemState{};
   shutdown_state() = ShutdownState{};
   reset_event_loop();

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "os/sound_volume.h"
+
 namespace vex::audio {
 namespace {
 
@@ -119,6 +121,16 @@ void music_hook(void*, Uint8* stream, int len) {
   m.taken_signal.notify_one();
 }
 
+// The whole output, music and effects together, at the chosen volume; at
+// full volume every sample goes out as it was mixed.
+void scale_by_volume(void*, Uint8* stream, int len) {
+  const int volume = output_volume();
+  if (volume >= kFullVolume || out().format != AUDIO_S16SYS) return;
+  auto* samples = reinterpret_cast<int16_t*>(stream);
+  const int count = len / 2;
+  for (int i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * volume / kFullVolume);
+}
+
 // A machine without a sound device stays without one for the run: asking
 // again would only fill the terminal with the sound system's complaints.
 // (Told apart by the driver asked for, which a test may change.)
@@ -156,6 +168,7 @@ bool acquire() {
   Mix_ReserveChannels(kMixerChannels);
   Mix_Volume(-1, kEffectsVolume);
   Mix_HookMusic(music_hook, nullptr);
+  Mix_SetPostMix(scale_by_volume, nullptr);
   o.open = true;
   o.users = 1;
   return true;
@@ -167,6 +180,7 @@ void release() {
   // Everything stops and the device and its thread are given back now:
   // the process may end right after, without any exit-time clean-up.
   Mix_HookMusic(nullptr, nullptr);
+  Mix_SetPostMix(nullptr, nullptr);
   Mix_HaltChannel(-1);
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);

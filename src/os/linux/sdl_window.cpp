@@ -17,6 +17,7 @@
 #include "os/event_loop.h"
 #include "os/host_window.h"
 #include "os/linux/wayland_window.h"
+#include "os/linux/x11_power.h"
 
 namespace vex {
 namespace {
@@ -164,8 +165,12 @@ class SdlFullScreenWindow : public FullScreenWindow {
     }
     shower_ = std::make_unique<SurfaceShower>(window_, this);
     windows()[SDL_GetWindowID(window_)] = this;
+    power_watch_ = x11_power::watch([this] {
+      if (on_seen_changed) on_seen_changed();
+    });
   }
   ~SdlFullScreenWindow() override {
+    x11_power::unwatch(power_watch_);
     windows().erase(SDL_GetWindowID(window_));
     SDL_DestroyWindow(window_);
   }
@@ -193,10 +198,12 @@ class SdlFullScreenWindow : public FullScreenWindow {
     visible_ = false;
   }
   bool visible() const override { return visible_; }
+  bool seen() const override { return !x11_power::display_asleep(); }
   void set_topmost(bool above) override { SDL_SetWindowAlwaysOnTop(window_, above ? SDL_TRUE : SDL_FALSE); }
 
  private:
   SDL_Window* window_ = nullptr;
+  int power_watch_ = 0;
   std::unique_ptr<SurfaceShower> shower_;
   bool visible_ = false;
   unsigned long xid_ = 0;
@@ -315,6 +322,12 @@ std::optional<ScreenSize> open_display(std::string* error, DisplayUse use) {
     // Termination requests are ours to handle (os/signals.h), in every mode;
     // SDL's handlers would turn them into a quit event only its windows see.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A screen saver must let the screen sleep. SDL by default keeps the
+    // system's own saver off while it has video open: it resets the X
+    // server's idle time every 30 s, which display power saving and every
+    // idle daemon's blank and lock timeouts count from, and takes the session
+    // bus's screen-saver inhibit where it can.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // SDL asks the session bus about input methods; without a session that
     // would start a bus of its own (a process, and tens of milliseconds).
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);

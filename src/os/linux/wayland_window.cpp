@@ -345,6 +345,7 @@ class Window : public FullScreenWindow {
     canvas_ = Bitmap(width_, height_, 0);
   }
   ~Window() override {
+    on_seen_changed = nullptr;  // going: nobody is to be told
     unmap();
     buffers_.clear();
     if (!connection) return;
@@ -374,6 +375,14 @@ class Window : public FullScreenWindow {
     visible_ = false;
   }
   bool visible() const override { return visible_; }
+  // The compositor asks for the next frame only where the last one can be
+  // seen: an output powered down, or a surface shown nowhere, gets no frame
+  // callback. Until it comes, a frame drawn for this window is wasted.
+  bool seen() const override {
+    if (!frame_callback_) return true;
+    told_unseen_ = true;
+    return false;
+  }
   // A full-screen surface is above the desktop's windows on its output
   // already; Wayland lets no client put itself above others.
   void set_topmost(bool) override {}
@@ -404,6 +413,24 @@ class Window : public FullScreenWindow {
     auto* w = static_cast<Window*>(data);
     if (w->on_close) w->on_close();
   }
+  static void frame_done(void* data, wl_callback* cb, uint32_t) {
+    auto* w = static_cast<Window*>(data);
+    wl_callback_destroy(cb);
+    if (w->frame_callback_ == cb) w->frame_callback_ = nullptr;
+    if (w->told_unseen_) {
+      w->told_unseen_ = false;
+      if (w->on_seen_changed) w->on_seen_changed();
+    }
+  }
+  static constexpr wl_callback_listener frame_listener_ = {frame_done};
+  void forget_frame_callback() {
+    if (frame_callback_ && live()) wl_callback_destroy(frame_callback_);
+    frame_callback_ = nullptr;
+    if (told_unseen_) {
+      told_unseen_ = false;
+      if (on_seen_changed) on_seen_changed();
+    }
+  }
   static void toplevel_bounds(void*, xdg_toplevel*, int32_t, int32_t) {}
   static void toplevel_capabilities(void*, xdg_toplevel*, wl_array*) {}
   static constexpr xdg_surface_listener surface_listener_ = {surface_configure};
@@ -431,6 +458,7 @@ class Window : public FullScreenWindow {
   }
   void unmap() {
     if (!toplevel_) return;
+    forget_frame_callback();
     if (live()) {
       wl_surface_attach(surface_, nullptr, 0, 0);
       wl_surface_commit(surface_);
@@ -502,6 +530,11 @@ class Window : public FullScreenWindow {
       for (const PixelRect& r : parts) wl_surface_damage(surface_, r.x, r.y, r.w, r.h);
     }
     pending_damage_.clear();
+    // One request at a time: its answer says this frame was shown.
+    if (!frame_callback_) {
+      frame_callback_ = wl_surface_frame(surface_);
+      wl_callback_add_listener(frame_callback_, &frame_listener_, this);
+    }
     wl_surface_commit(surface_);
     b->busy = true;
     wl_display_flush(connection->display);
@@ -534,6 +567,8 @@ class Window : public FullScreenWindow {
   Bitmap canvas_;
   std::vector<std::unique_ptr<Buffer>> buffers_;
   std::vector<PixelRect> pending_damage_;
+  wl_callback* frame_callback_ = nullptr;  // asked with the last frame, not yet answered
+  mutable bool told_unseen_ = false;       // seen() said no: its answer must be passed on
 };
 
 Window* window_of(wl_surface* s) {

@@ -19,6 +19,7 @@
 
 #include "base/failure.h"
 #include "os/event_loop.h"
+#include "os/linux/x11_power.h"
 #include "os/window.h"
 
 namespace vex {
@@ -71,6 +72,9 @@ class X11AttachedWindow : public FullScreenWindow {
     Bool pixmaps = False;
     use_shm_ = XShmQueryVersion(d_, &major, &minor, &pixmaps) == True && !getenv_is_set("VEXMOOR_NO_SHM");
     make_image(a.width, a.height);
+    power_watch_ = x11_power::watch([this] {
+      if (on_seen_changed) on_seen_changed();
+    });
     event_loop().add_pump([this, alive = alive_] {
       if (*alive) watch();
     });
@@ -90,6 +94,7 @@ class X11AttachedWindow : public FullScreenWindow {
     });
   }
   ~X11AttachedWindow() override {
+    x11_power::unwatch(power_watch_);
     *alive_ = false;
     if (!d_) return;
     free_image();
@@ -124,6 +129,7 @@ class X11AttachedWindow : public FullScreenWindow {
   void show() override { update(); }
   void hide() override {}
   bool visible() const override { return !gone_; }
+  bool seen() const override { return !x11_power::display_asleep(); }
   void set_topmost(bool) override {}
 
  private:
@@ -291,6 +297,7 @@ class X11AttachedWindow : public FullScreenWindow {
   }
 
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  int power_watch_ = 0;
   Display* d_ = nullptr;
   ::Window window_ = 0;
   Visual* visual_ = nullptr;
