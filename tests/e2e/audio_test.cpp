@@ -1,5 +1,6 @@
 // What the saver and the dialog play, heard through SDL's disk output.
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -95,6 +96,44 @@ TEST_F(Audio, TheSaverGreetsPlaysItsSongAndIsSilentAndGoneOnAKey) {
     middle_c = std::max(middle_c, tone_strength(s, from, at_ms(300), 1, 261.63, 44100));
   EXPECT_GT(middle_c, 0.005);
   EXPECT_GT(loudest(s, 0, s.size()), 3000);
+}
+
+TEST_F(Audio, InADaemonsWindowOnlyWhatWasChosenPlaysAndTheVolumeScalesIt) {
+  XServer x(640, 480);
+  int run = 0;
+  // The loudest sample heard in the first 2.5 s of the run's sound output;
+  // 0 for a run that opened none, once its first frame has been drawn and
+  // a second more has passed (its greeting comes before that frame).
+  auto loudest_heard = [&](std::vector<std::string> args) {
+    const std::string out = dir / ("run" + std::to_string(++run) + ".raw");
+    // A black screen again, whatever the run before drew on the root.
+    XSetWindowBackground(x.display(), DefaultRootWindow(x.display()), 0);
+    XClearWindow(x.display(), DefaultRootWindow(x.display()));
+    XSync(x.display(), False);
+    auto saver = start(&x, args, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", out}});
+    EXPECT_TRUE(eventually([&] { return x.grab().at(320, 100) != 0u; })) << saver->stderr_text();
+    const auto drawn = std::chrono::steady_clock::now();
+    EXPECT_TRUE(eventually([&] {
+      return written(out) >= at_ms(2500) ||
+             (!std::filesystem::exists(out) && std::chrono::steady_clock::now() - drawn > 1s);
+    })) << "the output stalled";
+    saver->send_signal(SIGTERM);
+    EXPECT_TRUE(saver->wait_for_exit(20s)) << saver->stderr_text();
+    const auto s = left_channel(out);
+    return loudest(s, 0, std::min(s.size(), at_ms(2500)));
+  };
+  // Nothing saved: the first run's defaults are heard full-screen, but a
+  // locked screen stays silent unless asked.
+  EXPECT_GT(loudest_heard({"/s"}), 3000);
+  EXPECT_EQ(loudest_heard({"--root"}), 0);
+  EXPECT_GT(loudest_heard({"--root", "--sounds"}), 3000);
+  // Saved with the dialog: the greeting, at the volume saved or asked for.
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\nsound0=1\n");
+  const int full = loudest_heard({"--root"});
+  EXPECT_GT(full, 3000);
+  settings("[Vexmoor]\nfirstrun=1\nspeed=40\nsound0=1\nvolume=50\n");
+  EXPECT_NEAR(loudest_heard({"--root"}), full / 2, full / 50);
+  EXPECT_NEAR(loudest_heard({"--root", "--volume", "25"}), full / 4, full / 50);
 }
 
 TEST_F(Audio, WithoutASoundDeviceTheSaverRunsSilentlyAndSaysNothing) {

@@ -300,6 +300,40 @@ TEST_F(Wayland, WithBothDisplaysTheSaverRunsWithNothingSetAndTheAskedForWayIsTak
   EXPECT_EQ(sway_->shells_of("Vexmoor ScreenSaver"), std::vector<std::string>{"xwayland"});
 }
 
+// A surface the compositor shows nowhere gets no frame callbacks, as one
+// on an output powered down: the saver's frames stop, and go on when it is
+// shown again. (Headless sway 1.7 keeps its outputs powered whatever it is
+// told, so the saver's window is hidden on another workspace instead.) Its
+// requests to the compositor are read from the client library's own trace.
+TEST_F(Wayland, NativelyASurfaceShownNowhereGetsNoFramesUntilItIsShownAgain) {
+  if (std::string why = start_session({}); !why.empty()) GTEST_SKIP() << why;
+  auto s = saver(true, false, {"WAYLAND_DEBUG=client"});
+  Bitmap shot;
+  ASSERT_TRUE(scene_fills("", shot, *s));
+  auto commits = [&] {
+    const std::string trace = s->stderr_text();
+    long n = 0;
+    for (std::size_t at = 0; (at = trace.find(".commit()", at)) != std::string::npos; ++at) ++n;
+    return n;
+  };
+  int status = 0;
+  const std::string said = sway_->swaymsg({"workspace", "elsewhere"}, &status);
+  ASSERT_EQ(status, 0) << said;
+  // Once the frame asked for last goes unanswered, nothing more is sent: a
+  // second without a frame, at 25 frames a second.
+  long before = commits();
+  auto quiet_since = std::chrono::steady_clock::now();
+  ASSERT_TRUE(eventually([&] {
+    const long now = commits();
+    if (now != before) before = now, quiet_since = std::chrono::steady_clock::now();
+    return milliseconds_since(quiet_since) >= 1000;
+  })) << "frames go on to a surface shown nowhere";
+  sway_->swaymsg({"workspace", "back_and_forth"});
+  EXPECT_TRUE(eventually([&] { return commits() >= before + 10; })) << "the frames go on when it is shown again";
+  ASSERT_TRUE(scene_fills("", shot, *s));
+  EXPECT_TRUE(s->running());
+}
+
 // The idle daemon a sway desktop has, with the line the README gives.
 TEST_F(Wayland, SwayidleStartsTheSaverWhenIdleAKeyEndsItAndTheNextIdleTimeStartsItAgain) {
   if (!installed("swayidle")) GTEST_SKIP() << "swayidle not installed (scripts/setup installs it)";
@@ -309,6 +343,13 @@ TEST_F(Wayland, SwayidleStartsTheSaverWhenIdleAKeyEndsItAndTheNextIdleTimeStarts
   env.push_back("SDL_AUDIODRIVER=dummy");
   Process idle(as_plain_user(env, {"swayidle", "-w", "timeout", "1", std::string(VEXMOOR_BINARY) + " /s"}),
                std::map<std::string, std::string>{});
+  // A longer timeout of another idle daemon, as a desktop's screen lock or
+  // display power saving: it comes while the saver draws, since the saver
+  // holds no idle inhibitor. (One daemon with -w waits for the saver before
+  // it looks at its next timeout.)
+  const std::filesystem::path later = dir / "still-idle";
+  Process power(as_plain_user(env, {"swayidle", "timeout", "4", "touch " + later.string()}),
+                std::map<std::string, std::string>{});
   Bitmap shot;
   int first = 0;
   ASSERT_TRUE(eventually([&] {
@@ -317,6 +358,9 @@ TEST_F(Wayland, SwayidleStartsTheSaverWhenIdleAKeyEndsItAndTheNextIdleTimeStarts
     return first != 0;
   })) << "the saver is started once the session is idle\n" << idle.stderr_text();
   ASSERT_TRUE(scene_fills("", shot, idle));
+  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(later); }))
+      << "the session stays idle under the saver\n" << power.stderr_text();
+  EXPECT_EQ(our_processes(dir.str()), std::vector<int>{first});
   ASSERT_TRUE(sway_->key("space"));
   ASSERT_TRUE(eventually([&] {
     const auto ours = our_processes(dir.str());

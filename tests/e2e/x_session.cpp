@@ -97,7 +97,9 @@ XServer::XServer(int width, int height, int depth) {
   posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
   posix_spawn_file_actions_addclose(&fa, fds[0]);
   std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0",
-                                   std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth), "-nolisten", "tcp"};
+                                   std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth), "-nolisten", "tcp",
+                                   // A last client leaving must not reset what a test reads of the server.
+                                   "-noreset"};
   auto a = c_strings(argv);
   pid_t pid = -1;
   int rc = posix_spawnp(&pid, "Xvfb", &fa, nullptr, a.data(), environ);
