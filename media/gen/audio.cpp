@@ -19,6 +19,21 @@ Wave scaled(const Wave& w, double gain) {
     return out;
 }
 
+Wave resampled(const Wave& w, double rate) {
+    double step = rate / kRate;
+    std::size_t n = w.size() < 4 ? 0 : std::size_t(double(w.size() - 3) / step);
+    Wave out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        double pos = 1 + double(i) * step;
+        std::size_t k = std::size_t(pos);
+        double f = pos - double(k);
+        double y0 = w[k - 1], y1 = w[k], y2 = w[k + 1], y3 = w[k + 2];
+        double c1 = 0.5 * (y2 - y0), c2 = y0 - 2.5 * y1 + 2 * y2 - 0.5 * y3, c3 = 0.5 * (y3 - y0) + 1.5 * (y1 - y2);
+        out[i] = float(((c3 * f + c2) * f + c1) * f + y1);
+    }
+    return out;
+}
+
 void Biquad::tune(Type t, double f, double q, double gainDb) {
     f = std::clamp(f, 10.0, kRate * 0.45);
     double w = kTau * f / kRate, c = std::cos(w), s = std::sin(w), alpha = s / (2 * q);

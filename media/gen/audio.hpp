@@ -30,6 +30,9 @@ inline std::size_t at_time(double t) { return t <= 0 ? 0 : std::size_t(t * kRate
 // Adds src into dst starting at time t (dst grows to fit), scaled by gain.
 void add(Wave& dst, const Wave& src, double t = 0, double gain = 1);
 Wave scaled(const Wave& w, double gain);
+// Samples made at `rate` a second, brought to kRate by cubic interpolation.
+// Given a rate under the true one, the sound plays slower and lower.
+Wave resampled(const Wave& w, double rate);
 
 // Biquad filters after the audio EQ cookbook; coefficients can be retuned
 // while running, which the voices do for moving formants.

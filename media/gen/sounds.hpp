@@ -1,5 +1,5 @@
 // The saver's twelve sound effects, each a maker that synthesises it from
-// nothing but code (and, for the greeting, eSpeak's speech synthesiser).
+// nothing but code (and, for the greeting, Flite's speech synthesiser).
 #pragma once
 
 #include "audio.hpp"
@@ -9,9 +9,14 @@
 
 namespace mediagen {
 
-// eSpeak NG's voice `voiceName` saying `text` at `wpm` words a minute, at
-// eSpeak's `pitch` and `range` (0..99), resampled to kRate.
-Wave speak(const std::string& text, const std::string& voiceName, int wpm, int pitch, int range);
+// A synthesiser's speech as it made it, at its own sample rate.
+struct Speech {
+    Wave samples;
+    int rate = 0;
+};
+// Flite's American male voice (cmu_us_rms) saying `text`, every sound
+// `stretch` times as long as the voice says it by itself.
+Speech speak(const std::string& text, double stretch);
 
 struct SoundEntry {
     std::string file;
