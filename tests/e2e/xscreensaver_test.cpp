@@ -7,6 +7,7 @@
 #include <iterator>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 
 #include "daemon_host.h"
 #include "end_to_end.h"  // Xlib
