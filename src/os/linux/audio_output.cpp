@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
@@ -58,6 +59,16 @@ Music& music() {
 
 void render_music() {
   Music& m = music();
+  // A device that takes sound as fast as it is given (ALSA's null device,
+  // or its file plugin over it, on a machine without sound) leaves the ring
+  // never full, and this thread would render on without a pause, holding
+  // the lock all the while: the main thread, stopping a song or ending,
+  // would wait seconds for it. So no block is rendered sooner than its
+  // time, with a second's worth in hand, which a real device never uses up.
+  using Clock = std::chrono::steady_clock;
+  const double per_second = frequency();
+  double in_hand = per_second;
+  Clock::time_point counted = Clock::now();
   std::unique_lock<std::mutex> hold(music_lock());
   for (;;) {
     m.wake.wait(hold, [&] { return m.quit || m.fill; });
@@ -74,6 +85,14 @@ void render_music() {
       hold.lock();
       continue;
     }
+    const Clock::time_point now = Clock::now();
+    in_hand = std::min(per_second, in_hand + std::chrono::duration<double>(now - counted).count() * per_second);
+    counted = now;
+    if (in_hand < kBlockFrames) {
+      m.wake.wait_for(hold, std::chrono::milliseconds(5), [&] { return m.quit; });
+      continue;
+    }
+    in_hand -= kBlockFrames;
     m.fill(m.fill_data, &m.ring[(at % kRingFrames) * 2], kBlockFrames);
     m.rendered.store(at + kBlockFrames, std::memory_order_release);
   }
