@@ -127,6 +127,9 @@ void rest() {
   const long long period = loop.interval(st.maintimer);
   loop.set_interval(st.ambienttimer, (period < 10 ? 10 : period) * 101);
   loop.set_enabled(st.ambienttimer, true);
+  // Input, a termination request and the display waking all end a wait at
+  // once; nothing else needs looking at more than once a second.
+  loop.set_longest_wait(kRestingWaitMs);
 }
 
 }  // namespace
@@ -138,6 +141,7 @@ void seen_changed() {
     st.resting = false;
     EventLoop& loop = event_loop();
     loop.set_enabled(st.ambienttimer, false);
+    loop.set_longest_wait(EventLoop::kShortestLongestWaitMs);
     loop.set_enabled(st.labeltimer, st.labeltimer_was_on);
     loop.set_enabled(st.maintimer, true);
   });

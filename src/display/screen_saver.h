@@ -46,6 +46,7 @@ inline constexpr long long kMonitorCheckMs = 2000;
 void monitortimer_Timer();
 // A window became seen or unseen: the frames rest or go on.
 void seen_changed();
+inline constexpr int kRestingWaitMs = 1000;
 void ambienttimer_Timer();
 // The window drawn into changed its size: the labels and the picture follow.
 void follow_resize(int width, int height);

@@ -29,8 +29,15 @@ class EventLoop {
   const Waiter& waiter() const { return waiter_; }
 
   // One iteration: pumps, due timers, then waits for the next due timer or
-  // at most max_wait_ms.
-  void run_once(int max_wait_ms = 50);
+  // at most max_wait_ms (the longest wait set, when none is given).
+  void run_once(int max_wait_ms);
+  void run_once() { run_once(longest_wait_); }
+  // How long an iteration may wait at most with nothing due: short enough
+  // for what is only looked at between waits (another window's events, a
+  // child's end), longer where nothing is wanted for a while and every
+  // wakeup is a cost.
+  static constexpr int kShortestLongestWaitMs = 50;
+  void set_longest_wait(int ms) { longest_wait_ = ms; }
 
   void use_virtual_clock(bool on);
   // Virtual clock only: moves time forward, firing timers as they fall due.
@@ -57,6 +64,7 @@ class EventLoop {
   std::vector<Timer> timers_;
   std::vector<std::function<void()>> pumps_;
   Waiter waiter_;
+  int longest_wait_ = kShortestLongestWaitMs;
   bool virtual_ = false;
   long long virtual_now_ = 0;
 };
