@@ -55,6 +55,8 @@ TEST(CommandLineOptions, MalformedOptionsSayWhatIsWrong) {
                                                          {"--delay", "fast"},
                                                          {"--delay", "99999"},
                                                          {"--delay", "-5"},
+                                                         {"--volume", "101"},
+                                                         {"--volume", "loud"},
                                                          {"--message"},
                                                          {"--frobnicate"},
                                                          {"--no-unicorn"}}) {
