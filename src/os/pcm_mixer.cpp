@@ -6,6 +6,7 @@
 #include <string>
 
 #include "os/file_io.h"
+#include "os/sound_volume.h"
 
 namespace vex::pcm {
 namespace {
@@ -88,6 +89,8 @@ void Mixer::mix(int16_t* stereo, int frames) {
   // wait on the heap.
   constexpr std::size_t kPiece = 512;
   int32_t sum[kPiece * 2];
+  // Read once a buffer: a change is heard from the next buffer on.
+  const int32_t volume = output_volume();
   std::lock_guard<std::mutex> hold(lock_);
   std::size_t left = frames > 0 ? static_cast<std::size_t>(frames) : 0;
   while (left > 0) {
@@ -110,6 +113,11 @@ void Mixer::mix(int16_t* stereo, int frames) {
         }
       }
     }
+    // Scaled before it is clipped: loud sounds together at half volume
+    // sound as they would alone, not cut off at half the range. At full
+    // volume every sample stays exactly the sum.
+    if (volume != kFullVolume)
+      for (std::size_t k = 0; k < n; ++k) sum[k] = sum[k] * volume / kFullVolume;
     for (std::size_t k = 0; k < n; ++k) stereo[k] = static_cast<int16_t>(std::clamp(sum[k], -32768, 32767));
     stereo += n;
     left -= n / 2;

@@ -1,7 +1,8 @@
 #pragma once
 // The wave mixer with no library under it: every sound converted once, when
 // it is opened, to the form of the output (44.1 kHz, 16-bit, stereo); eight
-// channels, each playing one sound at a time; their sum, clipped, handed to
+// channels, each playing one sound at a time; their sum, scaled by the
+// output volume (os/sound_volume.h) and clipped, handed to
 // a sound device that asks for it from a thread of its own. Where the device
 // is a system's own one (waveOut on Windows), only the device is the
 // system's part.
@@ -56,8 +57,8 @@ class Mixer {
   void stop_sound(const Samples* sound);
   bool busy(int channel) const;
 
-  // The next frames of the output: the channels' samples summed and
-  // clipped to 16 bits; silence where nothing plays.
+  // The next frames of the output: the channels' samples summed, scaled by
+  // the output volume and clipped to 16 bits; silence where nothing plays.
   void mix(int16_t* stereo, int frames);
 
  private:

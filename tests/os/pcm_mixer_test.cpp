@@ -10,6 +10,7 @@
 #include <cmath>
 #include <thread>
 
+#include "os/sound_volume.h"
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
 #include "support/waiting.h"
@@ -186,6 +187,25 @@ TEST_F(PcmMixer, ChannelsAddUpSampleBySampleAndClip) {
   mixer->Play(record(m, 6, low));
   EXPECT_EQ(left(pull(10)), std::vector<int16_t>(10, 30000));
   EXPECT_TRUE(silent(pull(50)));
+}
+
+TEST_F(PcmMixer, TheOutputVolumeScalesTheSumBeforeItIsClippedFromTheNextBufferOn) {
+  struct FullAgain {
+    ~FullAgain() { set_output_volume(kFullVolume); }
+  } full_again;
+  const int32_t m = open_session();
+  const int32_t loud = open(m, "loud.wav", wav_of(1, 44100, 16, constant(20, 30000)));
+  const int32_t odd = open(m, "odd.wav", wav_of(2, 44100, 16, {101, -101, 101, -101, 101, -101}));
+  set_output_volume(50);
+  mixer->Play(record(m, 0, loud));
+  mixer->Play(record(m, 1, loud));
+  // 60000 halved; clipped first it would be 16383.
+  EXPECT_EQ(left(pull(10)), std::vector<int16_t>(10, 30000));
+  set_output_volume(30);
+  EXPECT_EQ(left(pull(10)), std::vector<int16_t>(10, 18000));
+  // Both sides, toward zero.
+  mixer->Play(record(m, 2, odd));
+  EXPECT_EQ(pull(3), (std::vector<int16_t>{30, -30, 30, -30, 30, -30}));
 }
 
 TEST_F(PcmMixer, APlayOnABusyChannelStartsItsSoundInsteadAndLoopsAsAsked) {

@@ -1,8 +1,9 @@
 // Finds sounds in a recording of what the saver played, for the end-to-end
 // tests: the WAV file ALSA's file device writes for Wine's waveOut.
-//   heard <recording.wav> <sound.wav>...
-// Each sound (16-bit PCM at 44.1 kHz, mono or stereo, as the media are) is
-// looked for sample for sample, after the place where the one before it was
+//   heard [--volume <percent>] <recording.wav> <sound.wav>...
+// Each sound (16-bit PCM at 44.1 kHz, mono or stereo, as the media are),
+// at the output volume given (each sample times percent / 100, toward zero,
+// as the mixer scales; 100 unless given), is looked for sample for sample, after the place where the one before it was
 // found ends. Wine puts silence between buffers when the device has played
 // all it was given (ALSA's file device plays faster than real time, so a
 // busy machine's player falls behind it): frames of pure silence in the
@@ -106,8 +107,14 @@ Match match_at(const Pcm& rec, std::size_t from, const Pcm& s, std::size_t q, st
 }  // namespace
 
 int main(int argc, char** argv) {
+  int volume = 100;
+  if (argc >= 3 && std::string(argv[1]) == "--volume") {
+    volume = std::atoi(argv[2]);
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 3) {
-    std::fputs("usage: heard <recording.wav> <sound.wav>...\n", stderr);
+    std::fputs("usage: heard [--volume <percent>] <recording.wav> <sound.wav>...\n", stderr);
     return 2;
   }
   const auto rec = read_wave(argv[1]);
@@ -119,11 +126,12 @@ int main(int argc, char** argv) {
               rec->bits);
   std::size_t from = 0;
   for (int a = 2; a < argc; ++a) {
-    const auto s = read_wave(argv[a]);
+    auto s = read_wave(argv[a]);
     if (!s || s->rate != 44100) {
       std::fprintf(stderr, "heard: %s is not 16-bit PCM at 44.1 kHz\n", argv[a]);
       return 2;
     }
+    for (int16_t& v : s->stereo) v = static_cast<int16_t>(v * volume / 100);
     const std::size_t n = s->frames();
     // An anchor: the sound's first loud frame, which silence never matches.
     std::size_t anchor = 0;

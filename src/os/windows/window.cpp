@@ -3,6 +3,7 @@
 // Properties' little monitor. Each shows a device-independent bitmap whose
 // pixels are our canvas (its 32-bit rows are our pixel format as they are).
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -128,8 +129,12 @@ class Win32FullScreenWindow : public FullScreenWindow {
     saver_windows()[hwnd_] = this;
     SIZE s = client_size(hwnd_);
     canvas_.ensure(s.cx, s.cy);
+    // The system tells the window when the display powers down and up (and
+    // once at once, with the state it is in).
+    display_watch_ = RegisterPowerSettingNotification(hwnd_, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
   }
   ~Win32FullScreenWindow() override {
+    if (display_watch_) UnregisterPowerSettingNotification(display_watch_);
     saver_windows().erase(hwnd_);
     DestroyWindow(hwnd_);
   }
@@ -154,6 +159,7 @@ class Win32FullScreenWindow : public FullScreenWindow {
     visible_ = false;
   }
   bool visible() const override { return visible_; }
+  bool seen() const override { return display_on_; }
   unsigned long native_id() const override { return win::from_hwnd(hwnd_); }
   void set_topmost(bool above) override {
     SetWindowPos(hwnd_, above ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -189,9 +195,16 @@ class Win32FullScreenWindow : public FullScreenWindow {
         if (on_resize) on_resize(LOWORD(lp), HIWORD(lp));
         return 0;
       case WM_SYSCOMMAND:
-        // Windows would start the screen saver again, or the monitor's power
-        // saving, over the running saver.
-        if ((wp & 0xFFF0) == SC_SCREENSAVE || (wp & 0xFFF0) == SC_MONITORPOWER) return 0;
+        // Windows would start the screen saver again over the running one.
+        // The monitor's power saving goes on as usual: a saver must not keep
+        // a display lit that the user's settings would let go dark.
+        if ((wp & 0xFFF0) == SC_SCREENSAVE) return 0;
+        break;
+      case WM_POWERBROADCAST:
+        if (wp == PBT_POWERSETTINGCHANGE) {
+          display_state_changed(reinterpret_cast<const POWERBROADCAST_SETTING*>(lp));
+          return TRUE;
+        }
         break;
       default:
         break;
@@ -200,9 +213,22 @@ class Win32FullScreenWindow : public FullScreenWindow {
   }
 
  private:
+  void display_state_changed(const POWERBROADCAST_SETTING* change) {
+    if (!change || change->PowerSetting != GUID_CONSOLE_DISPLAY_STATE || change->DataLength < sizeof(DWORD)) return;
+    DWORD state;
+    std::memcpy(&state, change->Data, sizeof state);
+    // 0 off, 1 on, 2 dimmed: a dimmed display still shows the scene.
+    const bool on = state != 0;
+    if (on == display_on_) return;
+    display_on_ = on;
+    if (on_seen_changed) on_seen_changed();
+  }
+
   HWND hwnd_ = nullptr;
+  HPOWERNOTIFY display_watch_ = nullptr;
   Canvas canvas_;
   bool visible_ = false;
+  bool display_on_ = true;
 };
 
 // Session and window-system requests every window of ours answers alike.

@@ -17,14 +17,20 @@
 #                    move, Cancel leaves the file byte for byte, Apply writes the 48
 #                    keys in the order the Linux build's dialog writes them
 #   dialog-dpi       at 144 dots per inch the dialog is its 96-dpi layout times 1.5
-#   heard            what waveOut plays, written by ALSA's file device: the greeting,
-#                    then the owl's hoot, then an ambient sound, each whole and sample
-#                    for sample as its file holds it
+#   heard            what waveOut plays at volume 50, written by ALSA's file device: the
+#                    greeting, then the owl's hoot, then an ambient sound, each whole and
+#                    sample for sample as its file holds it at half its amplitude
 #   silent           no sound device: the saver runs, says nothing and ends on a key
-#   songs            /s with two songs: winmm is given their opens and the first's play;
+#   songs            /s with two songs at volume 50: the MIDI mapper's volume halved
+#                    before the first open, winmm given their opens and the first's play;
 #                    the sequencer answers "playing" for ever, so the saver asks every
 #                    10 s and plays no other; at the end it stops and closes what the
-#                    answers say
+#                    answers say, and puts the mapper's volume back
+#   power            the system's commands to the saver's window: starting the screen
+#                    saver is refused, powering the monitor down goes on to the system;
+#                    the window asks for the console display's power reports; with the
+#                    display off the screen stays as it was, and once it is dimmed the
+#                    scene moves again
 #   listen           /c, the Sounds tab: a song's listen button opens and plays it under
 #                    "song1" (the commands winmm is given); a sound's stops the song and
 #                    plays the sound through mciExecute (heard whole); a missing sound's
@@ -365,7 +371,7 @@ case $case_name in
     printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "wav" }\n' "$work/out.wav" >"$asoundrc"
     # The greeting, the owl with its hoot, one ambient sound (the ghost);
     # nothing else that sounds.
-    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nowl=1\r\nsound0=1\r\nsound4=1\r\nsound9=1\r\n' >"$windir/zelvora.ini"
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nowl=1\r\nsound0=1\r\nsound4=1\r\nsound9=1\r\nvolume=50\r\n' >"$windir/zelvora.ini"
     start_saver 1
     sounds=("$media/v_sound0.wav" "$media/v_sound4.wav" "$media/v_sound9.wav")
     got=""
@@ -373,9 +379,9 @@ case $case_name in
       kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended: $(tr -d '\r' <"$work/saver1.log" | tail -3)"
       if [ -s "$work/out.wav" ]; then
         cp "$work/out.wav" "$work/now.wav"
-        wine "$heard" "Z:$work/now.wav" "${sounds[@]/#/Z:}" </dev/null >"$work/heard.log" 2>&1
-        # Each sound whole, sample for sample: a lost or repeated buffer, a
-        # change of level or rate would each break it. (Silence that Wine
+        wine "$heard" --volume 50 "Z:$work/now.wav" "${sounds[@]/#/Z:}" </dev/null >"$work/heard.log" 2>&1
+        # Each sound whole, sample for sample, at half its amplitude: a lost
+        # or repeated buffer, another level or rate would each break it. (Silence that Wine
         # puts between buffers, when the device, faster than real time, has
         # played all it was given, is passed over and counted.)
         tr -d '\r' <"$work/heard.log" | grep -q '^recording .* 44100 Hz, 2 channels, 16 bits$' ||
@@ -386,11 +392,11 @@ case $case_name in
       sleep 1
     done
     tr -d '\r' <"$work/heard.log" 2>/dev/null
-    [ -n "$got" ] || fail "the greeting, the owl's hoot and the ghost were not all heard whole in ${limit} s"
+    [ -n "$got" ] || fail "the greeting, the owl's hoot and the ghost were not all heard whole at half their amplitude in ${limit} s"
     xdotool key space
     ends_with_zero "a key" "$saver_pid"
     grep -a 'vexmoor:' "$work/saver1.log" && fail "the saver said something"
-    echo "heard: the greeting, then the owl's hoot, then the ghost, each whole" ;;
+    echo "heard: the greeting, then the owl's hoot, then the ghost, each whole at half its amplitude" ;;
   silent)
     # A sound device that is not there: a card this machine does not have.
     printf 'pcm.!default { type hw; card 9 }\nctl.!default { type hw; card 9 }\n' >"$asoundrc"
@@ -403,8 +409,8 @@ case $case_name in
     tr -d '\r' <"$work/saver1.log" | grep -a 'vexmoor:' && fail "the saver said something without a sound device"
     echo "silent: no sound device, the saver ran, said nothing and ended on a key" ;;
   songs)
-    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nsong0=1\r\nsong3=1\r\n' >"$windir/zelvora.ini"
-    WINEDEBUG=trace+mci wine "$scr" /s </dev/null >"$work/saver1.log" 2>&1 &
+    printf '[Vexmoor]\r\nfirstrun=1\r\nspeed=70\r\nsong0=1\r\nsong3=1\r\nvolume=50\r\n' >"$windir/zelvora.ini"
+    WINEDEBUG=trace+mci,trace+winmm wine "$scr" /s </dev/null >"$work/saver1.log" 2>&1 &
     saver_pid=$!
     pids+=($saver_pid)
     win_media='Z:'$(dirname "$scr" | tr '/' '\\')'\Zelvora\Vexmoor\'
@@ -434,7 +440,16 @@ case $case_name in
       echo 'close all'
     } >"$work/want.txt"
     diff "$work/want.txt" "$work/got.txt" || fail "the songs' commands differ (above: - wanted, + given)"
-    echo "songs: opened, the first played, asked $(( $(grep -cx 'status song0 mode' "$work/got.txt") - 2 )) times while it played, stopped and closed at the end" ;;
+    # The sequencer plays through the MIDI mapper (winmm's device -1),
+    # whose volume (Wine's: full, 0xFFFFFFFF) is halved on both sides before
+    # the first song opens and put back after the last command.
+    tr -d '\r' <"$work/saver1.log" | grep -n -e ':trace:mci:mciSendStringW (L"open' -e ':trace:mci:mciSendStringW (L"close all"' \
+      -e ':trace:winmm:midiOutSetVolume (00000000FFFFFFFF, ' |
+      sed -e 's/^\([0-9]*\):.*midiOutSetVolume ([0-9A-F]*, \(-\{0,1\}[0-9]*\));$/\1 volume \2/' \
+        -e 's/^\([0-9]*\):.*mciSendStringW (L"\(open\|close all\).*/\1 \2/' | cut -d' ' -f2- | uniq >"$work/volume.txt"
+    printf 'volume 2147450879\nopen\nclose all\nvolume -1\n' | diff - "$work/volume.txt" ||
+      fail "the mapper's volume was not halved before the songs and put back after them (above)"
+    echo "songs: the mapper's volume halved, opened, the first played, asked $(( $(grep -cx 'status song0 mode' "$work/got.txt") - 2 )) times while it played, stopped and closed at the end" ;;
   listen)
     [ -f "$heard" ] && [ -f "$press" ] || fail "no heard or press tool beside the host"
     # A copy of the saver with its media beside it: one of its sounds goes
@@ -515,5 +530,40 @@ case $case_name in
     click 72 244 Button  # Cancel
     ends_with_zero "Cancel" "$dialog_pid"
     echo "listen: the song opened and played, the thunder heard whole after the song's stop, a box for each failing command" ;;
+  power)
+    [ -f "$ask_window" ] || fail "no ask_window tool beside the host"
+    # Wine's trace of what reaches the system's default window procedure,
+    # and its notes on the power reports it does not send.
+    WINEDEBUG=trace+message,fixme+win wine "$scr" /s </dev/null >"$work/saver1.log" 2>&1 &
+    saver_pid=$!
+    pids+=($saver_pid)
+    wait_drawn
+    for command in screensave monitoroff; do
+      wine "$ask_window" syscommand $command </dev/null >"$work/request.log" 2>&1 || fail "ask_window: $(tr -d '\r' <"$work/request.log")"
+    done
+    defaults() { tr -d '\r' <"$work/saver1.log" | grep -c "DefWindowProc:\[0112\] WM_SYSCOMMAND  wp=0000$1 "; }
+    [ "$(defaults f170)" -ge 1 ] || fail "powering the monitor down did not go on to the default window procedure"
+    [ "$(defaults f140)" -eq 0 ] || fail "starting the screen saver went on to the default window procedure"
+    kill -0 "$saver_pid" 2>/dev/null || fail "the saver ended on the system's commands"
+    tr -d '\r' <"$work/saver1.log" | grep -q 'RegisterPowerSettingNotification ([0-9A-F]*,{6fe69556-704a-47a0-8f24-c28d936fda47},0)' ||
+      fail "the window did not ask for the console display's power reports"
+    # Display off: the screen stops changing (two looks a second apart the
+    # same); dimmed: it moves again.
+    same_look() {
+      import -display "$DISPLAY" -window root "$work/a.png" 2>/dev/null; sleep 1
+      import -display "$DISPLAY" -window root "$work/b.png" 2>/dev/null
+      [ "$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)" = 0 ]
+    }
+    wine "$ask_window" display off </dev/null >"$work/request.log" 2>&1 || fail "ask_window: $(tr -d '\r' <"$work/request.log")"
+    still="" deadline=$((SECONDS + limit))
+    while [ "$SECONDS" -lt "$deadline" ]; do same_look && { still=1; break; }; done
+    [ -n "$still" ] || fail "the scene still moves with the display off"
+    wine "$ask_window" display dimmed </dev/null >"$work/request.log" 2>&1 || fail "ask_window: $(tr -d '\r' <"$work/request.log")"
+    moves="" deadline=$((SECONDS + limit))
+    while [ "$SECONDS" -lt "$deadline" ]; do same_look || { moves=1; break; }; done
+    [ -n "$moves" ] || fail "the scene did not move again with the display dimmed"
+    xdotool key space
+    ends_with_zero "a key" "$saver_pid"
+    echo "power: the monitor's power-down went on to the system, the saver's start did not; the scene stood still with the display off and moved when dimmed" ;;
   *) fail "unknown case $case_name" ;;
 esac
