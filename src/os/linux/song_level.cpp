@@ -138,14 +138,6 @@ std::optional<Level> measure(const std::string& soundfont, const std::vector<uin
   return Level{lufs, peak};
 }
 
-double gain_for(const std::optional<Level>& level) {
-  if (!level) return kDefaultGain;
-  double db = kTargetLufs - level->lufs;
-  db = std::clamp(db, -kMostCorrectionDb, kMostCorrectionDb);
-  if (level->peak > 0) db = std::min(db, 20 * std::log10(kHighestPeak / level->peak));
-  return kDefaultGain * std::pow(10.0, db / 20);
-}
-
 std::string Cache::soundfont_key(const std::string& soundfont) {
   // The system's choice is a link, which another package may move.
   char resolved[PATH_MAX];

@@ -6,7 +6,9 @@
 // changes. Internal to os/linux/.
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -61,7 +63,13 @@ std::optional<Level> measure(const std::string& soundfont, const std::vector<uin
 
 // The synthesizer gain that plays a song of this level at kTargetLufs
 // (within the bounds above); kDefaultGain when the level is not known.
-double gain_for(const std::optional<Level>& level);
+// (Inline, so that the build's listening sheet shows the songs as played.)
+inline double gain_for(const std::optional<Level>& level) {
+  if (!level) return kDefaultGain;
+  double db = std::clamp(kTargetLufs - level->lufs, -kMostCorrectionDb, kMostCorrectionDb);
+  if (level->peak > 0) db = std::min(db, 20 * std::log10(kHighestPeak / level->peak));
+  return kDefaultGain * std::pow(10.0, db / 20);
+}
 
 // The measurements kept in one file of the user's cache. A line for each
 // song on each soundfont; the soundfont is told by its resolved path, size
