@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <filesystem>
 #include <sstream>
 
@@ -50,6 +51,40 @@ std::string line_of(const std::string& soundfont, uint64_t song, Level l) {
   std::snprintf(sum, sizeof sum, "%016" PRIx64 " ", fnv1a(body.data(), body.size()));
   return sum + body;
 }
+
+// What one block of the measuring render hands the synthesizer, as the
+// song device's own player does: an instrument chosen may read its samples
+// from the soundfont, and a song may choose thousands; the rest waits, in
+// order, for the next block. So a block takes milliseconds whatever the
+// song, and a stop is heard within one.
+struct Feed {
+  static constexpr int kEventsPerBlock = 1024;
+  static constexpr int kInstrumentsPerBlock = 4;
+  static constexpr std::size_t kMostWaiting = 16384;
+  fluid_synth_t* synth = nullptr;
+  std::deque<fluid_midi_event_t*> waiting;  // the player's, alive as long as it is
+  int events = 0, instruments = 0;
+
+  bool allowed(fluid_midi_event_t* e) {
+    if (events >= kEventsPerBlock) return false;
+    if (fluid_midi_event_get_type(e) == 0xC0 && instruments++ >= kInstrumentsPerBlock) return false;
+    ++events;
+    return true;
+  }
+  static int take(void* self, fluid_midi_event_t* e) {
+    auto* me = static_cast<Feed*>(self);
+    if (me->waiting.empty() && me->allowed(e)) return fluid_synth_handle_midi_event(me->synth, e);
+    if (me->waiting.size() < kMostWaiting) me->waiting.push_back(e);
+    return FLUID_OK;
+  }
+  void next_block() {
+    events = instruments = 0;
+    while (!waiting.empty() && allowed(waiting.front())) {
+      fluid_synth_handle_midi_event(synth, waiting.front());
+      waiting.pop_front();
+    }
+  }
+};
 
 // FluidSynth's player stops its own file at the song's end; an offline
 // render asks it every block.
@@ -107,6 +142,9 @@ std::optional<Level> measure(const std::string& soundfont, const std::vector<uin
   if (!s.synth || fluid_synth_sfload(s.synth, soundfont.c_str(), 0) == FLUID_FAILED) return std::nullopt;
   prepare_channels(s.synth, default_programs);
   s.player = new_fluid_player(s.synth);
+  Feed feed;
+  feed.synth = s.synth;
+  if (s.player) fluid_player_set_playback_callback(s.player, Feed::take, &feed);
   if (!s.player || fluid_player_add_mem(s.player, midi.data(), midi.size()) != FLUID_OK ||
       fluid_player_play(s.player) != FLUID_OK)
     return std::nullopt;
@@ -123,6 +161,7 @@ std::optional<Level> measure(const std::string& soundfont, const std::vector<uin
     }
     // The clock is read about every second of music.
     if (b % 20 == 19 && thread_cpu_seconds() - cpu_began > kMeasuringCpuSeconds) break;
+    feed.next_block();
     fluid_synth_write_float(s.synth, kBlock, left.data(), 0, 1, right.data(), 0, 1);
     for (int i = 0; i < kBlock; ++i) {
       both[2 * i] = left[i];
