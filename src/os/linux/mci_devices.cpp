@@ -397,7 +397,8 @@ class FluidSequencer : public SequencerDevice {
     uint16_t default_programs = 0;
     double gain = song_level::kDefaultGain;
   };
-  // Changed on the program's thread with the lock held (the loader reads it).
+  // Changed on the program's thread with the lock held (the loader reads it,
+  // the measurer's thread sets a song's gain).
   std::map<int, Song> songs_;
 };
 

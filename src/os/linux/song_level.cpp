@@ -2,6 +2,7 @@
 
 #include <ebur128.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,10 +121,14 @@ void apply_song_settings(fluid_settings_t* settings, double sample_rate) {
 }
 
 void prepare_channels(fluid_synth_t* synth, uint16_t default_programs) {
+  // A large soundfont's piano and drum kit that a song never plays would be
+  // tens of megabytes.
   for (int ch = 0; ch < 16; ++ch) {
     fluid_synth_cc(synth, ch, 121, 0);  // every controller back to its default
     fluid_synth_pitch_bend(synth, ch, 8192);
     if (default_programs & (1u << ch)) {
+      // The channel sounds before it names an instrument: General MIDI's
+      // default (the first drum kit on the drum channel).
       if (ch != kDrumChannel) fluid_synth_bank_select(synth, ch, 0);
       fluid_synth_program_change(synth, ch, 0);
     } else {
@@ -361,8 +366,12 @@ void Measurer::run() {
       }
     }
     const double gain = gain_for(level);
+    const bool last = jobs_.empty();
     hold.unlock();
     for (int id : ids) known_(id, gain);
+    // What the measuring synthesizers took (a large soundfont's instruments,
+    // tens of megabytes) goes back to the system, not only to the heap.
+    if (last) malloc_trim(0);
     hold.lock();
   }
 }
