@@ -115,7 +115,7 @@ Song leviathan() {
 Song nitemare() {
     Song s;
     s.title = "Nitemare";
-    s.levelDb = -1.4;
+    s.levelDb = -0.85;
     s.num = 3;
     const double B = 3;
     const std::string lullaby =
@@ -136,21 +136,21 @@ Song nitemare() {
     box.at_bar(0).add("!mp a4/8 c5 e5 a5 c6 e6 | a6/2 r/4 |");
     box.add("!mp " + lullaby);
     box.add("!mp " + answer);
-    box.at_bar(46).add("!pp | f5/4 e5 d5 | c5/4 b4 a4 | g#4/4 a4 b4 | a4/2. |");
+    box.at_bar(46).add("!p | f5/4 e5 d5 | c5/4 b4 a4 | g#4/4 a4 b4 | a4/2. |");
     box.at_bar(50).add("!pp e5/4 c5 a4 | b4/2 g#4/4 | a4/2.~ | a4/2. |");
 
     Voice& celesta = s.voice("Celesta", 1, gm::Celesta);
     celesta.volume = 90;
     celesta.pan = 50;
     celesta.at_bar(10).chords("!p " + answerChords, "1/8 5 8 5 10 5", 57);
-    celesta.at_bar(42).add("!mp " + lullaby, -12);
+    celesta.at_bar(42).add("!mf " + lullaby, -12);
     celesta.at_bar(53).add("!pp a5/2.");
 
     Voice& harp = s.voice("Harp", 2, gm::Harp);
     harp.volume = 86;
     harp.at_bar(2).chords("!p " + lullabyChords, "1/4 c c", 45);
     harp.chords("!p " + answerChords, "1/4 c c", 45);
-    harp.at_bar(42).chords("!pp " + lullabyChords, "1/4 c c", 45);
+    harp.at_bar(42).chords("!p " + lullabyChords, "1/4 c c", 45);
     harp.chords("!pp Am/2. | E | Am | Am |", "1/4 c c", 45);
 
     Voice& tremolo = s.voice("Tremolo strings", 3, gm::TremoloStrings);

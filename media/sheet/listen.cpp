@@ -6,6 +6,7 @@
 // It is for people judging the media; nothing reads its output.
 #include "../gen/audio.hpp"
 #include "../gen/loudness.hpp"
+#include "os/linux/song_level.h"
 
 #include <cairo.h>
 #include <fluidsynth.h>
@@ -34,7 +35,8 @@ struct Clip {
 };
 
 // The saver's mix: the effects go through the mixer at 104 of 128, the
-// music comes out of FluidSynth at a gain of 0.45.
+// music comes out of FluidSynth at a gain of 0.45, moved to the level the
+// song device holds every song to.
 constexpr double kEffectsGain = 104.0 / 128, kMusicGain = 0.45;
 
 std::vector<unsigned char> slurp(const std::string& p) {
@@ -117,7 +119,15 @@ bool render_song(const std::string& path, const std::string& soundfont, Clip& c)
     std::size_t end = pcm.size();
     while (end >= 2 && std::fabs(pcm[end - 1]) < 1e-4f && std::fabs(pcm[end - 2]) < 1e-4f) end -= 2;
     pcm.resize(end);
-    if (ok) measure(c, pcm, 2, 1);
+    if (ok) {
+        // At the level the saver's song device measures for it on this
+        // soundfont (at this same rate).
+        measure(c, pcm, 2, 1);
+        const double scale = vex::song_level::gain_for(vex::song_level::Level{c.loud.integrated, c.peak}) / kMusicGain;
+        for (float& v : pcm) v = float(v * scale);
+        c.peak = 0;
+        measure(c, pcm, 2, 1);
+    }
     return ok;
 }
 
@@ -284,7 +294,7 @@ int main(int argc, char** argv) {
     int failures = 0;
     std::string table =
         "Loudness (EBU R128, libebur128) as the saver plays it: effects through the mixer at 104/128,\n"
-        "music from FluidSynth at gain 0.45. I: integrated; M max: loudest 400 ms.\n\n"
+        "music from FluidSynth at the level the saver measures for each song. I: integrated; M max: loudest 400 ms.\n\n"
         "file             length   peak dBFS    I LUFS  M max LUFS\n";
     double effectsEnergy = 0;
     for (int i = 0; i < 12; ++i) {

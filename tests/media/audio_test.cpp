@@ -3,8 +3,8 @@
 // where they are played, levels under the peak limit, loudness (EBU R128 by
 // libebur128) in proportion as the saver mixes them, thunder that follows
 // its lightning, a rough scream, songs that start where the dialog starts
-// them, and songs that really play, end and are equally loud in FluidSynth
-// with the system's soundfont.
+// them, and songs that really play, end and are equally loud in FluidSynth,
+// as the saver plays them on each General MIDI soundfont installed.
 #include <ebur128.h>
 #include <fluidsynth.h>
 #include <gtest/gtest.h>
@@ -21,7 +21,11 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "os/linux/song_level.h"
+#include "os/media_files.h"
 
 namespace fs = std::filesystem;
 
@@ -194,9 +198,9 @@ INSTANTIATE_TEST_SUITE_P(Media, MediaSound, testing::ValuesIn(kSounds), sound_na
 
 // ---- Loudness (EBU R128 through libebur128) --------------------------------
 
-// The saver's mix: effects through the mixer at 104 of 128, the music out
-// of FluidSynth at a gain of 0.45.
-constexpr double kEffectsGain = 104.0 / 128, kMusicGain = 0.45;
+// The saver's mix: effects through the mixer at 104 of 128, the music at
+// the level the song device holds every song to.
+constexpr double kEffectsGain = 104.0 / 128;
 // Every song's integrated loudness as the saver plays it, within 1.5 LU.
 constexpr double kMusicLufs = -27;
 
@@ -689,31 +693,50 @@ TEST(MediaSongs, AreNotAllInOneTempo) {
 
 // ---- Songs through FluidSynth ---------------------------------------------
 
+// The General MIDI soundfonts a Debian desktop has: TimGM6mb, FluidR3 (what
+// most have, from fluid-soundfont-gm) and its compressed mono edition.
+struct SoundfontSpec {
+    const char* name;
+    const char* path;
+    const char* package;
+};
+const SoundfontSpec kSoundfonts[] = {
+    {"TimGM6mb", "/usr/share/sounds/sf2/TimGM6mb.sf2", "timgm6mb-soundfont"},
+    {"FluidR3", "/usr/share/sounds/sf2/FluidR3_GM.sf2", "fluid-soundfont-gm"},
+    {"FluidR3Mono", "/usr/share/sounds/sf3/FluidR3Mono_GM.sf3", "fluidr3mono-gm-soundfont"},
+};
+
 struct Render {
     bool loaded = false, ended = false;
-    double seconds = 0, peak = 0, rms = 0;
+    double gain = 0, seconds = 0, rms = 0;
     std::vector<float> pcm;  // interleaved stereo, up to where its sound dies away
 };
 
-constexpr int kRenderRate = 22050;
+// The saver's output rate.
+constexpr int kRenderRate = 44100;
 
-// Renders as the saver's player does (its gain, reverb and chorus), with no
-// audio driver; a low rate keeps it quick, which changes nothing about
-// ending and next to nothing about loudness.
-Render render(const fs::path& midi) {
+// Plays the song as the saver does: the level it measures for the song on
+// this soundfont, its synthesizer's settings and channels, at the output's
+// rate, with no audio driver.
+Render render(const fs::path& midi, const char* soundfont) {
     Render r;
     fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
     fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    std::vector<unsigned char> bytes = slurp(midi);
+    std::vector<std::uint8_t> song(bytes.begin(), bytes.end());
+    auto checked = vex::parse_midi(song);
+    if (!checked) return r;
+    r.gain = vex::song_level::gain_for(vex::song_level::measure(soundfont, song, checked->default_program_channels));
     fluid_settings_t* st = new_fluid_settings();
-    fluid_settings_setnum(st, "synth.sample-rate", kRenderRate);
-    fluid_settings_setnum(st, "synth.gain", kMusicGain);
-    fluid_settings_setint(st, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setstr(st, "player.timing-source", "sample");
+    vex::song_level::apply_song_settings(st, kRenderRate);
+    fluid_settings_setnum(st, "synth.gain", r.gain);
     fluid_synth_t* synth = new_fluid_synth(st);
     fluid_player_t* player = nullptr;
-    if (fluid_synth_sfload(synth, kSoundfont, 1) != FLUID_FAILED) {
+    if (fluid_synth_sfload(synth, soundfont, 0) != FLUID_FAILED) {
+        vex::song_level::prepare_channels(synth, checked->default_program_channels);
         player = new_fluid_player(synth);
-        r.loaded = fluid_player_add(player, midi.c_str()) == FLUID_OK && fluid_player_play(player) == FLUID_OK;
+        r.loaded = fluid_player_add_mem(player, song.data(), song.size()) == FLUID_OK &&
+                   fluid_player_play(player) == FLUID_OK;
     }
     const int block = 1024;
     std::vector<float> l(block), rr(block);
@@ -725,7 +748,6 @@ Render render(const fs::path& midi) {
         fluid_synth_write_float(synth, block, l.data(), 0, 1, rr.data(), 0, 1);
         for (int i = 0; i < block; ++i) {
             double a = std::max(std::fabs(l[std::size_t(i)]), std::fabs(rr[std::size_t(i)]));
-            r.peak = std::max(r.peak, a);
             e += double(l[std::size_t(i)]) * l[std::size_t(i)];
             if (a > 1e-4) lastSound = frames + i;
             r.pcm.push_back(l[std::size_t(i)]);
@@ -743,64 +765,73 @@ Render render(const fs::path& midi) {
     return r;
 }
 
-const Render& rendered(const std::string& file) {
-    static std::map<std::string, Render> cache;
-    auto it = cache.find(file);
-    if (it == cache.end()) it = cache.emplace(file, render(kDir / file)).first;
-    return it->second;
-}
-
-// Integrated loudness of a stretch of a rendered song.
-double stretch_lufs(const Render& r, std::size_t from, std::size_t frames) {
-    std::vector<float> x(r.pcm.begin() + long(from * 2), r.pcm.begin() + long((from + frames) * 2));
-    ebur128_state* st = ebur128_init(2, kRenderRate, EBUR128_MODE_I);
-    ebur128_add_frames_float(st, x.data(), frames);
-    double g = -200;
-    if (ebur128_loudness_global(st, &g) != EBUR128_SUCCESS) g = -200;
+// The quietest 10 s stretch of a rendered song, a second apart, but those
+// reaching into the last 10 s where the song fades out: its integrated
+// loudness and where it begins. 100 ms blocks are measured once and every
+// stretch is gated from them as EBU R128 gates a whole programme.
+std::pair<double, std::size_t> quietest_stretch(const Render& r) {
+    const std::size_t frames = r.pcm.size() / 2, hop = kRenderRate / 10;
+    // Each 400 ms block's mean square, with the K-weighting, by libebur128
+    // itself: its momentary loudness every 100 ms.
+    std::vector<double> blocks;
+    ebur128_state* st = ebur128_init(2, kRenderRate, EBUR128_MODE_M);
+    for (std::size_t at = 0; at + hop <= frames; at += hop) {
+        ebur128_add_frames_float(st, r.pcm.data() + at * 2, hop);
+        double m;
+        if (at + hop >= 4 * hop && ebur128_loudness_momentary(st, &m) == EBUR128_SUCCESS)
+            blocks.push_back(std::isfinite(m) ? std::pow(10.0, (m + 0.691) / 10) : 0.0);
+    }
     ebur128_destroy(&st);
-    return std::max(g, -200.0);
+    auto gated = [&](std::size_t from, std::size_t n) {
+        double sum = 0;
+        std::size_t k = 0;
+        for (std::size_t i = from; i < from + n; ++i)
+            if (blocks[i] > std::pow(10.0, (-70 + 0.691) / 10)) sum += blocks[i], ++k;
+        if (!k) return -200.0;
+        const double relative = sum / double(k) * std::pow(10.0, -1.0);
+        sum = 0, k = 0;
+        for (std::size_t i = from; i < from + n; ++i)
+            if (blocks[i] > std::pow(10.0, (-70 + 0.691) / 10) && blocks[i] > relative) sum += blocks[i], ++k;
+        return k ? -0.691 + 10 * std::log10(sum / double(k)) : -200.0;
+    };
+    // A stretch of 10 s holds 97 blocks of 400 ms.
+    const std::size_t per = 97, second = 10;
+    double quietest = 200;
+    std::size_t at = 0;
+    for (std::size_t from = 0; from + per + 10 * second <= blocks.size(); from += second) {
+        double l = gated(from, per);
+        if (l < quietest) quietest = l, at = from / second;
+    }
+    return {quietest, at};
 }
 
-class MediaSongRender : public testing::TestWithParam<SongSpec> {};
+using SongOnSoundfont = std::tuple<SoundfontSpec, SongSpec>;
+class MediaSongRender : public testing::TestWithParam<SongOnSoundfont> {};
 
-TEST_P(MediaSongRender, PlaysAudiblyInFluidSynthAndEnds) {
-    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
-    const Render& r = rendered(GetParam().file);
+// As the saver plays it on each soundfont: it plays and ends, as loud as
+// every other song, with no stretch (but its fade) far under its own level.
+TEST_P(MediaSongRender, PlaysInProportionAndEnds) {
+    const auto& [font, spec] = GetParam();
+    if (!fs::exists(font.path)) GTEST_SKIP() << font.path << " is not installed (" << font.package << ")";
+    const Render r = render(kDir / spec.file, font.path);
     ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
     EXPECT_TRUE(r.ended) << "still playing after four minutes";
     EXPECT_GT(db(r.rms), -50.0) << "next to silent";
     EXPECT_GE(r.seconds, 60.0);
     EXPECT_LE(r.seconds, 190.0) << "three minutes and the last notes' ringing";
-}
-
-TEST_P(MediaSongRender, IsAsLoudAsEveryOtherSong) {
-    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
-    const Render& r = rendered(GetParam().file);
-    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
-    double i = loudness(r.pcm, 2, kRenderRate, 1).integrated;
-    EXPECT_GE(i, kMusicLufs - 1.5);
-    EXPECT_LE(i, kMusicLufs + 1.5);
-}
-
-TEST_P(MediaSongRender, NoStretchFallsFarUnderTheSong) {
-    // Every 10 s stretch, a second apart, but those reaching into the last
-    // 10 s where the song fades out: none more than 15 LU under the song.
-    ASSERT_TRUE(fs::exists(kSoundfont)) << "no General MIDI soundfont; scripts/setup installs one";
-    const Render& r = rendered(GetParam().file);
-    ASSERT_TRUE(r.loaded) << "FluidSynth refused the file";
     double song = loudness(r.pcm, 2, kRenderRate, 1).integrated;
-    std::size_t frames = r.pcm.size() / 2, ten = std::size_t(kRenderRate) * 10;
-    ASSERT_GT(frames, 3 * ten);
-    double quietest = 200;
-    std::size_t at = 0;
-    for (std::size_t end = ten; end + ten <= frames; end += std::size_t(kRenderRate)) {
-        double l = stretch_lufs(r, end - ten, ten);
-        if (l < quietest) quietest = l, at = (end - ten) / kRenderRate;
-    }
+    EXPECT_GE(song, kMusicLufs - 1.5) << "at gain " << r.gain;
+    EXPECT_LE(song, kMusicLufs + 1.5) << "at gain " << r.gain;
+    ASSERT_GT(r.pcm.size() / 2, std::size_t(kRenderRate) * 30);
+    auto [quietest, at] = quietest_stretch(r);
     EXPECT_GE(quietest, song - 15) << "the 10 s from " << at << " s";
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, MediaSong, testing::ValuesIn(kSongs), song_name);
-INSTANTIATE_TEST_SUITE_P(Media, MediaSongRender, testing::ValuesIn(kSongs), song_name);
+INSTANTIATE_TEST_SUITE_P(Media, MediaSongRender, testing::Combine(testing::ValuesIn(kSoundfonts), testing::ValuesIn(kSongs)),
+                         [](const testing::TestParamInfo<SongOnSoundfont>& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    song_name({std::get<1>(info.param), info.index});
+                         });
 
 }  // namespace

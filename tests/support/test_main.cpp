@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 // Allocations the libraries keep for the life of the process are not ours.
 extern "C" const char* __lsan_default_suppressions() {
@@ -13,6 +15,14 @@ extern "C" const char* __lsan_default_suppressions() {
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
+  // What the songs' device keeps in the user's cache (their levels) goes to
+  // a folder of this run's own.
+  std::string cache = (std::filesystem::temp_directory_path() / "vexmoor-test-cache-XXXXXX").string();
+  const bool own_cache = mkdtemp(cache.data()) != nullptr;
+  if (own_cache) setenv("XDG_CACHE_HOME", cache.c_str(), 1);
   ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int status = RUN_ALL_TESTS();
+  std::error_code ignored;
+  if (own_cache) std::filesystem::remove_all(cache, ignored);
+  return status;
 }

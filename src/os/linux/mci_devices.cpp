@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -15,17 +16,18 @@
 #include <thread>
 
 #include "os/linux/audio_output.h"
+#include "os/linux/song_level.h"
 #include "os/linux/soundfont.h"
 #include "os/mci_interpreter.h"
+#include "os/paths.h"
 
 namespace vex {
 namespace {
 
-// FluidSynth's level sits well under the effects'; this brings the
-// music to some 6 dB below them, and the sum of eight effects and a song
-// still well inside full scale but for their rare common peaks.
-constexpr double kMusicGain = 0.45;
-constexpr int kPolyphony = 128;
+using song_level::kPolyphony;
+// A song measured while it plays moves to its level this fast, so that the
+// change is heard as a swell rather than a step.
+constexpr double kGlideDbPerBlock = 0.08;  // some 7 dB a second
 
 // FluidSynth says what goes wrong on every event it cannot take: a song
 // that floods it would flood the terminal. Each kind of message (its text
@@ -67,14 +69,18 @@ class FluidSequencer : public SequencerDevice {
   int open(const MidiSong& song, std::vector<uint8_t> bytes) override {
     if (!synth_ && !start()) return unavailable_;
     int id = next_++;
+    // Found in the cache, or measured on the measurer's thread; until then
+    // the song plays at the gain its level was first set at.
+    const std::optional<double> gain = levels_->want(id, bytes, song.default_program_channels);
     // The loader's thread may be starting another song meanwhile.
     std::lock_guard<std::mutex> hold(audio::music_lock());
-    songs_[id] = {std::move(bytes), song.default_program_channels};
+    songs_[id] = {std::move(bytes), song.default_program_channels, gain.value_or(song_level::kDefaultGain)};
     return id;
   }
 
   bool play(int id, uint32_t from_tick) override {
     if (songs_.find(id) == songs_.end() || !synth_) return false;
+    levels_->first(id);
     std::lock_guard<std::mutex> hold(audio::music_lock());
     if (load_failed_) return false;
     drop_player();
@@ -99,6 +105,10 @@ class FluidSequencer : public SequencerDevice {
     // wait for.
     prepare_ = true;
     default_programs_ = it->second.default_programs;
+    // Nothing sounds yet: the song's level is taken at once.
+    target_gain_ = it->second.gain;
+    gain_now_ = target_gain_;
+    fluid_synth_set_gain(synth_, static_cast<float>(gain_now_));
     player_ = new_fluid_player(synth_);
     if (!player_) return false;
     fluid_player_set_playback_callback(player_, take_event, this);
@@ -142,6 +152,7 @@ class FluidSequencer : public SequencerDevice {
   // goes on in the same output.
   void close(int id) override {
     stop(id);
+    if (levels_) levels_->forget(id);
     std::lock_guard<std::mutex> hold(audio::music_lock());
     songs_.erase(id);
   }
@@ -228,7 +239,13 @@ class FluidSequencer : public SequencerDevice {
     }
     if (me->prepare_) {
       me->prepare_ = false;
-      me->prepare_channels(me->default_programs_);
+      song_level::prepare_channels(me->synth_, me->default_programs_);
+    }
+    if (me->gain_now_ != me->target_gain_) {
+      const double step = std::pow(10.0, kGlideDbPerBlock / 20);
+      me->gain_now_ = me->gain_now_ < me->target_gain_ ? std::min(me->target_gain_, me->gain_now_ * step)
+                                                       : std::max(me->target_gain_, me->gain_now_ / step);
+      fluid_synth_set_gain(me->synth_, static_cast<float>(me->gain_now_));
     }
     me->events_ = me->notes_ = me->instruments_ = 0;
     me->block_began_ = std::chrono::steady_clock::now();
@@ -253,26 +270,6 @@ class FluidSequencer : public SequencerDevice {
     }
   }
 
-  // With the lock held. What the last song left on the channels goes, as a
-  // reset between songs would, but no channel is given an instrument the
-  // song does not ask for: with dynamic sample loading only the samples of
-  // instruments on some channel are in memory, and a large soundfont's
-  // piano and drum kit that a song never plays would be tens of megabytes.
-  void prepare_channels(uint16_t default_programs) {
-    for (int ch = 0; ch < 16; ++ch) {
-      fluid_synth_cc(synth_, ch, 121, 0);  // every controller back to its default
-      fluid_synth_pitch_bend(synth_, ch, 8192);
-      if (default_programs & (1u << ch)) {
-        // The channel sounds before it names an instrument: General MIDI's
-        // default (the first drum kit on the drum channel).
-        if (ch != kDrumChannel) fluid_synth_bank_select(synth_, ch, 0);
-        fluid_synth_program_change(synth_, ch, 0);
-      } else {
-        fluid_synth_unset_program(synth_, ch);
-      }
-    }
-  }
-
   bool start() {
     const std::string root = soundfont_root();
     const std::string soundfont = find_soundfont(root);
@@ -289,24 +286,15 @@ class FluidSequencer : public SequencerDevice {
     unavailable_ = -1;
     route_synth_log();
     settings_ = new_fluid_settings();
-    // Only the instruments the songs use are read from the soundfont; the
-    // player keeps time by the samples rendered, so FluidSynth starts no
-    // thread and no device of its own.
-    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-    fluid_settings_setstr(settings_, "player.timing-source", "sample");
-    fluid_settings_setnum(settings_, "synth.sample-rate", audio::frequency());
-    fluid_settings_setnum(settings_, "synth.gain", kMusicGain);
-    fluid_settings_setint(settings_, "synth.cpu-cores", 1);
-    fluid_settings_setint(settings_, "synth.polyphony", kPolyphony);
-    // The channels are made ready for each song here (prepare_channels); the
-    // player's own reset would give every channel its default instrument.
-    fluid_settings_setint(settings_, "player.reset-synth", 0);
+    song_level::apply_song_settings(settings_, audio::frequency());
     synth_ = new_fluid_synth(settings_);
     if (!synth_) {
       shut();
       return false;
     }
     loaded_ = load_failed_ = false;
+    levels_ = std::make_unique<song_level::Measurer>(
+        soundfont, cache_directory() + "/song-levels", [this](int id, double gain) { level_known(id, gain); });
     // Reading a large soundfont takes a good part of a frame or more; the
     // saver's first frame does not wait for it.
     loader_ = std::thread([this, soundfont] {
@@ -343,8 +331,20 @@ class FluidSequencer : public SequencerDevice {
     heard_tick_ = 0;
   }
 
+  // On the measurer's thread.
+  void level_known(int id, double gain) {
+    std::lock_guard<std::mutex> hold(audio::music_lock());
+    auto it = songs_.find(id);
+    if (it == songs_.end()) return;
+    it->second.gain = gain;
+    if (id == current_) target_gain_ = gain;
+  }
+
   void shut() override {
     if (loader_.joinable()) loader_.join();
+    // Before the lock is taken: the measurer's thread may be waiting for it
+    // to tell a level.
+    levels_.reset();
     if (synth_ || settings_) {
       audio::set_music(nullptr, nullptr);
       {
@@ -374,6 +374,8 @@ class FluidSequencer : public SequencerDevice {
   int current_ = -1;
   bool prepare_ = false;  // the channels, for the song just started
   uint16_t default_programs_ = 0;
+  double target_gain_ = song_level::kDefaultGain;  // the current song's level
+  double gain_now_ = song_level::kDefaultGain;     // the synthesizer's, gliding to it
   std::deque<fluid_midi_event_t*> waiting_;
   bool left_out_ = false;
   int events_ = 0, notes_ = 0, instruments_ = 0;
@@ -389,12 +391,14 @@ class FluidSequencer : public SequencerDevice {
   // Only the program's thread:
   int next_ = 1;
   int unavailable_ = -1;  // what open answers when the device cannot start
-  static constexpr int kDrumChannel = 9;
+  std::unique_ptr<song_level::Measurer> levels_;
   struct Song {
     std::vector<uint8_t> bytes;
     uint16_t default_programs = 0;
+    double gain = song_level::kDefaultGain;
   };
-  // Changed on the program's thread with the lock held (the loader reads it).
+  // Changed on the program's thread with the lock held (the loader reads it,
+  // the measurer's thread sets a song's gain).
   std::map<int, Song> songs_;
 };
 
