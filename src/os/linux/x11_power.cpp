@@ -18,6 +18,7 @@ struct Watch {
   // A connection of our own, opened once: the asking must not depend on
   // which of SDL's or a daemon window's connections is open.
   Display* display = nullptr;
+  bool opened = false;  // asked once: a server that cannot be reached is not asked again each frame
   bool has_dpms = false;
   bool asleep = false;
   EventLoop* loop = nullptr;  // the loop the timer is on (tests make loops anew)
@@ -42,10 +43,17 @@ bool ask() {
 
 void open_once() {
   Watch& w = watch_state();
-  if (w.display) return;
+  if (w.opened) return;
+  w.opened = true;
   w.display = XOpenDisplay(nullptr);
   int event_base = 0, error_base = 0;
   w.has_dpms = w.display && DPMSQueryExtension(w.display, &event_base, &error_base) && DPMSCapable(w.display);
+  // Without power saving there is never anything to ask: no connection is
+  // kept for it.
+  if (w.display && !w.has_dpms) {
+    XCloseDisplay(w.display);
+    w.display = nullptr;
+  }
   w.asleep = ask();
 }
 
