@@ -12,8 +12,8 @@
 # stop_xvfb             ends it again
 # cpu_ticks PID         the process's user and system clock ticks so far
 # all_creatures_ini     prints settings ([Vexmoor] section) with every creature on
-# mutation_apply FILE FROM TO
-#                       writes FILE.mutant with the one occurrence of FROM
+# mutation_apply FILE FROM TO [OUT]
+#                       writes OUT (default FILE.mutant) with the one occurrence of FROM
 #                       replaced (\n in FROM and TO stands for a line break);
 #                       prints how many occurrences there were
 # mutation_read LIST CALLBACK
@@ -84,7 +84,7 @@ all_creatures_ini() {
 }
 
 mutation_apply() {
-  FROM=$2 TO=$3 OUT="$1.mutant" awk '
+  FROM=$2 TO=$3 OUT="${4:-$1.mutant}" awk '
     BEGIN {
       RS = "\001"; from = ENVIRON["FROM"]; to = ENVIRON["TO"]; out = ENVIRON["OUT"]
       gsub(/\\n/, "\n", from); gsub(/\\n/, "\n", to)
