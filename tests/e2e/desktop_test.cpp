@@ -51,17 +51,18 @@ TEST_F(Desktop, AGivenWindowOfAnotherVisualGetsTheSceneFollowsItsSizeAndEndsItWh
       << saver->stderr_text();
   EXPECT_EQ(x.grab(w).at(390, 290), fixture_colour("v_background_bot.bmp"));
 
+  // A click and a key in the window, and then its new size: the saver reads
+  // the window's events in order, so once it follows the size it has had
+  // whatever of the input came to it.
+  xdotool(x, {"mousemove", "300", "300", "click", "1"});
+  xdotool(x, {"key", "space"});
   XResizeWindow(d, w, 1000, 750);
   XSync(d, False);
   ASSERT_TRUE(eventually([&] {
     Bitmap shot = x.grab(w);
     return shot.width() == 1000 && shot.at(500, 100) == fixture_colour("v_background_top.bmp") &&
            shot.at(990, 740) == fixture_colour("v_background_bot.bmp");
-  })) << "the scene follows the window's new size";
-
-  xdotool(x, {"mousemove", "300", "300", "click", "1"});
-  xdotool(x, {"key", "space"});
-  std::this_thread::sleep_for(500ms);
+  })) << "the scene follows the window's new size\n" << saver->stderr_text();
   EXPECT_TRUE(saver->running()) << "input belongs to the daemon, not to us";
 
   XDestroyWindow(d, w);

@@ -2,8 +2,6 @@
 // gtest first: Xlib's None macro must not reach its templates.
 #include <gtest/gtest.h>
 
-#include <thread>
-
 #include "end_to_end.h"  // Xlib
 
 namespace vex::test {
@@ -28,7 +26,32 @@ TEST_F(EndToEnd, TheSaverFillsTheScreenWithTheSceneAndEndsOnAKeyNotOnMotion) {
 
   xdotool(x, {"mousemove", "100", "100"});
   xdotool(x, {"mousemove", "600", "400"});
-  std::this_thread::sleep_for(500ms);
+  // The saver reads its window's events in order. Once the server has the
+  // pointer where it was sent, a window laid over the sky and taken away
+  // leaves the saver an exposure after the motion; frames redraw only what
+  // moves, so the sky comes back only when the saver has read that exposure,
+  // and so the motion before it.
+  Display* d = x.display();
+  ASSERT_TRUE(eventually([&] {
+    Window root, child;
+    int rx = 0, ry = 0, wx = 0, wy = 0;
+    unsigned mask = 0;
+    XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rx, &ry, &wx, &wy, &mask);
+    return rx == 600 && ry == 400;
+  }));
+  XSetWindowAttributes over{};
+  over.override_redirect = True;
+  over.background_pixel = WhitePixel(d, DefaultScreen(d));
+  Window cover = XCreateWindow(d, DefaultRootWindow(d), 412, 50, 200, 100, 0, CopyFromParent, InputOutput,
+                               CopyFromParent, CWOverrideRedirect | CWBackPixel, &over);
+  XMapRaised(d, cover);
+  XSync(d, False);
+  ASSERT_TRUE(eventually([&] { return x.grab().at(512, 100) == rgb(255, 255, 255); }));
+  XDestroyWindow(d, cover);
+  XSync(d, False);
+  EXPECT_TRUE(eventually([&] {
+    return count(x.grab(), fixture_colour("v_background_top.bmp"), 412, 50, 612, 150) == 200 * 100;
+  })) << "the saver repaints what was covered";
   EXPECT_TRUE(saver->running()) << "mouse movement must not end the saver";
 
   xdotool(x, {"key", "space"});
