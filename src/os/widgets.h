@@ -14,10 +14,6 @@
 
 namespace vex::ui {
 
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-
 enum class TextAlign { kCentre, kTopLeft, kLeft, kRight };
 
 struct TextStyle {
@@ -63,17 +59,17 @@ class Tabs : public Control {
 class Container {
  public:
   virtual ~Container() = default;
-  virtual Control& add_label(Rect r, const std::string& caption, TextStyle style) = 0;
-  virtual Control& add_button(Rect r, const std::string& caption) = 0;
-  virtual Control& add_check_box(Rect r, const std::string& caption) = 0;
-  virtual Control& add_text_box(Rect r) = 0;
-  virtual Control& add_scroll_bar(Rect r) = 0;  // horizontal
-  virtual Control& add_picture_box(Rect r) = 0;
+  virtual Control& add_label(PixelRect r, const std::string& caption, TextStyle style) = 0;
+  virtual Control& add_button(PixelRect r, const std::string& caption) = 0;
+  virtual Control& add_check_box(PixelRect r, const std::string& caption) = 0;
+  virtual Control& add_text_box(PixelRect r) = 0;
+  virtual Control& add_scroll_bar(PixelRect r) = 0;  // horizontal
+  virtual Control& add_picture_box(PixelRect r) = 0;
   // A group frame with its caption on the frame line (none when empty);
   // its controls are placed relative to its corner.
-  virtual Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) = 0;
+  virtual Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) = 0;
   // A strip of tabs in one row, one page per caption, the first shown.
-  virtual Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) = 0;
+  virtual Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) = 0;
 };
 
 class Window : public Container {

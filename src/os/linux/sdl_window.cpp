@@ -147,14 +147,14 @@ void pump_sdl_events() {
 
 class SdlFullScreenWindow : public FullScreenWindow {
  public:
-  explicit SdlFullScreenWindow(const Monitor& m) {
-    const std::vector<Monitor> all = monitors();
+  explicit SdlFullScreenWindow(const PixelRect& m) {
+    const std::vector<PixelRect> all = monitors();
     // The whole screen is left to SDL's full-screen mode when a window
     // manager is there to grant it (without one SDL would wait in vain for
     // its answer); a monitor of several gets a borderless window of its size,
     // which a window manager is then asked to show full-screen there.
     const bool whole = all.size() <= 1 && window_manager_running();
-    window_ = SDL_CreateWindow("Vexmoor", m.x, m.y, m.width, m.height,
+    window_ = SDL_CreateWindow("Vexmoor", m.x, m.y, m.w, m.h,
                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
                                    (whole ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (!window_) throw Failure(kNoObject, SDL_GetError());
@@ -284,12 +284,6 @@ class X11EmbeddedWindow : public EmbeddedWindow {
 
 }  // namespace
 
-std::string display_notes() {
-  return "On a Wayland desktop the saver (/s) shows full-screen surfaces of its own on every output,\n"
-         "which costs less than drawing through XWayland (SDL_VIDEODRIVER=x11 draws through XWayland;\n"
-         "SDL_VIDEODRIVER=wayland insists on Wayland). /c, /p and the daemon modes are X11 windows.\n";
-}
-
 std::optional<ScreenSize> open_display(std::string* error, DisplayUse use) {
   auto fail = [&](const std::string& why) {
     if (error) *error = why;
@@ -367,7 +361,7 @@ int ShowCursor(bool show) {
 
 int cursor_display_count() { return cursor_count; }
 
-std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where) {
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(const PixelRect& where) {
   if (wayland::is_open()) return wayland::create_window(where);
   return std::make_unique<SdlFullScreenWindow>(where);
 }

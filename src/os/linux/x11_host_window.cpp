@@ -93,7 +93,7 @@ int32_t find_top_level_window(const std::string& title) {
   return static_cast<int32_t>(search(d, DefaultRootWindow(d), title, 1));
 }
 
-std::optional<Rect32> window_client_rect(int32_t id) {
+std::optional<PixelRect> window_client_rect(int32_t id) {
   Display* d = connection();
   if (!d || id <= 0) return std::nullopt;
   XWindowAttributes a;
@@ -101,16 +101,16 @@ std::optional<Rect32> window_client_rect(int32_t id) {
   Status ok = XGetWindowAttributes(d, static_cast<Window>(id), &a);
   XSync(d, False);
   if (!ok || last_error) return std::nullopt;
-  return Rect32{0, 0, a.width, a.height};
+  return PixelRect{0, 0, a.width, a.height};
 }
 
 bool window_exists(int32_t id) { return window_client_rect(id).has_value(); }
 
-std::optional<Rect32> root_window_rect() {
+std::optional<PixelRect> root_window_rect() {
   Display* d = connection();
   if (!d) return std::nullopt;
   Screen* s = DefaultScreenOfDisplay(d);
-  return Rect32{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
+  return PixelRect{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
 }
 
 namespace {
@@ -159,36 +159,21 @@ void set_window_fullscreen(unsigned long id) {
   XFlush(d);
 }
 
-std::vector<Monitor> monitors() {
+std::vector<PixelRect> monitors() {
   if (wayland::is_open()) return wayland::monitors();
   Display* d = connection();
-  std::vector<Monitor> list;
-  if (!d) return list;
+  if (!d) return {};
+  std::vector<ListedMonitor> listed;
   int event_base = 0, error_base = 0, major = 0, minor = 0;
   if (XRRQueryExtension(d, &event_base, &error_base) && XRRQueryVersion(d, &major, &minor) &&
       (major > 1 || (major == 1 && minor >= 5))) {
     int n = 0;
     XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &n);
-    for (int i = 0; i < n && info; ++i) {
-      Monitor m{info[i].x, info[i].y, info[i].width, info[i].height};
-      if (m.width <= 0 || m.height <= 0) continue;
-      if (info[i].primary) list.insert(list.begin(), m);
-      else list.push_back(m);
-    }
+    for (int i = 0; i < n && info; ++i)
+      listed.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
     if (info) XRRFreeMonitors(info);
   }
-  // A monitor that encloses others (the whole screen kept beside the parts
-  // it was divided into), or repeats one, would only be drawn over them.
-  auto encloses = [](const Monitor& a, const Monitor& b) {
-    return a.x <= b.x && a.y <= b.y && a.x + a.width >= b.x + b.width && a.y + a.height >= b.y + b.height;
-  };
-  std::vector<Monitor> kept;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    bool drop = false;
-    for (std::size_t j = 0; j < list.size() && !drop; ++j)
-      if (i != j && encloses(list[i], list[j])) drop = !(list[i] == list[j]) || j < i;
-    if (!drop) kept.push_back(list[i]);
-  }
+  std::vector<PixelRect> kept = saver_monitors(std::move(listed));
   if (kept.empty()) {
     Screen* s = DefaultScreenOfDisplay(d);
     kept.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});

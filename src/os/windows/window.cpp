@@ -121,10 +121,10 @@ std::map<HWND, Win32FullScreenWindow*>& saver_windows() {
 
 class Win32FullScreenWindow : public FullScreenWindow {
  public:
-  explicit Win32FullScreenWindow(const Monitor& m) {
+  explicit Win32FullScreenWindow(const PixelRect& m) {
     // A tool window: no button on the task bar for a window that covers it.
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kSaverClass, L"Vexmoor", WS_POPUP, m.x, m.y, std::max(m.width, 1),
-                            std::max(m.height, 1), nullptr, nullptr, win::instance(), nullptr);
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kSaverClass, L"Vexmoor", WS_POPUP, m.x, m.y, std::max(m.w, 1),
+                            std::max(m.h, 1), nullptr, nullptr, win::instance(), nullptr);
     if (!hwnd_) throw Failure(kNoObject, "cannot create the saver window: " + win::last_error_text());
     saver_windows()[hwnd_] = this;
     SIZE s = client_size(hwnd_);
@@ -394,19 +394,17 @@ void register_classes() {
 }
 
 BOOL CALLBACK add_monitor(HMONITOR m, HDC, LPRECT, LPARAM data) {
-  auto* list = reinterpret_cast<std::vector<std::pair<bool, Monitor>>*>(data);
+  auto* list = reinterpret_cast<std::vector<ListedMonitor>*>(data);
   MONITORINFO mi{};
   mi.cbSize = sizeof(mi);
   if (GetMonitorInfoW(m, &mi)) {
     const RECT& r = mi.rcMonitor;
-    list->push_back({(mi.dwFlags & MONITORINFOF_PRIMARY) != 0, {r.left, r.top, r.right - r.left, r.bottom - r.top}});
+    list->push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top}, (mi.dwFlags & MONITORINFOF_PRIMARY) != 0});
   }
   return TRUE;
 }
 
 }  // namespace
-
-std::string display_notes() { return {}; }
 
 std::optional<ScreenSize> open_display(std::string* error, DisplayUse) {
   if (!opened) {
@@ -426,26 +424,10 @@ void close_display() { opened = false; }
 bool display_open() { return opened; }
 void forget_display() { lost = true; }
 
-namespace win {
-std::vector<Monitor> primary_first(std::vector<std::pair<bool, Monitor>> found) {
-  std::stable_partition(found.begin(), found.end(), [](const auto& m) { return m.first; });
-  std::vector<Monitor> r;
-  for (const auto& m : found) {
-    // A monitor switched off mid-change may be listed with no area; the
-    // same area twice (a mirrored pair) would get two scenes on top of
-    // each other.
-    if (m.second.width <= 0 || m.second.height <= 0) continue;
-    if (std::find(r.begin(), r.end(), m.second) != r.end()) continue;
-    r.push_back(m.second);
-  }
-  return r;
-}
-}  // namespace win
-
-std::vector<Monitor> monitors() {
-  std::vector<std::pair<bool, Monitor>> found;
-  EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&found));
-  return win::primary_first(std::move(found));
+std::vector<PixelRect> monitors() {
+  std::vector<ListedMonitor> listed;
+  EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&listed));
+  return saver_monitors(std::move(listed));
 }
 
 int ShowCursor(bool show) {
@@ -456,7 +438,7 @@ int ShowCursor(bool show) {
 
 int cursor_display_count() { return cursor_count; }
 
-std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where) {
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(const PixelRect& where) {
   return std::make_unique<Win32FullScreenWindow>(where);
 }
 
