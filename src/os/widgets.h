@@ -74,6 +74,24 @@ class Container {
 
 class Window : public Container {
  public:
+  // A window holds its controls as its client area does.
+  Control& add_label(PixelRect r, const std::string& caption, TextStyle style) override {
+    return client_area().add_label(r, caption, style);
+  }
+  Control& add_button(PixelRect r, const std::string& caption) override { return client_area().add_button(r, caption); }
+  Control& add_check_box(PixelRect r, const std::string& caption) override {
+    return client_area().add_check_box(r, caption);
+  }
+  Control& add_text_box(PixelRect r) override { return client_area().add_text_box(r); }
+  Control& add_scroll_bar(PixelRect r) override { return client_area().add_scroll_bar(r); }
+  Control& add_picture_box(PixelRect r) override { return client_area().add_picture_box(r); }
+  Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) override {
+    return client_area().add_frame(r, caption, tooltip);
+  }
+  Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) override {
+    return client_area().add_tabs(r, captions);
+  }
+
   virtual void set_caption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
   virtual void show() = 0;
@@ -91,6 +109,11 @@ class Window : public Container {
   // The user closed the window (close box, the window manager; Escape too,
   // but for a dialog).
   std::function<void()> on_close;
+
+ protected:
+  // The container of the window's own controls, placed from its client
+  // area's corner.
+  virtual Container& client_area() = 0;
 };
 
 // A dialog is a tool window of a fixed size: a small caption and a close box,

@@ -332,16 +332,6 @@ class Form : public Window {
   std::map<HWND, Win32Control*> by_hwnd;
   std::map<HWND, Win32Tabs*> tabs_by_hwnd;
 
-  Control& add_label(PixelRect r, const std::string& c, TextStyle s) override { return root_->add_label(r, c, s); }
-  Control& add_button(PixelRect r, const std::string& c) override { return root_->add_button(r, c); }
-  Control& add_check_box(PixelRect r, const std::string& c) override { return root_->add_check_box(r, c); }
-  Control& add_text_box(PixelRect r) override { return root_->add_text_box(r); }
-  Control& add_scroll_bar(PixelRect r) override { return root_->add_scroll_bar(r); }
-  Control& add_picture_box(PixelRect r) override { return root_->add_picture_box(r); }
-  Container& add_frame(PixelRect r, const std::string& c, const std::string& t) override {
-    return root_->add_frame(r, c, t);
-  }
-  Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) override { return root_->add_tabs(r, captions); }
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -449,6 +439,8 @@ class Form : public Window {
   }
 
  private:
+  Container& client_area() override { return *root_; }
+
   static void register_classes() {
     static bool done = false;
     if (done) return;

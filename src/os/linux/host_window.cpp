@@ -3,14 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "os/linux/wayland_window.h"
-#include "os/window.h"
+#include "os/linux/window_parts.h"
 
 namespace vex {
 namespace {
@@ -22,10 +21,6 @@ int record_error(Display*, XErrorEvent* e) {
   return 0;
 }
 
-Display* connection() {
-  static Display* d = XOpenDisplay(nullptr);
-  return d;
-}
 
 std::string window_title(Display* d, Window w) {
   Atom net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
@@ -75,6 +70,11 @@ int display_lost(Display*) {
 
 }  // namespace
 
+Display* x11_connection() {
+  static Display* d = XOpenDisplay(nullptr);
+  return d;
+}
+
 void set_display_lost_handler(void (*handler)()) { lost_handler = handler; }
 
 void report_display_lost() {
@@ -88,13 +88,13 @@ void install_x_error_handler() {
 }
 
 int32_t find_top_level_window(const std::string& title) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d) return 0;
   return static_cast<int32_t>(search(d, DefaultRootWindow(d), title, 1));
 }
 
 std::optional<PixelRect> window_client_rect(int32_t id) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d || id <= 0) return std::nullopt;
   XWindowAttributes a;
   last_error = 0;
@@ -107,7 +107,7 @@ std::optional<PixelRect> window_client_rect(int32_t id) {
 bool window_exists(int32_t id) { return window_client_rect(id).has_value(); }
 
 std::optional<PixelRect> root_window_rect() {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d) return std::nullopt;
   Screen* s = DefaultScreenOfDisplay(d);
   return PixelRect{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
@@ -153,36 +153,14 @@ bool window_manager_running() {
 }
 
 void set_window_fullscreen(unsigned long id) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d || !id) return;
   send_wm_state(d, id, true, "_NET_WM_STATE_FULLSCREEN");
   XFlush(d);
 }
 
-std::vector<PixelRect> monitors() {
-  if (wayland::is_open()) return wayland::monitors();
-  Display* d = connection();
-  if (!d) return {};
-  std::vector<ListedMonitor> listed;
-  int event_base = 0, error_base = 0, major = 0, minor = 0;
-  if (XRRQueryExtension(d, &event_base, &error_base) && XRRQueryVersion(d, &major, &minor) &&
-      (major > 1 || (major == 1 && minor >= 5))) {
-    int n = 0;
-    XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &n);
-    for (int i = 0; i < n && info; ++i)
-      listed.push_back({{info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0});
-    if (info) XRRFreeMonitors(info);
-  }
-  std::vector<PixelRect> kept = saver_monitors(std::move(listed));
-  if (kept.empty()) {
-    Screen* s = DefaultScreenOfDisplay(d);
-    kept.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});
-  }
-  return kept;
-}
-
 void set_window_topmost(unsigned long id, bool above) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d || !id) return;
   send_wm_state(d, id, above, "_NET_WM_STATE_ABOVE");
   if (above) XRaiseWindow(d, id);
