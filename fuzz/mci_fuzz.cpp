@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "os/mci_interpreter.h"
+#include "os/linux/mci_interpreter.h"
 #include "os/media_files.h"
 
 namespace {

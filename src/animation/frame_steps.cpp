@@ -8,42 +8,27 @@
 namespace vex {
 namespace {
 
-// A rectangle of the frame buffer, ends exclusive; wide enough for any sum.
-struct Box {
-  long long x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-  bool empty() const { return x0 >= x1 || y0 >= y1; }
-  long long area() const { return empty() ? 0 : (x1 - x0) * (y1 - y0); }
-};
-
-Box intersect(const Box& a, const Box& b) {
-  return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
-}
-
-Box bounding(const Box& a, const Box& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
-}
-
-Box target(const Step& s) { return {s.x, s.y, static_cast<long long>(s.x) + s.w, static_cast<long long>(s.y) + s.h}; }
+PixelRect target(const Step& s) { return {s.x, s.y, s.w, s.h}; }
 
 // The destination pixels a source can reach: where it lies under the step's
-// rectangle.
-Box under_source(const Step& s, const PixelView& src, int sx, int sy) {
+// rectangle (found where the step reads the source, then moved to where it
+// draws).
+PixelRect under_source(const Step& s, const PixelView& src, int sx, int sy) {
   if (src.empty()) return {};
-  const long long ox = static_cast<long long>(s.x) - sx, oy = static_cast<long long>(s.y) - sy;
-  return intersect(target(s), {ox, oy, ox + src.width, oy + src.height});
+  const PixelRect r = intersection({sx, sy, s.w, s.h}, {0, 0, src.width, src.height});
+  const long long x = static_cast<long long>(s.x) + r.x - sx, y = static_cast<long long>(s.y) + r.y - sy;
+  return rect_between(x, y, x + r.w, y + r.h);
 }
 
 // Every pixel of the frame the step may change.
-Box reach(const Step& s, const Box& frame) {
+PixelRect reach(const Step& s, const PixelRect& frame) {
   switch (s.kind) {
     case Step::kMaskAndPaint:
-      return intersect(bounding(under_source(s, s.a, s.ax, s.ay), under_source(s, s.b, s.bx, s.by)), frame);
+      return intersection(bounding(under_source(s, s.a, s.ax, s.ay), under_source(s, s.b, s.bx, s.by)), frame);
     case Step::kColumn:
-      return intersect(target(s), frame);
+      return intersection(target(s), frame);
     default:
-      return intersect(under_source(s, s.a, s.ax, s.ay), frame);
+      return intersection(under_source(s, s.a, s.ax, s.ay), frame);
   }
 }
 
@@ -71,37 +56,36 @@ void mask_and_paint_row(Pixel* __restrict d, const Pixel* __restrict mask, const
 
 // The mask with SRCAND, then the image with SRCPAINT, over one rectangle.
 void mask_and_paint(const PixelView& fb, const Step& s) {
-  const Box frame{0, 0, fb.width, fb.height};
-  const Box through_mask = intersect(under_source(s, s.a, s.ax, s.ay), frame);
-  const Box through_image = intersect(under_source(s, s.b, s.bx, s.by), frame);
+  const PixelRect frame{0, 0, fb.width, fb.height};
+  const PixelRect through_mask = intersection(under_source(s, s.a, s.ax, s.ay), frame);
+  const PixelRect through_image = intersection(under_source(s, s.b, s.bx, s.by), frame);
   // Where the two would be cut differently (a picture without its whole mask
   // row, say), they are drawn one after the other.
-  if (through_mask.x0 != through_image.x0 || through_mask.y0 != through_image.y0 ||
-      through_mask.x1 != through_image.x1 || through_mask.y1 != through_image.y1) {
+  if (through_mask != through_image) {
     bit_blt(fb, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcAnd);
     bit_blt(fb, s.x, s.y, s.w, s.h, s.b, s.bx, s.by, Rop::kSrcPaint);
     return;
   }
-  const Box& r = through_mask;
+  const PixelRect& r = through_mask;
   if (r.empty()) return;
-  const int n = static_cast<int>(r.x1 - r.x0);
-  const long long mx = s.ax + (r.x0 - s.x), ix = s.bx + (r.x0 - s.x);
-  for (long long y = r.y0; y < r.y1; ++y) {
+  const int n = r.w;
+  const long long mx = static_cast<long long>(s.ax) + (r.x - s.x), ix = static_cast<long long>(s.bx) + (r.x - s.x);
+  for (long long y = r.y; y < r.bottom(); ++y) {
     const long long dy = y - s.y;
-    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x0, s.a.row(static_cast<int>(s.ay + dy)) + mx,
+    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x, s.a.row(static_cast<int>(s.ay + dy)) + mx,
                        s.b.row(static_cast<int>(s.by + dy)) + ix, n);
   }
 }
 
 // Draws the part of step s that falls inside clip.
-void run(const Step& s, const PixelView& fb, const Box& clip) {
-  const Box r = intersect(target(s), clip);
+void run(const Step& s, const PixelView& fb, const PixelRect& clip) {
+  const PixelRect r = intersection(target(s), clip);
   if (r.empty()) return;
   Step part = s;
-  part.x = static_cast<int>(r.x0);
-  part.y = static_cast<int>(r.y0);
-  part.w = static_cast<int>(r.x1 - r.x0);
-  part.h = static_cast<int>(r.y1 - r.y0);
+  part.x = r.x;
+  part.y = r.y;
+  part.w = r.w;
+  part.h = r.h;
   const int dx = part.x - s.x, dy = part.y - s.y;
   part.ax += dx;
   part.ay += dy;
@@ -116,7 +100,7 @@ void run(const Step& s, const PixelView& fb, const Box& clip) {
   }
 }
 
-void run_all(const Step* steps, int count, const PixelView& fb, const Box& clip) {
+void run_all(const Step* steps, int count, const PixelView& fb, const PixelRect& clip) {
   for (int i = 0; i < count; ++i) run(steps[i], fb, clip);
 }
 
@@ -124,10 +108,10 @@ void run_all(const Step* steps, int count, const PixelView& fb, const Box& clip)
 // without drawing much more.
 class Changes {
  public:
-  void add(const Box& b) {
+  void add(const PixelRect& b) {
     if (b.empty()) return;
     for (int i = 0; i < n_; ++i) {
-      const Box u = bounding(boxes_[i], b);
+      const PixelRect u = bounding(boxes_[i], b);
       if (u.area() <= boxes_[i].area() + b.area()) {
         boxes_[i] = u;
         return;
@@ -135,11 +119,11 @@ class Changes {
     }
     boxes_[n_++] = b;
   }
-  const Box* begin() const { return boxes_.data(); }
-  const Box* end() const { return boxes_.data() + n_; }
+  const PixelRect* begin() const { return boxes_.data(); }
+  const PixelRect* end() const { return boxes_.data() + n_; }
 
  private:
-  std::array<Box, 2 * FrameSteps::kCapacity> boxes_;
+  std::array<PixelRect, 2 * FrameSteps::kCapacity> boxes_;
   int n_ = 0;
 };
 
@@ -184,7 +168,7 @@ void end_frame_steps(bool completed) {
   f.composing = false;
   const Surface handle = surfaces().FrameBuffer;
   const PixelView fb = surface_view(handle);
-  const Box frame{0, 0, fb.width, fb.height};
+  const PixelRect frame{0, 0, fb.width, fb.height};
   const Step* now = f.lists[f.now].data();
   const Step* before = f.lists[1 - f.now].data();
   const int n = f.count[f.now];
@@ -205,10 +189,9 @@ void end_frame_steps(bool completed) {
       changes.add(reach(before[i], frame));
       changes.add(reach(now[i], frame));
     }
-    for (const Box& b : changes) {
+    for (const PixelRect& b : changes) {
       run_all(now, n, fb, b);
-      f.changed[f.changed_count++] = {static_cast<int>(b.x0), static_cast<int>(b.y0), static_cast<int>(b.x1 - b.x0),
-                                      static_cast<int>(b.y1 - b.y0)};
+      f.changed[f.changed_count++] = b;
     }
     f.changed_whole = false;
   }

@@ -62,7 +62,7 @@ class DialogWindow : public View {
   void build(const ControlSpec& s, const Controls& initial) {
     Controls& live = state().controls;
     ui::Container& in = s.kind == Kind::kTabs ? *window_ : container(s.container);
-    const ui::Rect r{s.x, s.y, s.w, s.h};
+    const PixelRect r{s.x, s.y, s.w, s.h};
     const std::string name(s.name), caption(s.caption), tip(s.tooltip);
     ui::Control* c = nullptr;
     switch (s.kind) {

@@ -21,8 +21,8 @@ void load() {
   st.previewtimer = event_loop().add_timer("previewtimer", previewtimer_Timer);
   event_loop().set_interval(st.previewtimer, 70);
   Form_Initialize();
-  st.window = create_embedded_window(static_cast<unsigned long>(s.PreviewParentWindow), s.PreviewRect.right,
-                                     s.PreviewRect.bottom, "Preview");
+  st.window = create_embedded_window(static_cast<unsigned long>(s.PreviewParentWindow), s.PreviewRect.w,
+                                     s.PreviewRect.h, "Preview");
   st.window->on_host_gone = Form_Unload;
   Form_Load();
 }
@@ -30,15 +30,15 @@ void load() {
 void Form_Initialize() {
   trap("PreviewScreen/Form_Initialize", [] {
     PreviewAnimation& a = state().anim;
-    const Rect32& r = starter().PreviewRect;
+    const PixelRect& r = starter().PreviewRect;
     a.StripOriginX = 0;
     a.StripOriginY = 0;
     a.FrameHeight = 100;
     a.FrameWidth = 127;
     a.CurrentFrame = 1;
     a.FrameCount = 18;
-    a.DestX = round_to_i32((static_cast<double>(r.right) - r.left) / 2 - 63.5);
-    a.DestY = round_to_i32((static_cast<double>(r.bottom) - r.top) / 2 - 100.0 / 2);
+    a.DestX = round_to_i32(static_cast<double>(r.w) / 2 - 63.5);
+    a.DestY = round_to_i32(static_cast<double>(r.h) / 2 - 100.0 / 2);
   });
 }
 

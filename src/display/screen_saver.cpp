@@ -61,8 +61,8 @@ void each_window(F f) {
     if (i < st.monitors.size()) {
       // The primary monitor is the screen the scene was laid out for.
       const bool primary = i == 0;
-      v.width = std::min(v.width, primary ? static_cast<int>(starter().ScreenWidth) : st.monitors[i].width);
-      v.height = std::min(v.height, primary ? static_cast<int>(starter().ScreenHeight) : st.monitors[i].height);
+      v.width = std::min(v.width, primary ? static_cast<int>(starter().ScreenWidth) : st.monitors[i].w);
+      v.height = std::min(v.height, primary ? static_cast<int>(starter().ScreenHeight) : st.monitors[i].h);
     }
     return v;
   };
@@ -83,7 +83,7 @@ void open_windows() {
     st.window->on_seen_changed = seen_changed;
     return;
   }
-  std::vector<Monitor> all = monitors();
+  std::vector<PixelRect> all = monitors();
   if (all.empty()) all.push_back({0, 0, s.ScreenWidth, s.ScreenHeight});
   st.monitors = all;
   st.others.clear();
@@ -181,15 +181,15 @@ void follow_resize(int width, int height) {
 void monitortimer_Timer() {
   trap("ScreenSaver/Monitors", [] {
     State& st = state();
-    std::vector<Monitor> now = monitors();
+    std::vector<PixelRect> now = monitors();
     if (now.empty() || now == st.monitors) return;
     // Monitors came or went, or the screen changed its size: a window for
     // each as it is now, the labels laid out for the primary again.
     const bool shown = st.window && st.window->visible();
     open_windows();
     StarterState& s = starter();
-    s.ScreenWidth = now.front().width;
-    s.ScreenHeight = now.front().height;
+    s.ScreenWidth = now.front().w;
+    s.ScreenHeight = now.front().h;
     setup_labels();
     if (shown) each_window([](FullScreenWindow& w, const PixelView&) { w.show(); });
     blank_windows();

@@ -6,12 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace vex {
+#include "os/raster.h"
 
-struct Rect32 {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;
-  bool operator==(const Rect32&) const = default;
-};
+namespace vex {
 
 // Xlib's default error handler ends the process on a bad window id; ours
 // records the error instead. Must run before any other X connection opens.
@@ -26,9 +23,9 @@ void set_display_lost_handler(void (*handler)());
 int32_t find_top_level_window(const std::string& title);
 bool window_exists(int32_t id);
 // Client area of the window: (0, 0, width, height); nullopt for no window.
-std::optional<Rect32> window_client_rect(int32_t id);
+std::optional<PixelRect> window_client_rect(int32_t id);
 // The same of the root window: the whole screen, every monitor.
-std::optional<Rect32> root_window_rect();
+std::optional<PixelRect> root_window_rect();
 void set_window_topmost(unsigned long id, bool above);
 // Is a window manager managing the screen?
 bool window_manager_running();

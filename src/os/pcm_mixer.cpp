@@ -1,11 +1,9 @@
 #include "os/pcm_mixer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <string>
 
-#include "os/file_io.h"
 #include "os/sound_volume.h"
 
 namespace vex::pcm {
@@ -129,131 +127,72 @@ void Mixer::mix(int16_t* stereo, int frames) {
 namespace vex {
 namespace {
 
-using pcm::kChannels;
-
-constexpr int32_t kFirstMixer = 0x4D580001;
-constexpr int32_t kFirstWave = 0x57560001;
-
-class PcmWaveMixer : public WaveMixer {
+class PcmWaveMixer : public SessionWaveMixer {
  public:
   explicit PcmWaveMixer(std::function<std::unique_ptr<pcm::Output>()> open_output)
       : open_output_(std::move(open_output)) {}
   ~PcmWaveMixer() override {
-    if (session_) CloseSession(session_);
-  }
-
-  int32_t Init() override {
-    if (session_) return 0;  // one session at a time
-    output_ = open_output_ ? open_output_() : nullptr;
-    if (!output_ || !output_->start([this](int16_t* stereo, int frames) { mixer_.mix(stereo, frames); })) {
-      output_.reset();
-      return 0;
-    }
-    session_ = next_mixer_++;
-    return session_;
+    if (session_open()) end_session();
   }
 
   int32_t OpenWave(int32_t mixer, const std::string& path, int32_t, uint32_t) override {
     if (!ours(mixer)) return 0;
-    auto bytes = read_regular_file(path, kMaxSoundBytes);
-    if (!bytes) return 0;
-    auto wave = parse_wave(*bytes);
-    if (!wave) return 0;
     // Both bounds are decided from what the header and the file's size say,
     // before anything is converted.
-    std::size_t frames = wave->data_bytes / static_cast<std::size_t>(wave->channels * (wave->bits / 8));
-    const std::size_t longest = static_cast<std::size_t>(static_cast<uint64_t>(wave->rate) * pcm::kMaxSoundMs / 1000);
-    if (frames > longest) {
-      frames = longest;
-      std::fprintf(stderr, "vexmoor: %s is longer than %d s; only its first %d s are played\n", path.c_str(),
-                   pcm::kMaxSoundMs / 1000, pcm::kMaxSoundMs / 1000);
-    }
-    const std::size_t bytes_kept = pcm::output_frames(frames, wave->rate) * pcm::kFrameBytes;
-    if (bytes_kept > pcm::kMaxKeptBytes - kept_) {
-      std::fprintf(stderr, "vexmoor: skipping %s: the sounds together would take more than %zu MB\n", path.c_str(),
-                   pcm::kMaxKeptBytes / (1024 * 1024));
-      return 0;
-    }
-    auto samples = std::make_shared<const pcm::Samples>(pcm::convert(*bytes, *wave, frames));
-    kept_ += bytes_kept;
-    const int32_t handle = next_wave_++;
-    waves_[handle] = std::move(samples);
+    auto file = read_kept_sound(path);
+    if (!file) return 0;
+    const WaveSound& w = file->wave;
+    Kept kept{std::make_shared<const pcm::Samples>(pcm::convert(file->bytes, w, w.data_bytes / w.frame_bytes())),
+              std::move(file->share)};
+    const int32_t handle = new_wave_handle();
+    waves_[handle] = std::move(kept);
     return handle;
-  }
-
-  uint32_t OpenChannel(int32_t mixer, int32_t channels, uint32_t flags) override {
-    if (!ours(mixer)) return 1;
-    // Flags 2: that many channels from channel 0.
-    if (flags == 2) channels_ = std::clamp(channels, 0, kChannels);
-    else if (channels >= 0 && channels < kChannels) channels_ = std::max(channels_, channels + 1);
-    return 0;
-  }
-
-  uint32_t Activate(int32_t mixer, int32_t activate) override {
-    if (!ours(mixer)) return 1;
-    active_ = activate != 0;
-    if (!active_) mixer_.stop_all();
-    return 0;
-  }
-
-  uint32_t Play(const MixPlayParams& p) override {
-    const auto r = read_play_record(p);
-    // A record that names no open mixer, channel or wave plays nothing.
-    if (!r || !ours(r->mixer) || !active_ || r->channel < 0 || r->channel >= channels_) return 1;
-    auto it = waves_.find(r->wave);
-    if (it == waves_.end()) return 1;
-    mixer_.play(r->channel, it->second, r->loops == 0xFFFF ? -1 : r->loops);
-    return 0;
-  }
-
-  uint32_t CloseChannel(int32_t mixer, int32_t channel, uint32_t flags) override {
-    if (!ours(mixer)) return 1;
-    if (flags == 1) {  // all of them
-      mixer_.stop_all();
-      channels_ = 0;
-    } else if (channel >= 0 && channel < channels_) {
-      mixer_.stop(channel);
-    }
-    return 0;
   }
 
   uint32_t FreeWave(int32_t mixer, int32_t wave) override {
     if (!ours(mixer)) return 1;
     auto it = waves_.find(wave);
     if (it == waves_.end()) return 1;
-    mixer_.stop_sound(it->second.get());
-    kept_ -= it->second->size() * sizeof(int16_t);
+    mixer_.stop_sound(it->second.samples.get());
     waves_.erase(it);
     return 0;
   }
 
-  uint32_t CloseSession(int32_t mixer) override {
-    if (!ours(mixer)) return 1;
+ private:
+  // A sound as played, and its part of what the sounds together may keep.
+  struct Kept {
+    std::shared_ptr<const pcm::Samples> samples;
+    SoundShare share;
+  };
+
+  bool take_device() override {
+    output_ = open_output_ ? open_output_() : nullptr;
+    if (!output_ || !output_->start([this](int16_t* stereo, int frames) { mixer_.mix(stereo, frames); })) {
+      output_.reset();
+      return false;
+    }
+    return true;
+  }
+  void end_session() override {
     // The device first: once it has stopped nothing reads the sounds.
     output_->stop();
     output_.reset();
     mixer_.stop_all();
     waves_.clear();
-    kept_ = 0;
-    channels_ = 0;
-    active_ = false;
-    session_ = 0;
+  }
+  uint32_t play_wave(int channel, int32_t wave, uint16_t loops) override {
+    auto it = waves_.find(wave);
+    if (it == waves_.end()) return 1;
+    mixer_.play(channel, it->second.samples, loops == 0xFFFF ? -1 : loops);
     return 0;
   }
-
- private:
-  bool ours(int32_t mixer) const { return session_ != 0 && mixer == session_; }
+  void stop_channel(int channel) override { mixer_.stop(channel); }
+  void stop_all_channels() override { mixer_.stop_all(); }
 
   std::function<std::unique_ptr<pcm::Output>()> open_output_;
   std::unique_ptr<pcm::Output> output_;
   pcm::Mixer mixer_;
-  int32_t session_ = 0;
-  int32_t next_mixer_ = kFirstMixer;
-  int32_t next_wave_ = kFirstWave;
-  int channels_ = 0;
-  bool active_ = false;
-  std::size_t kept_ = 0;
-  std::map<int32_t, std::shared_ptr<const pcm::Samples>> waves_;
+  std::map<int32_t, Kept> waves_;
 };
 
 }  // namespace

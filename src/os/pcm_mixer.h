@@ -20,16 +20,10 @@
 
 namespace vex::pcm {
 
-inline constexpr int kRate = 44100;
-inline constexpr int kChannels = 8;
-inline constexpr std::size_t kFrameBytes = 4;  // left and right, 16 bits each
-
-// A small file can become a great deal of output: 32 MB of 8-bit mono at
-// 4 kHz would be 1.5 GB at 44.1 kHz stereo. A sound keeps its first 30 s;
-// the sounds of one mixer together keep at most 64 MB (twelve sounds of
-// the longest kept length fit).
-inline constexpr int kMaxSoundMs = 30000;
-inline constexpr std::size_t kMaxKeptBytes = 64u * 1024 * 1024;
+// The form the sounds are kept in (os/media_files.h bounds how much of it).
+inline constexpr int kRate = kKeptRate;
+inline constexpr int kChannels = kWaveMixChannels;
+inline constexpr std::size_t kFrameBytes = kKeptFrameBytes;  // left and right, 16 bits each
 
 // Interleaved: left, right, left, right, ...
 using Samples = std::vector<int16_t>;
@@ -91,7 +85,8 @@ namespace vex {
 // The WaveMix calls on the mixer above, each session on a device that
 // open_output makes (nullptr: no device). Loop count n in the play record
 // plays the sound n + 1 times; 0xFFFF plays it until its channel stops.
-// Sounds over the bounds above are cut or refused with one line on stderr.
+// Sounds over the bounds of os/media_files.h are cut or refused with one
+// line on stderr, as every mixer's are.
 std::unique_ptr<WaveMixer> make_pcm_wave_mixer(std::function<std::unique_ptr<pcm::Output>()> open_output);
 
 }  // namespace vex

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace vex {
 
@@ -63,6 +64,25 @@ PixelRect clip_rect(PixelRect r, int width, int height) {
   const long long y1 = std::min(static_cast<long long>(r.y) + r.h, static_cast<long long>(height));
   if (x0 >= x1 || y0 >= y1) return {};
   return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+}
+
+PixelRect rect_between(long long x0, long long y0, long long x1, long long y1) {
+  auto clamp = [](long long v) {
+    return static_cast<int>(std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  };
+  return {clamp(x0), clamp(y0), clamp(std::max(x1 - x0, 0LL)), clamp(std::max(y1 - y0, 0LL))};
+}
+
+PixelRect intersection(const PixelRect& a, const PixelRect& b) {
+  return rect_between(std::max(a.x, b.x), std::max(a.y, b.y), std::min(a.right(), b.right()),
+                 std::min(a.bottom(), b.bottom()));
+}
+
+PixelRect bounding(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return rect_between(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.right(), b.right()),
+                 std::max(a.bottom(), b.bottom()));
 }
 
 PixelView sub_view(const PixelView& v, PixelRect r) {

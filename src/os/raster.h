@@ -28,15 +28,31 @@ struct PixelView {
   bool operator==(const PixelView&) const = default;
 };
 
-// A rectangle of pixels; ends exclusive at x + w, y + h.
+// A rectangle of pixels, wherever they are (a picture, a window, the
+// screen's monitors, a dialog's controls); ends exclusive at x + w, y + h.
 struct PixelRect {
   int x = 0, y = 0, w = 0, h = 0;
   bool empty() const { return w <= 0 || h <= 0; }
+  long long area() const { return empty() ? 0 : static_cast<long long>(w) * h; }
+  // The ends, wide enough for any sum of the fields.
+  long long right() const { return static_cast<long long>(x) + w; }
+  long long bottom() const { return static_cast<long long>(y) + h; }
+  // Does this one cover all of r?
+  bool encloses(const PixelRect& r) const {
+    return x <= r.x && y <= r.y && right() >= r.right() && bottom() >= r.bottom();
+  }
   bool operator==(const PixelRect&) const = default;
 };
 // The part of v that r covers, cut to v; empty when they do not meet.
 PixelView sub_view(const PixelView& v, PixelRect r);
 PixelRect clip_rect(PixelRect r, int width, int height);
+// The rectangle from (x0, y0) to before (x1, y1), no side below zero; a
+// corner past the range of int lies past every picture and is kept at its edge.
+PixelRect rect_between(long long x0, long long y0, long long x1, long long y1);
+// Where a and b meet (empty, with no area, when they do not).
+PixelRect intersection(const PixelRect& a, const PixelRect& b);
+// The smallest rectangle covering both; an empty one adds nothing.
+PixelRect bounding(const PixelRect& a, const PixelRect& b);
 
 class Bitmap {
  public:

@@ -39,6 +39,48 @@ class WaveMixer {
   virtual uint32_t CloseSession(int32_t mixer) = 0;
 };
 
+// The channels every mixer has.
+inline constexpr int kWaveMixChannels = 8;
+
+// The calls every mixer answers alike, for one session at a time: the
+// session's handle, the channels open, whether it plays, which records play
+// and what closing stops. What a mixer does with its device and its sounds
+// is its own.
+class SessionWaveMixer : public WaveMixer {
+ public:
+  int32_t Init() override;
+  uint32_t OpenChannel(int32_t mixer, int32_t channels, uint32_t flags) override;
+  uint32_t Activate(int32_t mixer, int32_t activate) override;
+  uint32_t Play(const MixPlayParams& params) override;
+  uint32_t CloseChannel(int32_t mixer, int32_t channel, uint32_t flags) override;
+  uint32_t CloseSession(int32_t mixer) override;
+
+ protected:
+  // Does this handle name the session open now?
+  bool ours(int32_t mixer) const { return session_ != 0 && mixer == session_; }
+  bool session_open() const { return session_ != 0; }
+  // A handle for a wave opened in the session.
+  int32_t new_wave_handle() { return next_wave_++; }
+
+  // The device taken for a new session (false: none to be had).
+  virtual bool take_device() = 0;
+  // The session ends: every channel stopped, every wave let go of, the
+  // device given back.
+  virtual void end_session() = 0;
+  // Plays the wave on the channel (open, in the session that plays); 0 when
+  // it plays, 1 for a wave it does not know.
+  virtual uint32_t play_wave(int channel, int32_t wave, uint16_t loops) = 0;
+  virtual void stop_channel(int channel) = 0;
+  virtual void stop_all_channels() = 0;
+
+ private:
+  int32_t session_ = 0;
+  int32_t next_mixer_ = 0x4D580001;
+  int32_t next_wave_ = 0x57560001;
+  int channels_ = 0;
+  bool active_ = false;
+};
+
 std::unique_ptr<WaveMixer> make_system_wave_mixer();
 
 // The mixer the program talks to (the system's unless replaced).

@@ -14,10 +14,6 @@
 
 namespace vex::ui {
 
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-
 enum class TextAlign { kCentre, kTopLeft, kLeft, kRight };
 
 struct TextStyle {
@@ -63,21 +59,39 @@ class Tabs : public Control {
 class Container {
  public:
   virtual ~Container() = default;
-  virtual Control& add_label(Rect r, const std::string& caption, TextStyle style) = 0;
-  virtual Control& add_button(Rect r, const std::string& caption) = 0;
-  virtual Control& add_check_box(Rect r, const std::string& caption) = 0;
-  virtual Control& add_text_box(Rect r) = 0;
-  virtual Control& add_scroll_bar(Rect r) = 0;  // horizontal
-  virtual Control& add_picture_box(Rect r) = 0;
+  virtual Control& add_label(PixelRect r, const std::string& caption, TextStyle style) = 0;
+  virtual Control& add_button(PixelRect r, const std::string& caption) = 0;
+  virtual Control& add_check_box(PixelRect r, const std::string& caption) = 0;
+  virtual Control& add_text_box(PixelRect r) = 0;
+  virtual Control& add_scroll_bar(PixelRect r) = 0;  // horizontal
+  virtual Control& add_picture_box(PixelRect r) = 0;
   // A group frame with its caption on the frame line (none when empty);
   // its controls are placed relative to its corner.
-  virtual Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) = 0;
+  virtual Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) = 0;
   // A strip of tabs in one row, one page per caption, the first shown.
-  virtual Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) = 0;
+  virtual Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) = 0;
 };
 
 class Window : public Container {
  public:
+  // A window holds its controls as its client area does.
+  Control& add_label(PixelRect r, const std::string& caption, TextStyle style) override {
+    return client_area().add_label(r, caption, style);
+  }
+  Control& add_button(PixelRect r, const std::string& caption) override { return client_area().add_button(r, caption); }
+  Control& add_check_box(PixelRect r, const std::string& caption) override {
+    return client_area().add_check_box(r, caption);
+  }
+  Control& add_text_box(PixelRect r) override { return client_area().add_text_box(r); }
+  Control& add_scroll_bar(PixelRect r) override { return client_area().add_scroll_bar(r); }
+  Control& add_picture_box(PixelRect r) override { return client_area().add_picture_box(r); }
+  Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) override {
+    return client_area().add_frame(r, caption, tooltip);
+  }
+  Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) override {
+    return client_area().add_tabs(r, captions);
+  }
+
   virtual void set_caption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
   virtual void show() = 0;
@@ -95,6 +109,11 @@ class Window : public Container {
   // The user closed the window (close box, the window manager; Escape too,
   // but for a dialog).
   std::function<void()> on_close;
+
+ protected:
+  // The container of the window's own controls, placed from its client
+  // area's corner.
+  virtual Container& client_area() = 0;
 };
 
 // A dialog is a tool window of a fixed size: a small caption and a close box,

@@ -24,8 +24,6 @@ struct ScreenSize {
 // full-screen saver's windows may be shown in a way that could neither
 // draw into another's window nor hold a dialog (on a Wayland desktop, say).
 enum class DisplayUse { kAnything, kFullScreenSaver };
-// What --help says of how this system's displays are used ("" for nothing).
-std::string display_notes();
 // Opens the display and measures the screen; nullopt, with the reason in
 // error, when there is no display to open.
 std::optional<ScreenSize> open_display(std::string* error = nullptr, DisplayUse use = DisplayUse::kAnything);
@@ -36,13 +34,22 @@ bool display_open();
 // nothing from now on.
 void forget_display();
 
-// The monitors the screen is made of, the primary first; the whole screen
-// as one when it is not divided.
-struct Monitor {
-  int x = 0, y = 0, width = 0, height = 0;
-  bool operator==(const Monitor&) const = default;
+// The monitors the screen is made of, where each lies on the screen, the
+// primary first; the whole screen as one when it is not divided.
+std::vector<PixelRect> monitors();
+
+// A monitor as the window system lists it.
+struct ListedMonitor {
+  PixelRect area;
+  bool primary = false;
 };
-std::vector<Monitor> monitors();
+// The monitors the saver makes a scene for, from what the window system
+// listed: the primary first, the rest as listed; none without an area (one
+// switched off mid-change may be listed so); none that covers another (the
+// whole screen kept beside the parts it was divided into), and of the same
+// area twice (a mirrored pair) only the first, since a scene there would
+// only be drawn over the others.
+std::vector<PixelRect> saver_monitors(std::vector<ListedMonitor> listed);
 
 // Cursor shown while the display count is 0 or more, as the platform counts
 // it; returns the new count.
@@ -91,7 +98,7 @@ class FullScreenWindow {
   uint64_t renewals_ = 0;
 };
 // Covers one monitor, above everything else.
-std::unique_ptr<FullScreenWindow> create_fullscreen_window(const Monitor& where);
+std::unique_ptr<FullScreenWindow> create_fullscreen_window(const PixelRect& where);
 // A window larger than this on either side is not drawn pixel for pixel: at
 // 8000 x 8000 its canvas alone would take 256 MB, and the image the window
 // system reads as much again.

@@ -12,6 +12,7 @@
 #include "os/host_window.h"
 #include "os/signals.h"
 #include "os/system_services.h"
+#include "os/system_text.h"
 #include "os/window.h"
 #include "platform/bug_report_form.h"
 #include "platform/error_report.h"
@@ -23,8 +24,7 @@
 // What the libraries keep for the life of the process (fonts, the display
 // connection, the toolkit's and the synthesizer's tables) is theirs, not ours.
 extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig\nleak:libSDL2\nleak:libX11\nleak:libfltk\nleak:libdbus\nleak:libXi\n"
-         "leak:libxcb\nleak:libfluidsynth\nleak:libglib\nleak:libpulse\nleak:libasound\nleak:libXcursor\n";
+  return vex::kept_library_memory();
 }
 #endif
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "os/system_text.h"
 #include "startup/settings.h"
 
 namespace vex {
@@ -122,15 +123,10 @@ std::string usage_text() {
          "Modes:\n"
          "  /s                 the saver on every monitor (the default); a click or key ends it\n"
          "  /c                 the settings dialog\n"
-         "  /p <window>        a small preview inside that X11 window\n"
+         + help_preview_line() +
          "  /a <window>        change the saver password (there is none to change here)\n"
          "\n"
-         "For a screen-saver daemon (XScreenSaver, MATE's screen saver, xsecurelock):\n"
-         "  --root, -root      draw into $XSCREENSAVER_WINDOW (0x... or decimal), or the root window\n"
-         "  --window-id <id>   draw into that window (0x... or decimal)\n"
-         "  There the saver is silent until songs or sounds are saved in the settings dialog\n"
-         "  (or asked for with --music or --sounds).\n"
-         "\n"
+         + help_other_window_lines() +
          "Settings for this run only (the settings file is not changed):\n"
          "  --<creature>, --no-<creature>   show or hide one of: " + creatures + "\n"
          "  --delay <ms>       the frame period in milliseconds (smaller is faster; 70 is normal)\n"
@@ -142,7 +138,8 @@ std::string usage_text() {
          "\n"
          "  --help             this text;  --version  the version\n"
          "\n"
-         "Settings: ${XDG_CONFIG_HOME:-~/.config}/zelvora.ini. Exit status: 0, or 1 without a display,\n"
+         + help_settings_line() +
+         " Exit status: 0, or 1 without a display,\n"
          "2 for a bad command line or a preview without its window.\n";
 }
 

@@ -10,6 +10,7 @@
 #include "display/screen_saver.h"
 #include "os/host_window.h"
 #include "os/lock_file.h"
+#include "os/system_text.h"
 #include "os/window.h"
 #include "platform/error_report.h"
 #include "platform/pictures.h"
@@ -105,15 +106,15 @@ void Main(const std::string& raw) {
       }
       // A window too large to draw pixel for pixel is drawn at a bounded
       // size and stretched: that size is the screen the scene is laid out on.
-      const ScreenSize drawn = stretched_canvas_size(rect->right, rect->bottom);
+      const ScreenSize drawn = stretched_canvas_size(rect->w, rect->h);
       st.ScreenWidth = drawn.width;
       st.ScreenHeight = drawn.height;
     } else if (mode == 1) {
       // The scene and its labels are laid out for the primary monitor.
-      std::vector<Monitor> all = monitors();
+      std::vector<PixelRect> all = monitors();
       if (!all.empty()) {
-        st.ScreenWidth = all.front().width;
-        st.ScreenHeight = all.front().height;
+        st.ScreenWidth = all.front().w;
+        st.ScreenHeight = all.front().h;
       }
     }
     set_scene_bounds();
@@ -163,13 +164,13 @@ void Run_Preview() {
     if (auto rect = window_client_rect(st.PreviewParentWindow)) {
       // In a host too large to draw pixel for pixel the preview draws in a
       // bounded canvas in the host's middle, and is laid out on that.
-      const ScreenSize drawn = centred_canvas_size(rect->right, rect->bottom);
+      const ScreenSize drawn = centred_canvas_size(rect->w, rect->h);
       st.PreviewRect = {0, 0, drawn.width, drawn.height};
     }
     if (st.PreviewParentWindow == 0 || !window_exists(st.PreviewParentWindow)) {
       // Without a host there is nothing to draw into; a preview that went on
       // invisibly would never end.
-      std::fprintf(stderr, "vexmoor: /p needs the id of an existing X11 window to draw the preview in\n");
+      std::fprintf(stderr, "vexmoor: %s\n", no_preview_host_message().c_str());
       set_exit_status(2);
       X_Cleanup_And_End();
       return;

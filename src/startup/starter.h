@@ -21,7 +21,7 @@ struct StarterState {
   std::string PlatformTag;
   I16 PasswordFlag;
   int32_t PreviewParentWindow = 0;
-  Rect32 PreviewRect;
+  PixelRect PreviewRect;
   int32_t PasswordParentWindow = 0;
   // The command line's own options (taken out of the switches' text).
   RunOptions Options;

@@ -16,7 +16,7 @@
 
 #include "os/linux/audio_output.h"
 #include "os/linux/soundfont.h"
-#include "os/mci_interpreter.h"
+#include "os/linux/mci_interpreter.h"
 #include "support/media_makers.h"
 #include "support/temp_dir.h"
 #include "support/waiting.h"

@@ -123,5 +123,21 @@ TEST(TargetWindow, TheGivenIdThenTheDaemonsThenTheRoot) {
   EXPECT_EQ(target_window(root_only), 0ul);
 }
 
+// Each system's help speaks of its own windows and folders: X11's and
+// XDG's on Linux, none of theirs on Windows.
+TEST(Usage, TheHelpNamesThisSystemsOwnWindowsAndFolders) {
+  const std::string help = usage_text();
+#ifdef _WIN32
+  for (const char* foreign : {"X11", "XDG", "XSCREENSAVER", "~/.config"})
+    EXPECT_EQ(help.find(foreign), std::string::npos) << foreign << " in:\n" << help;
+  EXPECT_NE(help.find("%APPDATA%\\Zelvora\\zelvora.ini"), std::string::npos) << help;
+#else
+  EXPECT_NE(help.find("  /p <window>        a small preview inside that X11 window\n"), std::string::npos) << help;
+  EXPECT_NE(help.find("draw into $XSCREENSAVER_WINDOW (0x... or decimal), or the root window"), std::string::npos);
+  EXPECT_NE(help.find("Settings: ${XDG_CONFIG_HOME:-~/.config}/zelvora.ini. Exit status:"), std::string::npos);
+#endif
+  EXPECT_NE(help.find("  --window-id <id>   draw into that window (0x... or decimal)\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vex

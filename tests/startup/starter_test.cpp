@@ -161,7 +161,7 @@ TEST_F(StartUp, APreviewWithoutAHostWindowEndsAtOnceThroughShutdown) {
   ASSERT_EQ(ended_.size(), 1u);
   EXPECT_EQ(ended_[0], 2);
   EXPECT_EQ(starter().PreviewParentWindow, 0);
-  EXPECT_EQ(starter().PreviewRect, Rect32{});
+  EXPECT_EQ(starter().PreviewRect, PixelRect{});
   EXPECT_TRUE(reports().empty());
 }
 

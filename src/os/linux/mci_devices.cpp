@@ -18,7 +18,7 @@
 #include "os/linux/audio_output.h"
 #include "os/linux/song_level.h"
 #include "os/linux/soundfont.h"
-#include "os/mci_interpreter.h"
+#include "os/linux/mci_interpreter.h"
 #include "os/paths.h"
 
 namespace vex {

@@ -35,7 +35,7 @@ struct Output {
   int scale = 1;
   int logical_x = 0, logical_y = 0, logical_w = 0, logical_h = 0;  // xdg-output's view
   bool logical = false;
-  Monitor monitor() const {
+  PixelRect monitor() const {
     if (logical && logical_w > 0 && logical_h > 0) return {logical_x, logical_y, logical_w, logical_h};
     const int s = std::max(scale, 1);
     return {x, y, mode_w / s, mode_h / s};
@@ -328,7 +328,7 @@ std::unique_ptr<Buffer> new_buffer(int width, int height) {
   return b;
 }
 
-Output* output_for(const Monitor& m) {
+Output* output_for(const PixelRect& m) {
   for (auto& o : connection->outputs)
     if (o->monitor() == m) return o.get();
   return connection->outputs.empty() ? nullptr : connection->outputs.front().get();
@@ -336,7 +336,7 @@ Output* output_for(const Monitor& m) {
 
 class Window : public FullScreenWindow {
  public:
-  explicit Window(const Monitor& where) : width_(std::max(where.width, 1)), height_(std::max(where.height, 1)) {
+  explicit Window(const PixelRect& where) : width_(std::max(where.w, 1)), height_(std::max(where.h, 1)) {
     Connection& c = *connection;
     if (Output* o = output_for(where)) output_name_ = o->name;
     surface_ = wl_compositor_create_surface(c.compositor);
@@ -633,9 +633,9 @@ std::optional<ScreenSize> open(std::string* error) {
     return std::nullopt;
   };
   if (connection) {
-    const std::vector<Monitor> all = monitors();
+    const std::vector<PixelRect> all = monitors();
     if (all.empty()) return fail("the Wayland compositor has no output");
-    return ScreenSize{all.front().width, all.front().height};
+    return ScreenSize{all.front().w, all.front().h};
   }
   wl_display* d = wl_display_connect(nullptr);
   if (!d) {
@@ -653,11 +653,11 @@ std::optional<ScreenSize> open(std::string* error) {
   if (!connection->compositor || !connection->shm)
     return fail("the Wayland compositor offers no shared-memory surfaces");
   if (!connection->wm_base) return fail("the Wayland compositor offers no full-screen windows (xdg-shell)");
-  const std::vector<Monitor> all = monitors();
+  const std::vector<PixelRect> all = monitors();
   if (all.empty()) return fail("the Wayland compositor has no output");
   event_loop().add_pump([] { dispatch(0); });
   event_loop().set_waiter([](int ms) { dispatch(ms); });
-  return ScreenSize{all.front().width, all.front().height};
+  return ScreenSize{all.front().w, all.front().h};
 }
 
 bool is_open() { return connection != nullptr; }
@@ -682,17 +682,17 @@ void close() {
   delete c;
 }
 
-std::vector<Monitor> monitors() {
-  std::vector<Monitor> list;
+std::vector<PixelRect> monitors() {
+  std::vector<PixelRect> list;
   if (!connection) return list;
   for (const auto& o : connection->outputs) {
-    const Monitor m = o->monitor();
-    if (m.width > 0 && m.height > 0 && std::find(list.begin(), list.end(), m) == list.end()) list.push_back(m);
+    const PixelRect m = o->monitor();
+    if (!m.empty() && std::find(list.begin(), list.end(), m) == list.end()) list.push_back(m);
   }
   return list;
 }
 
-std::unique_ptr<FullScreenWindow> create_window(const Monitor& where) {
+std::unique_ptr<FullScreenWindow> create_window(const PixelRect& where) {
   if (!connection) throw Failure(kNoObject, "no Wayland compositor");
   return std::make_unique<Window>(where);
 }

@@ -28,8 +28,8 @@ bool is_open();
 void close();
 // The outputs, in the order the compositor announced them (the first is the
 // primary, which shows the labels).
-std::vector<Monitor> monitors();
-std::unique_ptr<FullScreenWindow> create_window(const Monitor& where);
+std::vector<PixelRect> monitors();
+std::unique_ptr<FullScreenWindow> create_window(const PixelRect& where);
 // The pointer is hidden over our windows while the cursor count says so.
 void show_cursor(bool shown);
 

@@ -17,17 +17,17 @@ int32_t find_top_level_window(const std::string& title) {
 
 bool window_exists(int32_t id) { return id != 0 && IsWindow(win::to_hwnd(static_cast<unsigned long>(id))); }
 
-std::optional<Rect32> window_client_rect(int32_t id) {
+std::optional<PixelRect> window_client_rect(int32_t id) {
   if (!window_exists(id)) return std::nullopt;
   RECT r{};
   if (!GetClientRect(win::to_hwnd(static_cast<unsigned long>(id)), &r)) return std::nullopt;
-  return Rect32{0, 0, r.right - r.left, r.bottom - r.top};
+  return PixelRect{0, 0, r.right - r.left, r.bottom - r.top};
 }
 
-std::optional<Rect32> root_window_rect() {
+std::optional<PixelRect> root_window_rect() {
   const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   if (w <= 0 || h <= 0) return std::nullopt;
-  return Rect32{0, 0, w, h};
+  return PixelRect{0, 0, w, h};
 }
 
 void set_window_topmost(unsigned long id, bool above) {

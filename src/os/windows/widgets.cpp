@@ -230,17 +230,17 @@ class Win32Tabs;
 class Win32Container : public Container {
  public:
   Win32Container(Form* form, int ox, int oy, std::vector<HWND>* page) : form_(form), ox_(ox), oy_(oy), page_(page) {}
-  Control& add_label(Rect r, const std::string& caption, TextStyle style) override;
-  Control& add_button(Rect r, const std::string& caption) override;
-  Control& add_check_box(Rect r, const std::string& caption) override;
-  Control& add_text_box(Rect r) override;
-  Control& add_scroll_bar(Rect r) override;
-  Control& add_picture_box(Rect r) override;
-  Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) override;
-  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override;
+  Control& add_label(PixelRect r, const std::string& caption, TextStyle style) override;
+  Control& add_button(PixelRect r, const std::string& caption) override;
+  Control& add_check_box(PixelRect r, const std::string& caption) override;
+  Control& add_text_box(PixelRect r) override;
+  Control& add_scroll_bar(PixelRect r) override;
+  Control& add_picture_box(PixelRect r) override;
+  Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) override;
+  Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) override;
 
  private:
-  HWND child(const wchar_t* cls, DWORD style, Rect r, const std::string& text = {}, DWORD ex = 0);
+  HWND child(const wchar_t* cls, DWORD style, PixelRect r, const std::string& text = {}, DWORD ex = 0);
   template <typename T, typename... A>
   T& adopt(HWND h, A&&... a);
   Form* form_;
@@ -332,16 +332,6 @@ class Form : public Window {
   std::map<HWND, Win32Control*> by_hwnd;
   std::map<HWND, Win32Tabs*> tabs_by_hwnd;
 
-  Control& add_label(Rect r, const std::string& c, TextStyle s) override { return root_->add_label(r, c, s); }
-  Control& add_button(Rect r, const std::string& c) override { return root_->add_button(r, c); }
-  Control& add_check_box(Rect r, const std::string& c) override { return root_->add_check_box(r, c); }
-  Control& add_text_box(Rect r) override { return root_->add_text_box(r); }
-  Control& add_scroll_bar(Rect r) override { return root_->add_scroll_bar(r); }
-  Control& add_picture_box(Rect r) override { return root_->add_picture_box(r); }
-  Container& add_frame(Rect r, const std::string& c, const std::string& t) override {
-    return root_->add_frame(r, c, t);
-  }
-  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override { return root_->add_tabs(r, captions); }
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -449,6 +439,8 @@ class Form : public Window {
   }
 
  private:
+  Container& client_area() override { return *root_; }
+
   static void register_classes() {
     static bool done = false;
     if (done) return;
@@ -534,7 +526,7 @@ void Win32Control::set_tooltip(const std::string& tip) {
   SendMessageW(form_->tips(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
-HWND Win32Container::child(const wchar_t* cls, DWORD style, Rect r, const std::string& text, DWORD ex) {
+HWND Win32Container::child(const wchar_t* cls, DWORD style, PixelRect r, const std::string& text, DWORD ex) {
   HWND h = CreateWindowExW(ex, cls, win::widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, form_->scale(ox_ + r.x),
                            form_->scale(oy_ + r.y), form_->scale(r.w), form_->scale(r.h), form_->hwnd(), nullptr,
                            win::instance(), nullptr);
@@ -556,7 +548,7 @@ T& Win32Container::adopt(HWND h, A&&... a) {
   return ref;
 }
 
-Control& Win32Container::add_label(Rect r, const std::string& caption, TextStyle style) {
+Control& Win32Container::add_label(PixelRect r, const std::string& caption, TextStyle style) {
   DWORD s = SS_NOPREFIX;
   switch (style.align) {
     case TextAlign::kCentre: s |= SS_CENTER; break;  // words wrap within the box
@@ -571,31 +563,31 @@ Control& Win32Container::add_label(Rect r, const std::string& caption, TextStyle
   return c;
 }
 
-Control& Win32Container::add_button(Rect r, const std::string& caption) {
+Control& Win32Container::add_button(PixelRect r, const std::string& caption) {
   auto& c = adopt<Win32Control>(child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, r, caption));
   c.set_caption(caption);
   return c;
 }
 
-Control& Win32Container::add_check_box(Rect r, const std::string& caption) {
+Control& Win32Container::add_check_box(PixelRect r, const std::string& caption) {
   auto& c = adopt<CheckBox>(child(L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, r, caption));
   c.set_caption(caption);
   return c;
 }
 
-Control& Win32Container::add_text_box(Rect r) {
+Control& Win32Container::add_text_box(PixelRect r) {
   return adopt<TextBox>(child(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, r, {}, WS_EX_CLIENTEDGE));
 }
 
-Control& Win32Container::add_scroll_bar(Rect r) {
+Control& Win32Container::add_scroll_bar(PixelRect r) {
   return adopt<ScrollBar>(child(L"SCROLLBAR", SBS_HORZ | WS_TABSTOP, r));
 }
 
-Control& Win32Container::add_picture_box(Rect r) {
+Control& Win32Container::add_picture_box(PixelRect r) {
   return adopt<PictureBox>(child(kPictureClass, 0, r), r.w, r.h);
 }
 
-Container& Win32Container::add_frame(Rect r, const std::string& caption, const std::string& tooltip) {
+Container& Win32Container::add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) {
   // Under every other control of the page but above the page itself, and
   // clipped by what stands on it: pictures that overlap its edge (the
   // About page's logo and address) are drawn over its line, not under it.
@@ -613,7 +605,7 @@ Container& Win32Container::add_frame(Rect r, const std::string& caption, const s
   return *form_->containers().back();
 }
 
-Tabs& Win32Container::add_tabs(Rect r, const std::vector<std::string>& captions) {
+Tabs& Win32Container::add_tabs(PixelRect r, const std::vector<std::string>& captions) {
   HWND h = child(WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, r);
   form_->tab_control = h;
   SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -33,11 +33,6 @@ inline unsigned long from_hwnd(HWND h) {
 
 HINSTANCE instance();
 
-// The monitors as the system listed them (each with whether it is the
-// primary) in the order the saver wants them: the primary first, the rest
-// as listed, none without an area, none twice.
-std::vector<Monitor> primary_first(std::vector<std::pair<bool, Monitor>> found);
-
 // The message pump the event loop runs, and its wait for the next message;
 // installed once, by the first module that opens a window.
 void serve_messages_from_loop();

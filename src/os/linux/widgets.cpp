@@ -227,29 +227,29 @@ class FltkContainer : public Container {
                 std::list<std::unique_ptr<Container>>* containers)
       : group_(group), ox_(ox), oy_(oy), controls_(controls), containers_(containers) {}
 
-  Control& add_label(Rect r, const std::string& caption, TextStyle style) override {
+  Control& add_label(PixelRect r, const std::string& caption, TextStyle style) override {
     auto* box = new Fl_Box(ox_ + r.x, oy_ + r.y, r.w, r.h);
     box->align(to_fl(style.align) | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     if (style.bold) box->labelfont(FL_HELVETICA_BOLD);
     if (style.grey) box->labelcolor(kGreyText);
     return adopt<FltkControl>(box, caption);
   }
-  Control& add_button(Rect r, const std::string& caption) override {
+  Control& add_button(PixelRect r, const std::string& caption) override {
     return adopt<FltkControl>(new Fl_Button(ox_ + r.x, oy_ + r.y, r.w, r.h), caption);
   }
-  Control& add_check_box(Rect r, const std::string& caption) override {
+  Control& add_check_box(PixelRect r, const std::string& caption) override {
     return adopt<CheckBox>(new Fl_Check_Button(ox_ + r.x, oy_ + r.y, r.w, r.h), caption);
   }
-  Control& add_text_box(Rect r) override {
+  Control& add_text_box(PixelRect r) override {
     return adopt<TextBox>(new Fl_Input(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
   }
-  Control& add_scroll_bar(Rect r) override {
+  Control& add_scroll_bar(PixelRect r) override {
     return adopt<ScrollBar>(new Fl_Scrollbar(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
   }
-  Control& add_picture_box(Rect r) override {
+  Control& add_picture_box(PixelRect r) override {
     return adopt<PictureBox>(new PictureWidget(ox_ + r.x, oy_ + r.y, r.w, r.h), "");
   }
-  Container& add_frame(Rect r, const std::string& caption, const std::string& tooltip) override {
+  Container& add_frame(PixelRect r, const std::string& caption, const std::string& tooltip) override {
     auto* frame = new FrameGroup(ox_ + r.x, oy_ + r.y, r.w, r.h);
     frame->end();
     group_->add(frame);
@@ -258,7 +258,7 @@ class FltkContainer : public Container {
     containers_->push_back(std::make_unique<FltkContainer>(frame, ox_ + r.x, oy_ + r.y, controls_, containers_));
     return *containers_->back();
   }
-  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override;
+  Tabs& add_tabs(PixelRect r, const std::vector<std::string>& captions) override;
 
  private:
   template <typename T, typename W>
@@ -279,7 +279,7 @@ class FltkContainer : public Container {
 
 class FltkTabs : public Tabs {
  public:
-  FltkTabs(Rect abs, const std::vector<std::string>& captions, std::list<std::unique_ptr<Control>>* controls,
+  FltkTabs(PixelRect abs, const std::vector<std::string>& captions, std::list<std::unique_ptr<Control>>* controls,
            std::list<std::unique_ptr<Container>>* containers)
       : captions_(captions) {
     tabs_ = new Fl_Tabs(abs.x, abs.y, abs.w, abs.h);
@@ -325,8 +325,8 @@ class FltkTabs : public Tabs {
   std::vector<Container*> page_containers_;
 };
 
-Tabs& FltkContainer::add_tabs(Rect r, const std::vector<std::string>& captions) {
-  auto t = std::make_unique<FltkTabs>(Rect{ox_ + r.x, oy_ + r.y, r.w, r.h}, captions, controls_, containers_);
+Tabs& FltkContainer::add_tabs(PixelRect r, const std::vector<std::string>& captions) {
+  auto t = std::make_unique<FltkTabs>(PixelRect{ox_ + r.x, oy_ + r.y, r.w, r.h}, captions, controls_, containers_);
   group_->add(t->widget());
   FltkTabs& ref = *t;
   controls_->push_back(std::move(t));
@@ -417,16 +417,6 @@ class FltkWindow : public Window {
     delete window_;
   }
 
-  Control& add_label(Rect r, const std::string& c, TextStyle s) override { return root_->add_label(r, c, s); }
-  Control& add_button(Rect r, const std::string& c) override { return root_->add_button(r, c); }
-  Control& add_check_box(Rect r, const std::string& c) override { return root_->add_check_box(r, c); }
-  Control& add_text_box(Rect r) override { return root_->add_text_box(r); }
-  Control& add_scroll_bar(Rect r) override { return root_->add_scroll_bar(r); }
-  Control& add_picture_box(Rect r) override { return root_->add_picture_box(r); }
-  Container& add_frame(Rect r, const std::string& c, const std::string& t) override {
-    return root_->add_frame(r, c, t);
-  }
-  Tabs& add_tabs(Rect r, const std::vector<std::string>& captions) override { return root_->add_tabs(r, captions); }
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -493,6 +483,8 @@ class FltkWindow : public Window {
   }
 
  private:
+  Container& client_area() override { return *root_; }
+
   WindowKind kind_;
   Fl_Double_Window* window_ = nullptr;
   std::string caption_;

@@ -3,14 +3,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "os/linux/wayland_window.h"
-#include "os/window.h"
+#include "os/linux/window_parts.h"
 
 namespace vex {
 namespace {
@@ -22,10 +21,6 @@ int record_error(Display*, XErrorEvent* e) {
   return 0;
 }
 
-Display* connection() {
-  static Display* d = XOpenDisplay(nullptr);
-  return d;
-}
 
 std::string window_title(Display* d, Window w) {
   Atom net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
@@ -75,6 +70,11 @@ int display_lost(Display*) {
 
 }  // namespace
 
+Display* x11_connection() {
+  static Display* d = XOpenDisplay(nullptr);
+  return d;
+}
+
 void set_display_lost_handler(void (*handler)()) { lost_handler = handler; }
 
 void report_display_lost() {
@@ -88,29 +88,29 @@ void install_x_error_handler() {
 }
 
 int32_t find_top_level_window(const std::string& title) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d) return 0;
   return static_cast<int32_t>(search(d, DefaultRootWindow(d), title, 1));
 }
 
-std::optional<Rect32> window_client_rect(int32_t id) {
-  Display* d = connection();
+std::optional<PixelRect> window_client_rect(int32_t id) {
+  Display* d = x11_connection();
   if (!d || id <= 0) return std::nullopt;
   XWindowAttributes a;
   last_error = 0;
   Status ok = XGetWindowAttributes(d, static_cast<Window>(id), &a);
   XSync(d, False);
   if (!ok || last_error) return std::nullopt;
-  return Rect32{0, 0, a.width, a.height};
+  return PixelRect{0, 0, a.width, a.height};
 }
 
 bool window_exists(int32_t id) { return window_client_rect(id).has_value(); }
 
-std::optional<Rect32> root_window_rect() {
-  Display* d = connection();
+std::optional<PixelRect> root_window_rect() {
+  Display* d = x11_connection();
   if (!d) return std::nullopt;
   Screen* s = DefaultScreenOfDisplay(d);
-  return Rect32{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
+  return PixelRect{0, 0, WidthOfScreen(s), HeightOfScreen(s)};
 }
 
 namespace {
@@ -153,51 +153,14 @@ bool window_manager_running() {
 }
 
 void set_window_fullscreen(unsigned long id) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d || !id) return;
   send_wm_state(d, id, true, "_NET_WM_STATE_FULLSCREEN");
   XFlush(d);
 }
 
-std::vector<Monitor> monitors() {
-  if (wayland::is_open()) return wayland::monitors();
-  Display* d = connection();
-  std::vector<Monitor> list;
-  if (!d) return list;
-  int event_base = 0, error_base = 0, major = 0, minor = 0;
-  if (XRRQueryExtension(d, &event_base, &error_base) && XRRQueryVersion(d, &major, &minor) &&
-      (major > 1 || (major == 1 && minor >= 5))) {
-    int n = 0;
-    XRRMonitorInfo* info = XRRGetMonitors(d, DefaultRootWindow(d), True, &n);
-    for (int i = 0; i < n && info; ++i) {
-      Monitor m{info[i].x, info[i].y, info[i].width, info[i].height};
-      if (m.width <= 0 || m.height <= 0) continue;
-      if (info[i].primary) list.insert(list.begin(), m);
-      else list.push_back(m);
-    }
-    if (info) XRRFreeMonitors(info);
-  }
-  // A monitor that encloses others (the whole screen kept beside the parts
-  // it was divided into), or repeats one, would only be drawn over them.
-  auto encloses = [](const Monitor& a, const Monitor& b) {
-    return a.x <= b.x && a.y <= b.y && a.x + a.width >= b.x + b.width && a.y + a.height >= b.y + b.height;
-  };
-  std::vector<Monitor> kept;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    bool drop = false;
-    for (std::size_t j = 0; j < list.size() && !drop; ++j)
-      if (i != j && encloses(list[i], list[j])) drop = !(list[i] == list[j]) || j < i;
-    if (!drop) kept.push_back(list[i]);
-  }
-  if (kept.empty()) {
-    Screen* s = DefaultScreenOfDisplay(d);
-    kept.push_back({0, 0, WidthOfScreen(s), HeightOfScreen(s)});
-  }
-  return kept;
-}
-
 void set_window_topmost(unsigned long id, bool above) {
-  Display* d = connection();
+  Display* d = x11_connection();
   if (!d || !id) return;
   send_wm_state(d, id, above, "_NET_WM_STATE_ABOVE");
   if (above) XRaiseWindow(d, id);

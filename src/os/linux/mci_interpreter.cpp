@@ -1,4 +1,4 @@
-#include "os/mci_interpreter.h"
+#include "os/linux/mci_interpreter.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -20,8 +20,6 @@
 namespace vex {
 namespace {
 
-constexpr int32_t kFirstMixer = 0x4D580001;
-constexpr int32_t kFirstWave = 0x57560001;
 // How long the opens of a session may spend reading and converting sounds
 // before the rest are read and converted beside the frames: the saver opens
 // its sounds before its first frame, and twelve long sounds at a high rate
@@ -29,17 +27,10 @@ constexpr int32_t kFirstWave = 0x57560001;
 // greeting, played at once) is always ready when its open returns.
 constexpr auto kConvertingAtOpen = std::chrono::milliseconds(250);
 
-class SdlWaveMixer : public WaveMixer {
+class SdlWaveMixer : public SessionWaveMixer {
  public:
   ~SdlWaveMixer() override {
-    if (session_) CloseSession(session_);
-  }
-
-  int32_t Init() override {
-    if (session_) return 0;  // one session at a time
-    if (!audio::acquire()) return 0;
-    session_ = next_mixer_++;
-    return session_;
+    if (session_open()) end_session();
   }
 
   int32_t OpenWave(int32_t mixer, const std::string& path, int32_t, uint32_t) override {
@@ -48,7 +39,7 @@ class SdlWaveMixer : public WaveMixer {
     if (!ours(mixer) || termination_requested()) return 0;
     auto file = check_kept_sound(path);
     if (!file) return 0;
-    const int32_t handle = next_wave_++;
+    const int32_t handle = new_wave_handle();
     if (converting_spent_ < kConvertingAtOpen) {
       const auto began = std::chrono::steady_clock::now();
       std::unique_ptr<audio::Sound> s(read_kept_samples(*file) ? convert(*file) : nullptr);
@@ -63,44 +54,6 @@ class SdlWaveMixer : public WaveMixer {
       jobs_wake_.notify_all();
     }
     return handle;
-  }
-
-  uint32_t OpenChannel(int32_t mixer, int32_t channels, uint32_t flags) override {
-    if (!ours(mixer)) return 1;
-    // Flags 2: that many channels from channel 0.
-    if (flags == 2) channels_ = std::clamp(channels, 0, audio::kMixerChannels);
-    else if (channels >= 0 && channels < audio::kMixerChannels) channels_ = std::max(channels_, channels + 1);
-    return 0;
-  }
-
-  uint32_t Activate(int32_t mixer, int32_t activate) override {
-    if (!ours(mixer)) return 1;
-    active_ = activate != 0;
-    if (!active_) Mix_HaltChannel(-1);
-    return 0;
-  }
-
-  uint32_t Play(const MixPlayParams& p) override {
-    const auto r = read_play_record(p);
-    // A record that names no open mixer, channel or wave plays nothing.
-    if (!r || !ours(r->mixer) || !active_ || r->channel < 0 || r->channel >= channels_) return 1;
-    take_converted();
-    auto it = waves_.find(r->wave);
-    if (it == waves_.end()) return 1;
-    // The loop count as a signed word, as before: 0xFFFF plays once.
-    const int loops = static_cast<int16_t>(r->loops);
-    return Mix_PlayChannel(r->channel, it->second->chunk, std::max(loops, 0)) == r->channel ? 0 : 1;
-  }
-
-  uint32_t CloseChannel(int32_t mixer, int32_t channel, uint32_t flags) override {
-    if (!ours(mixer)) return 1;
-    if (flags == 1) {  // all of them
-      for (int c = 0; c < channels_; ++c) Mix_HaltChannel(c);
-      channels_ = 0;
-    } else if (channel >= 0 && channel < channels_) {
-      Mix_HaltChannel(channel);
-    }
-    return 0;
   }
 
   uint32_t FreeWave(int32_t mixer, int32_t wave) override {
@@ -122,21 +75,29 @@ class SdlWaveMixer : public WaveMixer {
     return waves_.erase(wave) || was_waiting ? 0 : 1;
   }
 
-  uint32_t CloseSession(int32_t mixer) override {
-    if (!ours(mixer)) return 1;
+ private:
+  bool take_device() override { return audio::acquire(); }
+  void end_session() override {
     stop_converter();
-    for (int c = 0; c < audio::kMixerChannels; ++c) Mix_HaltChannel(c);
+    stop_all_channels();
     waves_.clear();
-    channels_ = 0;
-    active_ = false;
-    session_ = 0;
     converting_spent_ = {};
     audio::release();
-    return 0;
   }
-
- private:
-  bool ours(int32_t mixer) const { return session_ != 0 && mixer == session_; }
+  uint32_t play_wave(int channel, int32_t wave, uint16_t loops) override {
+    take_converted();
+    auto it = waves_.find(wave);
+    if (it == waves_.end()) return 1;
+    // The loop count as a signed word, as before: 0xFFFF plays once.
+    const int times = static_cast<int16_t>(loops);
+    return Mix_PlayChannel(channel, it->second->chunk, std::max(times, 0)) == channel ? 0 : 1;
+  }
+  void stop_channel(int channel) override { Mix_HaltChannel(channel); }
+  // Only the mixer's own: the channels above them play the multimedia
+  // devices' sounds.
+  void stop_all_channels() override {
+    for (int c = 0; c < audio::kMixerChannels; ++c) Mix_HaltChannel(c);
+  }
 
   static audio::Sound* convert(KeptSoundFile& file, const std::atomic<bool>* stop = nullptr) {
     const WaveSound& w = file.wave;
@@ -193,11 +154,6 @@ class SdlWaveMixer : public WaveMixer {
     any_converted_ = false;
   }
 
-  int32_t session_ = 0;
-  int32_t next_mixer_ = kFirstMixer;
-  int32_t next_wave_ = kFirstWave;
-  int channels_ = 0;
-  bool active_ = false;
   std::map<int32_t, std::unique_ptr<audio::Sound>> waves_;
 
   std::chrono::steady_clock::duration converting_spent_{};
