@@ -1,7 +1,10 @@
 #include "animation/previews.h"
 
+#include <cmath>
+
 #include "animation/drawing.h"
 #include "base/convert.h"
+#include "base/random.h"
 #include "platform/error_report.h"
 #include "platform/surfaces.h"
 
@@ -95,6 +98,48 @@ void Anim_Preview_FireFly() {
       if (f.Y > p.ScaleHeight2 - f.Height - 5 || f.Y < 0) f.SpeedY = -f.SpeedY;
     }
   });
+}
+
+void prepare_owl_preview(Creature& preview, Surface (*)(const std::string&)) {
+  preview.Width = 82;
+  preview.Height = 81;
+  preview.FrameCount = 4;
+  counters().FrameCounter40 = 0;
+}
+
+void prepare_bat_preview(Creature& preview, Surface (*)(const std::string&)) {
+  preview.Width = 36;
+  preview.Height = 32;
+  preview.FrameCount = 8;
+}
+
+// The spider hangs from the top of the box on the scene's own record.
+void prepare_spider_preview(Creature& preview, Surface (*picture)(const std::string&)) {
+  Creature& spider = scene().Spider;
+  spider.Picture = picture(spider.FileName);
+  spider.Y = -static_cast<int>(spider.Height);
+  spider.X = round_to_i32(previews().ScaleWidth2 / 2.0 - preview.Width / 2.0);
+  counters().FrameCounter100 = 0;
+}
+
+void prepare_lightning_preview(Creature&, Surface (*)(const std::string&)) { counters().FrameCounter40 = 0; }
+
+void prepare_hand_preview(Creature&, Surface (*)(const std::string&)) { counters().FrameCounter100 = 0; }
+
+// Fireflies 1..8 of the scene, anywhere in the second box at least 5 pixels
+// clear of its right and bottom edges; 5..8 turn round.
+void prepare_firefly_preview(Creature&, Surface (*picture)(const std::string&)) {
+  Scene& s = scene();
+  s.FireFly[1].Picture = picture(s.FireFly[1].FileName);
+  const Previews& p = previews();
+  for (int i = 1; i <= 8; ++i) {
+    Creature& f = s.FireFly[i];
+    reseed_from_clock();
+    f.X = check32(static_cast<long long>(std::floor((p.ScaleWidth2 - f.Width - 5 + 1) * rnd())));
+    reseed_from_clock();
+    f.Y = check32(static_cast<long long>(std::floor((p.ScaleHeight2 - f.Height - 5 + 1) * rnd())));
+    if (i > 4) f.SpeedX = -f.SpeedX;
+  }
 }
 
 }  // namespace vex

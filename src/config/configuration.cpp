@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/previews.h"
 #include "base/convert.h"
 #include "config/controls.h"
@@ -29,13 +30,6 @@ ConfigurationState& state() {
 bool exists() { return state().view != nullptr; }
 
 namespace {
-
-// The check box of each creature key, in the keys' order.
-constexpr std::string_view kCreatureChecks[20] = {
-    "CheckBat",         "CheckBloodDrip", "CheckBouncingPumpkin", "CheckCrow1",     "CheckCrow2",
-    "CheckDove",        "CheckFireFly",   "CheckFlower",          "CheckGraveDigger", "CheckHand",
-    "CheckLightning",   "CheckMedallion", "CheckOwl",             "CheckRat",       "CheckScorpion",
-    "CheckSkeleton1",   "CheckSkeleton2", "CheckSpider",          "CheckWatchman",  "CheckZombie"};
 
 Creature preview_start(const std::string& dir) {
   Creature c;
@@ -72,9 +66,10 @@ void Form_Load() {
     ConfigurationState& st = state();
     Controls& c = st.controls;
     const SettingsState& set = settings();
-    for (std::size_t i = 0; i < kCreatureKeys.size(); ++i) {
-      const Creature& r = creature_for_key(i);
-      c.check[std::string(kCreatureChecks[i])] = (r.Enabled && r.Installed) ? 1 : 0;
+    for (const CreatureRow& row : creature_table()) {
+      if (row.dialog.tab < 0) continue;
+      const Creature& r = row.record(scene());
+      c.check[std::string(row.dialog.check)] = (r.Enabled && r.Installed) ? 1 : 0;
     }
     // A hand-edited speed outside the bar's range would leave the user with
     // no dialog at all; the thumb goes to the nearest end instead, and
@@ -97,6 +92,7 @@ void Form_Load() {
     p.PreviewCreature = preview_start(set.MediaDirectory);
     p.PreviewCreature2 = preview_start(set.MediaDirectory);
     st.preview_surfaces = {p.PreviewCreature.Picture, p.PreviewCreature2.Picture};
+    st.box_routine = {};
     p.ScaleWidth1 = p.ScaleWidth2 = kPreviewBoxWidth;
     p.ScaleHeight1 = p.ScaleHeight2 = kPreviewBoxHeight;
     c.VersionLabel = std::string("Version ") + "6.0";
@@ -124,7 +120,7 @@ void Command2_Click() {
     auto put = [&](const std::string& key, const std::string& value) { keys.emplace_back(key, value); };
     put("firstrun", "1");
     for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
-      put(kCreatureKeys[i], flag_text(c.check.at(std::string(kCreatureChecks[i]))));
+      put(kCreatureKeys[i], flag_text(c.check.at(std::string(row_for_key(i).dialog.check))));
     put("speed", c.speedchk == kSpeedMax ? "1" : num_to_text(I16(kSpeedMax - c.speedchk)));
     for (int i = 0; i < 12; ++i) put("song" + std::to_string(i), flag_text(c.songchk[i]));
     for (int i = 0; i < 12; ++i) put("sound" + std::to_string(i), flag_text(c.soundchk[i]));

@@ -12,6 +12,11 @@
 #include "os/event_loop.h"
 #include "os/raster.h"
 
+namespace vex {
+struct Creature;
+struct CreatureRow;
+}  // namespace vex
+
 namespace vex::configuration {
 
 // What the logic reads from and sets on the controls.
@@ -53,6 +58,9 @@ struct ConfigurationState {
   std::unique_ptr<View> view;
   // Surfaces the previews made; each is released once nothing shows it.
   std::set<int32_t> preview_surfaces;
+  // What draws each box's record at each tick: the routine of the creature
+  // last clicked for it (none yet: the filmstrip plays in a loop).
+  std::array<void (*)(Creature&), 2> box_routine{};
 };
 ConfigurationState& state();
 bool exists();
@@ -69,28 +77,10 @@ void Timer1_Timer();
 void Picture34_Click();  // the logo: our home page
 void Picture17_Click();  // the web address: the same
 
-// The preview buttons, by the name of their control (Picture1 ... v).
+// A creature's preview button: its record shown in the preview box of its tab.
+void preview_clicked(const CreatureRow& row);
+// The same by the name of the button's control.
 void preview_button_click(std::string_view button);
-void Picture1_Click();
-void Picture2_Click();
-void Picture3_Click();
-void Picture4_Click();
-void Picture5_Click();
-void Picture6_Click();
-void Picture7_Click();
-void Picture8_Click();
-void Picture9_Click();
-void Picture10_Click();
-void Picture11_Click();
-void Picture12_Click();
-void Picture13_Click();
-void Picture14_Click();
-void Picture15_Click();
-void Picture16_Click();
-void Picture18_Click();
-void Picture27_Click();
-void Picture33_Click();
-void v_Click();
 
 // Listening (listening.cpp).
 void stop_listening_song();

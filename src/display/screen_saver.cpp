@@ -1,14 +1,13 @@
 #include "display/screen_saver.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <optional>
 
-#include "animation/background.h"
 #include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/drawing.h"
-#include "animation/moving.h"
-#include "animation/scheduled.h"
 #include "display/clock_message.h"
 #include "display/music.h"
 #include "display/sound_fx.h"
@@ -238,38 +237,19 @@ void Form_Load() {
 void compose_frame() {
   compose_in_steps([] {
     Scene& s = scene();
+    auto draw_steps = [&](int from, int to) {
+      for (const DepthEntry& step : depth_order())
+        if (step.depth >= from && step.depth < to && switched_on(*step.row, s)) step.draw(s);
+    };
     draw_layer(s.BackgroundTop, Rop::kSrcCopy);
     draw_layer(s.BackgroundMid1, Rop::kSrcCopy);
     // Far off, behind the foreground band.
-    if (s.Bat[1].Enabled) Anim_Bat();
-    if (s.Dove.Enabled) Anim_Dove();
-    if (s.Skeleton2.Enabled) Anim_Skeleton2();
-    if (s.Zombie.Enabled) Anim_Zombie();
+    draw_steps(0, kGroundDepth);
     draw_layer(s.BackgroundMid2, Rop::kSrcAnd);
     draw_layer(s.BackgroundMid3, Rop::kSrcPaint);
     draw_layer(s.BackgroundBottom, Rop::kSrcCopy);
-    // On the ground, behind the far stones; both rats are switched by the first.
-    if (s.Lightning[1].Enabled) Anim_Lightning();
-    if (s.GraveDigger.Enabled) Anim_GraveDigger();
-    if (s.Flower.Enabled) Anim_Still_Loop(s.Flower);
-    if (s.Rat[1].Enabled) Anim_Rat(2);
-    if (s.Watchman.Enabled) Anim_Watchman();
-    if (s.Scorpion.Enabled) Anim_Scorpion();
-    Anim_FarTombStones();
-    // Between the far and the close stones.
-    if (s.BouncingPumpkin.Enabled) Anim_BouncingPumpkin();
-    if (s.Skeleton1.Enabled) Anim_Skeleton1();
-    Anim_CloseTombStones();
-    // In front of everything.
-    if (s.Medallion.Enabled) Anim_Medallion();
-    if (s.Crow1.Enabled) Anim_Crow1(s.Crow1);
-    if (s.Crow2.Enabled) Anim_Crow2();
-    if (s.Hand.Enabled) Anim_Hand();
-    if (s.BloodDrip.Enabled) Anim_BloodDrip();
-    if (s.Rat[1].Enabled) Anim_Rat(1);
-    if (s.Spider.Enabled) Anim_Spider();
-    if (s.Owl.Enabled) Anim_Owl();
-    if (s.FireFly[1].Enabled) Anim_FireFly();
+    // On the ground and in front of it, the stones among them.
+    draw_steps(kGroundDepth, INT_MAX);
   });
 }
 

@@ -9,7 +9,7 @@
 #define VEXMOOR_LEAK_CHECK 1
 #endif
 
-#include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/previews.h"
 #include "display/sound_fx.h"
 #include "os/mci.h"
@@ -51,17 +51,14 @@ void X_Cleanup_And_End() {
     Scene& s = scene();
     // Surfaces already released (by an earlier run that failed part-way, or
     // the palette right after loading) are skipped by RemoveDC itself.
-    Surface* order[] = {&s.BackgroundTop.Picture, &s.BackgroundMid1.Picture, &s.BackgroundMid2.Picture,
-                        &s.BackgroundMid3.Picture, &s.BackgroundBottom.Picture, &sf.PaletteSurface, &sf.FrameBuffer,
-                        &s.TombStone1.Picture, &s.TombStone2.Picture, &s.TombStone4.Picture, &s.Bat[1].Picture,
-                        &s.BloodDrip.Picture, &s.BouncingPumpkin.Picture, &s.Crow1.Picture, &s.Crow2.Picture,
-                        &s.Dove.Picture, &s.FireFly[1].Picture, &s.Flower.Picture, &s.GraveDigger.Picture,
-                        &s.Hand.Picture, &s.Lightning[1].Picture, &s.Lightning[2].Picture, &s.Medallion.Picture,
-                        &s.Owl.Picture, &s.Rat[1].Picture, &s.Rat[2].Picture, &s.Scorpion.Picture,
-                        &s.Skeleton1.Picture, &s.Skeleton2.Picture, &s.Spider.Picture, &s.Watchman.Picture,
-                        &s.Zombie.Picture, &sf.PreviewStrip, &previews().PreviewCreature.Picture,
-                        &previews().PreviewCreature2.Picture};
-    for (Surface* p : order) RemoveDC(*p);
+    for (Surface* p : {&s.BackgroundTop.Picture, &s.BackgroundMid1.Picture, &s.BackgroundMid2.Picture,
+                       &s.BackgroundMid3.Picture, &s.BackgroundBottom.Picture, &sf.PaletteSurface, &sf.FrameBuffer})
+      RemoveDC(*p);
+    for (const CreatureRow& row : creature_table())
+      for (const PictureSpec& picture : row.pictures)
+        if (picture.record) RemoveDC(picture.record(s).Picture);
+    for (Surface* p : {&sf.PreviewStrip, &previews().PreviewCreature.Picture, &previews().PreviewCreature2.Picture})
+      RemoveDC(*p);
     ShowCursor(true);
     SetTFS("enable");
     for (int n = 0; n < 12; ++n) {

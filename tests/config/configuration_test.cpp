@@ -202,33 +202,33 @@ TEST_F(Dialog, PreviewButtonsPrepareTheirRecordsAndCounters) {
   Scene& s = scene();
   counters().FrameCounter40 = 17;
   counters().FrameCounter100 = 55;
-  Picture8_Click();  // the owl gets a strip of its own
+  preview_clicked(*find_row("owl"));  // the owl gets a strip of its own
   EXPECT_EQ(p.PreviewCreature.FileName, "v_owl_preview.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, 82);
   EXPECT_EQ(p.PreviewCreature.Height, 81);
   EXPECT_EQ(p.PreviewCreature.FrameCount, 4);
   EXPECT_EQ(counters().FrameCounter40, 0);
-  Picture27_Click();  // the bats too
+  preview_clicked(*find_row("bat"));  // the bats too
   EXPECT_EQ(p.PreviewCreature.FileName, "v_bat_preview.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, 36);
   EXPECT_EQ(p.PreviewCreature.Height, 32);
   EXPECT_EQ(p.PreviewCreature.FrameCount, 8);
-  Picture7_Click();  // any other creature: a copy of its record with a picture of its own
+  preview_clicked(*find_row("crow2"));  // any other creature: a copy of its record with a picture of its own
   EXPECT_EQ(p.PreviewCreature.FileName, "v_Crow2.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, s.Crow2.Width);
   EXPECT_NE(p.PreviewCreature.Picture, 0);
   EXPECT_EQ(s.Crow2.Picture, 0);  // the creature's own record is not touched
 
-  Picture10_Click();  // the spider is prepared in its own record
+  preview_clicked(*find_row("spider"));  // the spider is prepared in its own record
   EXPECT_NE(s.Spider.Picture, 0);
   EXPECT_EQ(s.Spider.Y, -93);
   EXPECT_EQ(s.Spider.X, 61);  // nearest(201 / 2 - 79 / 2)
   EXPECT_EQ(counters().FrameCounter100, 0);
   counters().FrameCounter40 = 9;
-  Picture9_Click();
+  preview_clicked(*find_row("lightning"));
   EXPECT_EQ(counters().FrameCounter40, 0);
   counters().FrameCounter100 = 9;
-  Picture13_Click();
+  preview_clicked(*find_row("hand"));
   EXPECT_EQ(counters().FrameCounter100, 0);
   EXPECT_EQ(p.PreviewCreature2.FileName, "v_hand.bmp");
 }
@@ -239,7 +239,7 @@ TEST_F(Dialog, EachFireflyClickScattersThemInsideAndTurnsFiveToEight) {
   std::array<int, 9> before{};
   for (int i = 1; i <= 8; ++i) before[i] = s.FireFly[i].SpeedX;
   for (int click = 1; click <= 200; ++click) {
-    Picture16_Click();
+    preview_clicked(*find_row("firefly"));
     for (int i = 1; i <= 8; ++i) {
       const Creature& f = s.FireFly[i];
       ASSERT_GE(f.X, 0);
@@ -255,12 +255,12 @@ TEST_F(Dialog, EachFireflyClickScattersThemInsideAndTurnsFiveToEight) {
 
 TEST_F(Dialog, ClickingThroughThePreviewsForAnHourDoesNotGrow) {
   open("");
-  const char* buttons[] = {"Picture1", "Picture8", "Picture27", "Picture10", "Picture16", "Picture9",
-                           "Picture13", "v",        "Picture6",  "Picture15"};
-  for (const char* b : buttons) preview_button_click(b);
+  const char* buttons[] = {"gravedigger", "owl", "bat", "spider", "firefly", "lightning", "hand", "blooddrip",
+                           "crow1", "dove"};
+  for (const char* b : buttons) preview_clicked(*find_row(b));
   const int settled = live_surface_count();
   for (int i = 0; i < 3600; ++i) {
-    preview_button_click(buttons[i % 10]);
+    preview_clicked(*find_row(buttons[i % 10]));
     if (i % 7 == 0) tick();
   }
   EXPECT_EQ(live_surface_count(), settled);
@@ -299,10 +299,10 @@ TEST_F(Dialog, BothBoxesPlayTheFilmstripCentredUntilAButtonIsClicked) {
   EXPECT_EQ(previews().PreviewCreature.Frame, 1);  // advanced by the still loop
 }
 
-TEST_F(Dialog, TheRoutineIsChosenByTheRecordsFileName) {
+TEST_F(Dialog, EachBoxRunsTheRoutineOfTheCreatureLastClicked) {
   open("");
-  Picture27_Click();  // three bats, the same frame
-  Picture10_Click();  // the spider on its thread
+  preview_clicked(*find_row("bat"));  // three bats, the same frame
+  preview_clicked(*find_row("spider"));  // the spider on its thread
   counters().FrameCounter100 = 30;  // between its descent and its climb: it hangs still
   scene().Spider.Y = 20;
   tick();
@@ -319,7 +319,7 @@ TEST_F(Dialog, TheRoutineIsChosenByTheRecordsFileName) {
 
 TEST_F(Dialog, TheFirstCrowPreviewRunsTheSaversCrowOnThePreviewRecord) {
   open("");
-  Picture6_Click();
+  preview_clicked(*find_row("crow1"));
   counters().FrameCounter40 = 0;
   std::vector<int> frames;
   for (int t = 0; t < 20; ++t) {
@@ -336,7 +336,7 @@ TEST_F(Dialog, TheFirstCrowPreviewRunsTheSaversCrowOnThePreviewRecord) {
   EXPECT_EQ(frames[18], 1);
   EXPECT_EQ(scene().Crow1.Frame, 1) << "the saver's own crow is not moved";
   // The second crow loops its strip.
-  Picture7_Click();
+  preview_clicked(*find_row("crow2"));
   int f = previews().PreviewCreature.Frame;
   tick();
   EXPECT_EQ(previews().PreviewCreature.Frame, (f + 1) % 7);
