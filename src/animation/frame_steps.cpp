@@ -39,23 +39,25 @@ Box under_source(const Step& s, const PixelView& src, int sx, int sy) {
 Box reach(const Step& s, const Box& frame) {
   switch (s.kind) {
     case Step::kMaskAndPaint:
-      return intersect(bounding(under_source(s, s.a, s.ax, s.ay), under_source(s, s.b, s.bx, s.by)), frame);
+      return intersect(bounding(under_source(s, s.source, s.source_x, s.source_y),
+                                under_source(s, s.image, s.image_x, s.image_y)),
+                       frame);
     case Step::kColumn:
       return intersect(target(s), frame);
     default:
-      return intersect(under_source(s, s.a, s.ax, s.ay), frame);
+      return intersect(under_source(s, s.source, s.source_x, s.source_y), frame);
   }
 }
 
 // The same pictures drawn the same way: only where and what part may differ.
 bool same_kind(const Step& a, const Step& b) {
-  return a.kind == b.kind && a.a_handle == b.a_handle && a.b_handle == b.b_handle && a.a.pixels == b.a.pixels &&
-         a.b.pixels == b.b.pixels && a.colour == b.colour;
+  return a.kind == b.kind && a.source_handle == b.source_handle && a.image_handle == b.image_handle &&
+         a.source.pixels == b.source.pixels && a.image.pixels == b.image.pixels && a.colour == b.colour;
 }
 
 bool same_place(const Step& a, const Step& b) {
-  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.ax == b.ax && a.ay == b.ay && a.bx == b.bx &&
-         a.by == b.by;
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.source_x == b.source_x &&
+         a.source_y == b.source_y && a.image_x == b.image_x && a.image_y == b.image_y;
 }
 
 // Each pixel keeps what the mask lets through and takes the image's bits:
@@ -72,24 +74,24 @@ void mask_and_paint_row(Pixel* __restrict d, const Pixel* __restrict mask, const
 // The mask with SRCAND, then the image with SRCPAINT, over one rectangle.
 void mask_and_paint(const PixelView& fb, const Step& s) {
   const Box frame{0, 0, fb.width, fb.height};
-  const Box through_mask = intersect(under_source(s, s.a, s.ax, s.ay), frame);
-  const Box through_image = intersect(under_source(s, s.b, s.bx, s.by), frame);
+  const Box through_mask = intersect(under_source(s, s.source, s.source_x, s.source_y), frame);
+  const Box through_image = intersect(under_source(s, s.image, s.image_x, s.image_y), frame);
   // Where the two would be cut differently (a picture without its whole mask
   // row, say), they are drawn one after the other.
   if (through_mask.x0 != through_image.x0 || through_mask.y0 != through_image.y0 ||
       through_mask.x1 != through_image.x1 || through_mask.y1 != through_image.y1) {
-    bit_blt(fb, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcAnd);
-    bit_blt(fb, s.x, s.y, s.w, s.h, s.b, s.bx, s.by, Rop::kSrcPaint);
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.source, s.source_x, s.source_y, Rop::kSrcAnd);
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.image, s.image_x, s.image_y, Rop::kSrcPaint);
     return;
   }
   const Box& r = through_mask;
   if (r.empty()) return;
   const int n = static_cast<int>(r.x1 - r.x0);
-  const long long mx = s.ax + (r.x0 - s.x), ix = s.bx + (r.x0 - s.x);
+  const long long mx = s.source_x + (r.x0 - s.x), ix = s.image_x + (r.x0 - s.x);
   for (long long y = r.y0; y < r.y1; ++y) {
     const long long dy = y - s.y;
-    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x0, s.a.row(static_cast<int>(s.ay + dy)) + mx,
-                       s.b.row(static_cast<int>(s.by + dy)) + ix, n);
+    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x0, s.source.row(static_cast<int>(s.source_y + dy)) + mx,
+                       s.image.row(static_cast<int>(s.image_y + dy)) + ix, n);
   }
 }
 
@@ -103,14 +105,14 @@ void run(const Step& s, const PixelView& fb, const Box& clip) {
   part.w = static_cast<int>(r.x1 - r.x0);
   part.h = static_cast<int>(r.y1 - r.y0);
   const int dx = part.x - s.x, dy = part.y - s.y;
-  part.ax += dx;
-  part.ay += dy;
-  part.bx += dx;
-  part.by += dy;
+  part.source_x += dx;
+  part.source_y += dy;
+  part.image_x += dx;
+  part.image_y += dy;
   switch (s.kind) {
-    case Step::kCopy: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcCopy); break;
-    case Step::kAnd: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcAnd); break;
-    case Step::kPaint: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcPaint); break;
+    case Step::kCopy: bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcCopy); break;
+    case Step::kAnd: bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcAnd); break;
+    case Step::kPaint: bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcPaint); break;
     case Step::kMaskAndPaint: mask_and_paint(fb, part); break;
     case Step::kColumn: fill_rect(fb, part.x, part.y, 1, part.h, s.colour); break;
   }

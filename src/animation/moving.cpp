@@ -87,7 +87,7 @@ void Anim_Scorpion() {
   trap("Animations\\Anim_Scorpion", [] {
     Creature& sc = scene().Scorpion;
     travel(sc, sc.Picture, Look::kMasked);
-    if (sc.Y > mul16(2, starter().SceneHalfMaxX)) {
+    if (sc.Y > mul16(2, starter().SceneHalfDepth)) {
       sc.X = 700;
       sc.Y = 500;
     }

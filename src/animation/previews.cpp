@@ -46,7 +46,7 @@ void Anim_Preview_Owl() {
   trap("Animations\\Anim_Preview_Owl", [] {
     Creature& owl = previews().PreviewCreature;
     draw_masked(owl);
-    const int v = counters().FrameCounter40;
+    const int v = counters().TickTo40;
     if (in(v, 1, 3)) owl.Frame += 1;        // the eyes open
     else if (in(v, 15, 17)) owl.Frame -= 1;  // and close again
   });
@@ -56,7 +56,7 @@ void Anim_Preview_Hand() {
   trap("Animations\\Anim_Preview_Hand", [] {
     Creature& hand = previews().PreviewCreature2;
     draw_masked(hand);
-    const int v = counters().FrameCounter100;
+    const int v = counters().TickTo100;
     if (in(v, 5, 20)) hand.Frame += 1;       // rises
     else if (in(v, 70, 85)) hand.Frame -= 1;  // sinks
   });
@@ -66,7 +66,7 @@ void Anim_Preview_Lightning() {
   trap("Animations\\Anim_Preview_Lightning", [] {
     Creature& bolt = previews().PreviewCreature2;
     if (bolt.Frame >= 0) draw_masked(bolt);
-    const int v = counters().FrameCounter40;
+    const int v = counters().TickTo40;
     if (in(v, 1, 4) || in(v, 23, 26)) bolt.Frame += 1;
     else if (in(v, 5, 6)) bolt.Frame -= 1;
     else bolt.Frame = -1;
@@ -78,7 +78,7 @@ void Anim_Preview_Spider() {
     Creature& spider = scene().Spider;
     draw_masked(spider);
     for (int32_t y = 0; y <= spider.Y; ++y) SetPixel(surfaces().FrameBuffer, check32(spider.X + 39LL), y, 0x808080);
-    const int v = counters().FrameCounter100;
+    const int v = counters().TickTo100;
     spider.SpeedY = in(v, 1, 20) ? 8 : in(v, 61, 80) ? -8 : 0;
     spider.Y = check32(static_cast<long long>(spider.Y) + spider.SpeedY);
   });
@@ -104,7 +104,7 @@ void prepare_owl_preview(Creature& preview, Surface (*)(const std::string&)) {
   preview.Width = 82;
   preview.Height = 81;
   preview.FrameCount = 4;
-  counters().FrameCounter40 = 0;
+  counters().TickTo40 = 0;
 }
 
 void prepare_bat_preview(Creature& preview, Surface (*)(const std::string&)) {
@@ -119,12 +119,12 @@ void prepare_spider_preview(Creature& preview, Surface (*picture)(const std::str
   spider.Picture = picture(spider.FileName);
   spider.Y = -static_cast<int>(spider.Height);
   spider.X = round_to_i32(previews().ScaleWidth2 / 2.0 - preview.Width / 2.0);
-  counters().FrameCounter100 = 0;
+  counters().TickTo100 = 0;
 }
 
-void prepare_lightning_preview(Creature&, Surface (*)(const std::string&)) { counters().FrameCounter40 = 0; }
+void prepare_lightning_preview(Creature&, Surface (*)(const std::string&)) { counters().TickTo40 = 0; }
 
-void prepare_hand_preview(Creature&, Surface (*)(const std::string&)) { counters().FrameCounter100 = 0; }
+void prepare_hand_preview(Creature&, Surface (*)(const std::string&)) { counters().TickTo100 = 0; }
 
 // Fireflies 1..8 of the scene, anywhere in the second box at least 5 pixels
 // clear of its right and bottom edges; 5..8 turn round.

@@ -8,7 +8,7 @@
 namespace vex {
 namespace {
 
-// By FrameCounter1000: rises through frames 1..16, stays up, sinks back to 0;
+// By TickTo1000: rises through frames 1..16, stays up, sinks back to 0;
 // again later with a shorter pause.
 constexpr Row kHand[] = {
     {{thru(30, 45), thru(500, 515)}, up},
@@ -16,7 +16,7 @@ constexpr Row kHand[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: opens its eyes over five ticks, hooting as they are
+// By TickTo100: opens its eyes over five ticks, hooting as they are
 // fully open, and closes them twenty ticks later.
 constexpr Row kOwl[] = {
     {{thru(70, 74)}, up, sound_on_reaching(kOwlSound, 5)},
@@ -24,14 +24,14 @@ constexpr Row kOwl[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: three glints (frames 1, 2, 1, 0) in a row.
+// By TickTo100: three glints (frames 1, 2, 1, 0) in a row.
 constexpr Row kMedallion[] = {
     {{40, 41, 44, 45, 48, 49}, up},
     {{42, 43, 46, 47, 50, 51}, down},
     {otherwise, to(0)},
 };
 
-// By FrameCounter40: turns its head three times and caws once a cycle, even
+// By TickTo40: turns its head three times and caws once a cycle, even
 // if its frame is already the cawing one.
 constexpr Row kCrow1[] = {
     {{5, 25, 35}, to(2)},
@@ -43,7 +43,7 @@ constexpr Row kCrow1[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: each bolt thunders, then flashes twice (frames 0, 1, 0
+// By TickTo100: each bolt thunders, then flashes twice (frames 0, 1, 0
 // and 0, 1); outside its flashes it is hidden, so a bolt left visible by a
 // pause of the creature is hidden again at its next tick.
 constexpr Row kBolt1[] = {
@@ -59,7 +59,7 @@ constexpr Row kBolt2[] = {
     {otherwise, to(kHiddenFrame)},
 };
 
-// By FrameCounter1000, the spider's vertical speed: down 31 x 8 pixels, a
+// By TickTo1000, the spider's vertical speed: down 31 x 8 pixels, a
 // wait, and back up the same way.
 constexpr Row kSpiderSpeed[] = {
     {{thru(30, 60)}, to(8)},
@@ -73,7 +73,7 @@ void Anim_Hand() {
   trap("Animations\\Anim_Hand", [] {
     Creature& h = scene().Hand;
     draw_masked(h);
-    follow(kHand, counters().FrameCounter1000, h.Frame);
+    follow(kHand, counters().TickTo1000, h.Frame);
   });
 }
 
@@ -81,7 +81,7 @@ void Anim_Owl() {
   trap("Animations\\Anim_Owl", [] {
     Creature& o = scene().Owl;
     draw_opaque(o);
-    follow(kOwl, counters().FrameCounter100, o.Frame);
+    follow(kOwl, counters().TickTo100, o.Frame);
   });
 }
 
@@ -89,14 +89,14 @@ void Anim_Medallion() {
   trap("Animations\\Anim_Medallion", [] {
     Creature& m = scene().Medallion;
     draw_masked(m);
-    follow(kMedallion, counters().FrameCounter100, m.Frame);
+    follow(kMedallion, counters().TickTo100, m.Frame);
   });
 }
 
 void Anim_Crow1(Creature& c) {
   trap("Animations\\Anim_Crow1", [&] {
     draw_masked(c);
-    follow(kCrow1, counters().FrameCounter40, c.Frame);
+    follow(kCrow1, counters().TickTo40, c.Frame);
   });
 }
 
@@ -122,7 +122,7 @@ void Anim_Lightning() {
     Scene& s = scene();
     draw_masked(s.Lightning[1]);
     draw_masked(s.Lightning[2]);
-    const int v = counters().FrameCounter100;
+    const int v = counters().TickTo100;
     follow(kBolt1, v, s.Lightning[1].Frame);
     follow(kBolt2, v, s.Lightning[2].Frame);
   });
@@ -133,7 +133,7 @@ void Anim_Spider() {
     Creature& sp = scene().Spider;
     draw_masked(sp);
     draw_thread(sp);
-    follow(kSpiderSpeed, counters().FrameCounter1000, sp.SpeedY);
+    follow(kSpiderSpeed, counters().TickTo1000, sp.SpeedY);
     sp.Y = check32(static_cast<long long>(sp.Y) + sp.SpeedY);
   });
 }

@@ -42,7 +42,7 @@ Creature preview_start(const std::string& dir) {
   c.X = 0;
   c.Y = 0;
   c.FileName = "v_preview.bmp";
-  c.Picture = GenerateDC(dir + c.FileName);
+  c.Picture = load_surface(dir + c.FileName);
   return c;
 }
 
@@ -55,9 +55,9 @@ void load(std::unique_ptr<View> view) {
   st.view = view ? std::move(view) : make_view();
   st.PreviewPicture = Bitmap(kPreviewBoxWidth, kPreviewBoxHeight);
   st.PreviewPicture2 = Bitmap(kPreviewBoxWidth, kPreviewBoxHeight);
-  st.Timer1 = event_loop().add_timer("Timer1", Timer1_Timer);
-  event_loop().set_interval(st.Timer1, 100);
-  event_loop().set_enabled(st.Timer1, true);
+  st.preview_timer = event_loop().add_timer("Timer1", preview_tick);
+  event_loop().set_interval(st.preview_timer, 100);
+  event_loop().set_enabled(st.preview_timer, true);
   Form_Load();
 }
 
@@ -86,8 +86,8 @@ void Form_Load() {
 
     SurfacesState& sf = surfaces();
     const StarterState& s = starter();
-    sf.PaletteSurface = GenerateDC(set.MediaDirectory + "v_palette.bmp");
-    sf.FrameBuffer = GenerateBufferDC(s.ScreenWidth, s.ScreenHeight, sf.PaletteSurface);
+    sf.PaletteSurface = load_surface(set.MediaDirectory + "v_palette.bmp");
+    sf.FrameBuffer = create_surface(s.ScreenWidth, s.ScreenHeight, sf.PaletteSurface);
     Previews& p = previews();
     p.PreviewCreature = preview_start(set.MediaDirectory);
     p.PreviewCreature2 = preview_start(set.MediaDirectory);
@@ -103,16 +103,16 @@ void Form_Load() {
   });
 }
 
-void Form_Unload() { X_Cleanup_And_End(); }
+void Form_Unload() { clean_up_and_end(); }
 
 void Tabs_Click() {
   // A song started on the Sounds tab plays on while the user stays there.
   if (state().controls.Tabs != kSoundsTab) stop_listening_song();
 }
 
-void Command1_Click() { Form_Unload(); }
+void on_cancel() { Form_Unload(); }
 
-void Command2_Click() {
+void on_apply() {
   bool saved = false;
   trap("Configuration/Command2_Click", [&] {
     const Controls& c = state().controls;
@@ -149,14 +149,12 @@ void Command2_Click() {
 
 std::string home_page_path() { return settings().MediaDirectory + "home.htm"; }
 
-void Picture34_Click() {
+void open_home_page() {
   if (!FileInstallCheck(home_page_path())) {
     state().view->tell("Vexmoor", "The home page (" + home_page_path() + ") is not installed.");
     return;
   }
   open_in_browser("file://" + home_page_path());
 }
-
-void Picture17_Click() { Picture34_Click(); }
 
 }  // namespace vex::configuration

@@ -50,11 +50,11 @@ std::unique_ptr<View> make_view();  // the real window
 
 struct ConfigurationState {
   Controls controls;
-  // What the two preview boxes show, composed by Timer1 (the records they
+  // What the two preview boxes show, composed by preview_timer (the records they
   // show are the animation engine's previews()).
   Bitmap PreviewPicture;
   Bitmap PreviewPicture2;
-  TimerId Timer1 = -1;
+  TimerId preview_timer = -1;
   std::unique_ptr<View> view;
   // Surfaces the previews made; each is released once nothing shows it.
   std::set<int32_t> preview_surfaces;
@@ -71,11 +71,14 @@ void load(std::unique_ptr<View> view = nullptr);
 void Form_Load();
 void Form_Unload();
 void Tabs_Click();
-void Command1_Click();  // Cancel
-void Command2_Click();  // Apply
-void Timer1_Timer();
-void Picture34_Click();  // the logo: our home page
-void Picture17_Click();  // the web address: the same
+// The Cancel button: closes the dialog, nothing saved.
+void on_cancel();
+// The Apply button: saves every setting at once and closes the dialog.
+void on_apply();
+// Every 100 ms: the frame counters on, both preview boxes drawn.
+void preview_tick();
+// The logo and the web address: our home page in the browser.
+void open_home_page();
 
 // A creature's preview button: its record shown in the preview box of its tab.
 void preview_clicked(const CreatureRow& row);

@@ -28,7 +28,7 @@ std::vector<ControlSpec> build() {
   add({Kind::kTabs, "Tabs", -1, "", 0, 0, kClientWidth, kClientHeight, "", ""});
 
   // Tabs 0 and 1: ten creatures each, in two columns, and a preview box.
-  const std::string_view frames[2] = {"fraOptions", "Frame4"};
+  const std::string_view frames[2] = {"CreaturesFrame", "MoreCreaturesFrame"};
   const std::string_view pages[2] = {"Tabs:0", "Tabs:1"};
   const std::string_view boxes[2] = {"PreviewPicture", "PreviewPicture2"};
   for (int tab = 0; tab < 2; ++tab) {
@@ -83,15 +83,15 @@ std::vector<ControlSpec> build() {
 
   // Tab 4: about.
   add({Kind::kFrame, "Frame10", -1, "Tabs:4", 16, 48, 481, 177, "", ""});
-  add({Kind::kPicture, "Picture34", -1, "Tabs:4", 32, 32, 201, 57, "v_logo.bmp", ""});
-  add({Kind::kPicture, "Picture17", -1, "Frame10", 328, 0, 144, 16, "v_webaddress.bmp", ""});
+  add({Kind::kPicture, "Logo", -1, "Tabs:4", 32, 32, 201, 57, "v_logo.bmp", ""});
+  add({Kind::kPicture, "WebAddress", -1, "Frame10", 328, 0, 144, 16, "v_webaddress.bmp", ""});
   add({Kind::kBoldLabel, "Label9", -1, "Frame10", 16, 56, 300, 17, "Vexmoor ScreenSaver", ""});
   add({Kind::kBoldLabel, "VersionLabel", -1, "Frame10", 16, 72, 300, 17, "", ""});
   add({Kind::kBoldLabel, "Label13", -1, "Frame10", 16, 120, 300, 17, "Release Date: 11/22/03", ""});
 
   // The window's own buttons, over every tab.
-  add({Kind::kButton, "Command1", -1, "", 24, 232, 97, 25, "&Cancel", "Exit Without Saving Changes"});
-  add({Kind::kButton, "command2", -1, "", 160, 232, 105, 25, "&Apply", "Save Changes And Exit"});
+  add({Kind::kButton, "Cancel", -1, "", 24, 232, 97, 25, "&Cancel", "Exit Without Saving Changes"});
+  add({Kind::kButton, "Apply", -1, "", 160, 232, 105, 25, "&Apply", "Save Changes And Exit"});
   return t;
 }
 

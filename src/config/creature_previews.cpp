@@ -13,7 +13,7 @@ namespace vex::configuration {
 namespace {
 
 Surface new_picture(const std::string& file) {
-  Surface s = GenerateDC(settings().MediaDirectory + file);
+  Surface s = load_surface(settings().MediaDirectory + file);
   state().preview_surfaces.insert(s);
   return s;
 }
@@ -35,7 +35,7 @@ void release_unshown_pictures() {
       continue;
     }
     Surface gone = *it;
-    RemoveDC(gone);
+    release_surface(gone);
     it = made.erase(it);
   }
 }
@@ -86,12 +86,12 @@ void preview_button_click(std::string_view button) {
   if (const CreatureRow* row = row_of_button(button)) preview_clicked(*row);
 }
 
-void Timer1_Timer() {
+void preview_tick() {
   trap("Configuration/Timer1", [] {
     FrameCounters& fc = counters();
-    advance(fc.FrameCounter40, 40);
-    advance(fc.FrameCounter100, 100);
-    advance(fc.FrameCounter1000, 1000);
+    advance(fc.TickTo40, 40);
+    advance(fc.TickTo100, 100);
+    advance(fc.TickTo1000, 1000);
     ConfigurationState& st = state();
     Previews& p = previews();
     auto routine = [&](int box) { return st.box_routine[box] ? st.box_routine[box] : Anim_Still_Loop; };

@@ -77,7 +77,7 @@ void open_windows() {
     // A daemon's window (or the root): its input is not ours; it ends the
     // saver only by going away.
     st.window = attach_to_window(target_window(s.Options));
-    st.window->on_close = X_Cleanup_And_End;
+    st.window->on_close = clean_up_and_end;
     st.window->on_resize = follow_resize;
     st.window->on_seen_changed = seen_changed;
     return;
@@ -260,11 +260,11 @@ void maintimer_Timer() {
       return;
     }
     FrameCounters& c = counters();
-    advance_counter(c.FrameCounter1000, 1000);
-    advance_counter(c.FrameCounter40, 40);
-    advance_counter(c.FrameCounter100, 100);
+    advance_counter(c.TickTo1000, 1000);
+    advance_counter(c.TickTo40, 40);
+    advance_counter(c.TickTo100, 100);
     compose_frame();
-    if (c.FrameCounter100 == 99) Rotate_SoundFX();
+    if (c.TickTo100 == 99) Rotate_SoundFX();
     Update_Clock();
     // Composed once, shown on every monitor at its own size: what changed
     // since the frame before where the screen holds that frame, else all.
@@ -358,7 +358,7 @@ void Form_KeyDown() { request_close(); }
 void Form_QueryUnload(int& cancel) {
   trap("ScreenSaver/Form_QueryUnload", [&] {
     const StarterState& s = starter();
-    if (s.PlatformTag != "95" || s.PasswordFlag != 1) return;
+    if (s.Platform != Platform::kWindows95 || s.PasswordFlag != 1) return;
     ShowCursor(true);
     // Where the system has no such check, there is nothing to ask and the
     // close goes ahead.
@@ -368,7 +368,7 @@ void Form_QueryUnload(int& cancel) {
   });
 }
 
-void Form_Unload() { X_Cleanup_And_End(); }
+void Form_Unload() { clean_up_and_end(); }
 
 void set_topmost(bool above) {
   each_window([&](FullScreenWindow& w, const PixelView&) { w.set_topmost(above); });

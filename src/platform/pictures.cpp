@@ -9,16 +9,16 @@
 
 namespace vex {
 
-void LoadPics4ScreenSaver() {
+void load_saver_pictures() {
   trap("Starter/LoadPics4ScreenSaver", [] {
     SurfacesState& sf = surfaces();
     Scene& s = scene();
     const std::string& dir = settings().MediaDirectory;
-    sf.PaletteSurface = GenerateDC(dir + "v_palette.bmp");
-    sf.FrameBuffer = GenerateBufferDC(800, 600, sf.PaletteSurface);
+    sf.PaletteSurface = load_surface(dir + "v_palette.bmp");
+    sf.FrameBuffer = create_surface(800, 600, sf.PaletteSurface);
     int pictures = 0;  // that hold something to draw
     auto load = [&](Creature& c) {
-      c.Picture = GenerateDC(dir + c.FileName);
+      c.Picture = load_surface(dir + c.FileName);
       if (!surface_view(c.Picture).empty()) ++pictures;
     };
     for (Creature* layer : {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3,
@@ -32,7 +32,7 @@ void LoadPics4ScreenSaver() {
         const bool wanted = picture.load == Load::kWhenInstalled || switched_on(row, s);
         if (wanted && c.Installed) load(c);
       }
-    RemoveDC(sf.PaletteSurface);
+    release_surface(sf.PaletteSurface);
     // Not a failure the program stops for, but someone starting it from a
     // terminal deserves to know why the screen stays black.
     if (pictures == 0)
@@ -41,9 +41,9 @@ void LoadPics4ScreenSaver() {
   });
 }
 
-void X_LoadPics4Preview() {
+void load_preview_pictures() {
   trap("Starter/X_LoadPics4Preview",
-       [] { surfaces().PreviewStrip = GenerateDC(settings().MediaDirectory + "v_preview.bmp"); });
+       [] { surfaces().PreviewStrip = load_surface(settings().MediaDirectory + "v_preview.bmp"); });
 }
 
 }  // namespace vex

@@ -67,7 +67,7 @@ bool PutIniSection(const std::string& file, const std::string& section,
   return written;
 }
 
-void X_GetData() {
+void read_settings() {
   trap("Starter/X_GetData", [] {
     SettingsState& st = settings();
     // One reading for every key: the dialog may be replacing the file just

@@ -49,7 +49,7 @@ IniSection GetIniSection(const std::string& file, const std::string& section);
 // replacement of the file: every key is saved, or none is.
 bool PutIniSection(const std::string& file, const std::string& section,
                    const std::vector<std::pair<std::string, std::string>>& entries);
-void X_GetData();
+void read_settings();
 // The "volume" key's value: 0..100, and 100 for anything else (missing, not
 // a whole number, out of range), since a mistyped volume should not silence
 // the saver.

@@ -28,7 +28,7 @@ Pixel coded(int f, int k) { return rgb(40 + f, 100 + k * 60, 200); }
 // A picture of strips x frames of w x h with a mask row: each frame's sprite
 // fills it but for a one-pixel border.
 Surface coded_picture(int w, int h, int frames, int strips) {
-  Surface s = GenerateBufferDC(w * frames * strips, 2 * h, 0);
+  Surface s = create_surface(w * frames * strips, 2 * h, 0);
   PixelView v = surface_view(s);
   for (int k = 0; k < strips; ++k)
     for (int f = 0; f < frames; ++f)
@@ -48,7 +48,7 @@ class CreatureRules : public test::ProgramTest {
     test::set_screen(800, 600);
     settings().MediaDirectory = dir_ / "no-media/";
     Properties_Creatures();
-    surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+    surfaces().FrameBuffer = create_surface(800, 600, 0);
     clear();
   }
   void clear() { fill_rect(fb(), 0, 0, 800, 600, kGround); }
@@ -247,11 +247,11 @@ TEST_F(CreatureRules, TheLoopingCreaturesShowEveryFrameInTurn) {
 TEST_F(CreatureRules, TheThreadIsDrawnOverTheSpidersTopRow) {
   // A spider whose picture covers its top row too: the thread, drawn after
   // it, stands over it in the middle column.
-  Surface full = GenerateBufferDC(79, 2 * 93, 0);
+  Surface full = create_surface(79, 2 * 93, 0);
   fill_rect(surface_view(full), 0, 0, 79, 93, coded(0, 0));
   s.Spider.Picture = full;
   s.Spider.Y = 100;
-  counters().FrameCounter1000 = 500;
+  counters().TickTo1000 = 500;
   Anim_Spider();
   EXPECT_EQ(at(200 + 39, 100), rgb(128, 128, 128));
   EXPECT_EQ(at(200 + 39, 101), coded(0, 0));
@@ -367,7 +367,7 @@ TEST_F(CreatureRules, EachBoltFlashesTwiceAndIsHiddenWhileTheOtherThunders) {
   code(s.Lightning[2]);
   std::vector<int> one, two;
   for (int v = 1; v <= 100; ++v) {
-    counters().FrameCounter100 = v;
+    counters().TickTo100 = v;
     clear();
     Anim_Lightning();
     one.push_back(frame_at(400, 300));  // inside bolt 1 at (320, 214)
@@ -386,20 +386,20 @@ TEST_F(CreatureRules, EachBoltFlashesTwiceAndIsHiddenWhileTheOtherThunders) {
   // its own next tick, even while the other bolt thunders.
   s.Lightning[1].Frame = 1;
   s.Lightning[2].Frame = 0;
-  counters().FrameCounter100 = 30;
+  counters().TickTo100 = 30;
   Anim_Lightning();
   EXPECT_EQ(s.Lightning[1].Frame, 1);
   EXPECT_EQ(s.Lightning[2].Frame, -1);
   s.Lightning[1].Frame = 0;
   s.Lightning[2].Frame = 1;
-  counters().FrameCounter100 = 78;
+  counters().TickTo100 = 78;
   Anim_Lightning();
   EXPECT_EQ(s.Lightning[1].Frame, -1);
   EXPECT_EQ(s.Lightning[2].Frame, 1);
 }
 
 TEST_F(CreatureRules, TheMedallionGlintsThreeTimesAndRestsOnFrameZero) {
-  std::vector<int> f = shown(counters().FrameCounter100, s.Medallion.Frame, 100, Anim_Medallion);
+  std::vector<int> f = shown(counters().TickTo100, s.Medallion.Frame, 100, Anim_Medallion);
   const std::vector<int> glints = {1, 2, 1, 0, 1, 2, 1, 0, 1, 2, 1, 0};  // ticks 41..52
   EXPECT_EQ(std::vector<int>(f.begin() + 41, f.begin() + 53), glints);
   for (int v = 1; v <= 100; ++v)
@@ -407,13 +407,13 @@ TEST_F(CreatureRules, TheMedallionGlintsThreeTimesAndRestsOnFrameZero) {
       EXPECT_EQ(f[v], 0) << "tick " << v;
     }
   s.Medallion.Frame = 2;  // however it was left, outside its glints it rests
-  counters().FrameCounter100 = 60;
+  counters().TickTo100 = 60;
   Anim_Medallion();
   EXPECT_EQ(s.Medallion.Frame, 0);
 }
 
 TEST_F(CreatureRules, TheHandRisesWaitsAndSinksTwiceEveryThousandTicks) {
-  std::vector<int> f = shown(counters().FrameCounter1000, s.Hand.Frame, 1000, Anim_Hand);
+  std::vector<int> f = shown(counters().TickTo1000, s.Hand.Frame, 1000, Anim_Hand);
   for (int v = 1; v <= 1000; ++v) {
     int expected = 0;
     if (v >= 31 && v <= 46) expected = v - 30;     // rising through 1..16
@@ -428,7 +428,7 @@ TEST_F(CreatureRules, TheHandRisesWaitsAndSinksTwiceEveryThousandTicks) {
 }
 
 TEST_F(CreatureRules, TheFirstCrowTurnsItsHeadAndCaws) {
-  std::vector<int> f = shown(counters().FrameCounter40, s.Crow1.Frame, 40, [&] { Anim_Crow1(s.Crow1); });
+  std::vector<int> f = shown(counters().TickTo40, s.Crow1.Frame, 40, [&] { Anim_Crow1(s.Crow1); });
   // Set at v, shown at v + 1.
   const std::vector<std::pair<int, int>> changes = {{6, 2}, {7, 3}, {12, 4}, {13, 5}, {19, 0}, {20, 1},
                                                     {26, 2}, {27, 3}, {36, 2}, {37, 3}};
@@ -441,7 +441,7 @@ TEST_F(CreatureRules, TheFirstCrowTurnsItsHeadAndCaws) {
   // The record passed is the one animated (the settings dialog passes its own).
   Creature preview = s.Crow1;
   preview.Frame = 0;
-  counters().FrameCounter40 = 11;
+  counters().TickTo40 = 11;
   Anim_Crow1(preview);
   EXPECT_EQ(preview.Frame, 4);
   EXPECT_EQ(s.Crow1.Frame, 3);
@@ -453,7 +453,7 @@ TEST_F(CreatureRules, TheSpiderComesDownWaitsAndClimbsBackOnItsThread) {
   auto grey = [&](int y) { return at(sp.X + 39, y) == rgb(128, 128, 128); };
   std::vector<int32_t> y(1, -93);
   for (int v = 1; v <= 1000; ++v) {
-    counters().FrameCounter1000 = v;
+    counters().TickTo1000 = v;
     clear();
     Anim_Spider();
     y.push_back(sp.Y);
@@ -474,7 +474,7 @@ TEST_F(CreatureRules, TheSpiderComesDownWaitsAndClimbsBackOnItsThread) {
   for (int v = 121; v <= 1000; ++v) ASSERT_EQ(y[v], -93) << "tick " << v;
   // At 0 the thread is one pixel, at row 0.
   sp.Y = 0;
-  counters().FrameCounter1000 = 500;
+  counters().TickTo1000 = 500;
   fill_rect(fb(), 0, 0, 800, 600, 0);
   sp.Picture = 0;
   Anim_Spider();
