@@ -69,25 +69,25 @@ constexpr Row kSpiderSpeed[] = {
 
 }  // namespace
 
-void Anim_Hand() {
-  trap("Animations\\Anim_Hand", [] {
-    Creature& h = scene().Hand;
+void Anim_Hand(Scene& s) {
+  trap("Animations\\Anim_Hand", [&] {
+    Creature& h = s.Hand;
     draw_masked(h);
     follow(kHand, counters().TickTo1000, h.Frame);
   });
 }
 
-void Anim_Owl() {
-  trap("Animations\\Anim_Owl", [] {
-    Creature& o = scene().Owl;
+void Anim_Owl(Scene& s) {
+  trap("Animations\\Anim_Owl", [&] {
+    Creature& o = s.Owl;
     draw_opaque(o);
     follow(kOwl, counters().TickTo100, o.Frame);
   });
 }
 
-void Anim_Medallion() {
-  trap("Animations\\Anim_Medallion", [] {
-    Creature& m = scene().Medallion;
+void Anim_Medallion(Scene& s) {
+  trap("Animations\\Anim_Medallion", [&] {
+    Creature& m = s.Medallion;
     draw_masked(m);
     follow(kMedallion, counters().TickTo100, m.Frame);
   });
@@ -100,26 +100,25 @@ void Anim_Crow1(Creature& c) {
   });
 }
 
-void Anim_Crow2() {
-  trap("Animations\\Anim_Crow2", [] { draw_and_loop(scene().Crow2); });
+void Anim_Crow2(Scene& s) {
+  trap("Animations\\Anim_Crow2", [&] { draw_and_loop(s.Crow2); });
 }
 
-void Anim_BloodDrip() {
-  trap("Animations\\Anim_BloodDrip", [] {
-    Creature& d = scene().BloodDrip;
+void Anim_BloodDrip(Scene& s) {
+  trap("Animations\\Anim_BloodDrip", [&] {
+    Creature& d = s.BloodDrip;
     draw_and_loop(d);
     // The drop lands on frame 4: one drip heard every 14 ticks.
     if (d.Frame == 4) play_sound_if_selected(kBloodDripSound);
   });
 }
 
-void Anim_GraveDigger() {
-  trap("Animations\\Anim_GraveDigger", [] { draw_and_loop(scene().GraveDigger); });
+void Anim_GraveDigger(Scene& s) {
+  trap("Animations\\Anim_GraveDigger", [&] { draw_and_loop(s.GraveDigger); });
 }
 
-void Anim_Lightning() {
-  trap("Animations\\Anim_Lightning", [] {
-    Scene& s = scene();
+void Anim_Lightning(Scene& s) {
+  trap("Animations\\Anim_Lightning", [&] {
     draw_masked(s.Lightning[1]);
     draw_masked(s.Lightning[2]);
     const int v = counters().TickTo100;
@@ -128,9 +127,9 @@ void Anim_Lightning() {
   });
 }
 
-void Anim_Spider() {
-  trap("Animations\\Anim_Spider", [] {
-    Creature& sp = scene().Spider;
+void Anim_Spider(Scene& s) {
+  trap("Animations\\Anim_Spider", [&] {
+    Creature& sp = s.Spider;
     draw_masked(sp);
     draw_thread(sp);
     follow(kSpiderSpeed, counters().TickTo1000, sp.SpeedY);

@@ -117,18 +117,18 @@ TEST_F(SceneDrawing, TombstonesDrawFarThenCloseAndTheThirdSharesTheSecondsPictur
   s.TombStone1.Picture = load_surface(media_dir() + "v_tombstone1.bmp");
   s.TombStone2.Picture = load_surface(media_dir() + "v_tombstone2.bmp");
   s.TombStone4.Picture = load_surface(media_dir() + "v_tombstone4.bmp");
-  Anim_FarTombStones();
+  Anim_FarTombStones(scene());
   EXPECT_EQ(at(250 + 30, 450 + 60), test::fixture_colour("v_tombstone2.bmp"));
   EXPECT_EQ(at(473 + 30, 450 + 60), test::fixture_colour("v_tombstone2.bmp"));
   EXPECT_EQ(at(250, 450), kGround);  // the fixture's transparent border
   EXPECT_EQ(at(20 + 15, 500), kGround);
-  Anim_CloseTombStones();
+  Anim_CloseTombStones(scene());
   EXPECT_EQ(at(15 + 60, 400 + 100), test::fixture_colour("v_tombstone1.bmp"));
   EXPECT_EQ(at(688 + 50, 400 + 100), test::fixture_colour("v_tombstone4.bmp"));
   // Without the second stone's picture neither far stone is drawn.
   fill_rect(fb(), 0, 0, 800, 600, kGround);
   release_surface(s.TombStone2.Picture);
-  Anim_FarTombStones();
+  Anim_FarTombStones(scene());
   EXPECT_EQ(at(250 + 30, 450 + 60), kGround);
   EXPECT_EQ(at(473 + 30, 450 + 60), kGround);
   EXPECT_TRUE(reports().empty());
