@@ -37,7 +37,7 @@ void build_saver_scene() {
                       &s.Flower, &s.GraveDigger, &s.Hand, &s.Lightning[1], &s.Medallion, &s.Owl, &s.Rat[1],
                       &s.Scorpion, &s.Skeleton1, &s.Skeleton2, &s.Spider, &s.Watchman, &s.Zombie})
     c->Enabled = kTrue;
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
 }
 
 // The counters as the frame timer steps them, so the schedules run through
@@ -52,9 +52,9 @@ void BM_FrameTickAllCreatures(benchmark::State& state) {
   }
   FrameCounters& c = counters();
   for (auto _ : state) {
-    step_counter(c.FrameCounter1000, 1000);
-    step_counter(c.FrameCounter40, 40);
-    step_counter(c.FrameCounter100, 100);
+    step_counter(c.TickTo1000, 1000);
+    step_counter(c.TickTo40, 40);
+    step_counter(c.TickTo100, 100);
     screen_saver::compose_frame();
     benchmark::DoNotOptimize(surface_view(surfaces().FrameBuffer).pixels[0]);
     benchmark::ClobberMemory();

@@ -16,7 +16,7 @@ namespace vex {
 namespace {
 
 Surface noise_picture(int w, int h, bool masked) {
-  Surface s = GenerateBufferDC(w, masked ? 2 * h : h, 0);
+  Surface s = create_surface(w, masked ? 2 * h : h, 0);
   PixelView v = surface_view(s);
   uint32_t x = 12345;
   for (int y = 0; y < h; ++y)
@@ -41,7 +41,7 @@ void layer(Creature& c, int w, int h, int y, bool masked = false) {
 void build_scene() {
   reset_surfaces();
   scene() = Scene{};
-  surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+  surfaces().FrameBuffer = create_surface(800, 600, 0);
   Scene& s = scene();
   layer(s.BackgroundTop, 800, 315, 0);
   layer(s.BackgroundMid1, 800, 132, 315);
@@ -89,7 +89,7 @@ BENCHMARK(BM_PresentFrame)->Args({640, 480})->Args({800, 600})->Args({1024, 768}
 
 void BM_MaskedDrawSkeleton(benchmark::State& state) {
   reset_surfaces();
-  surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+  surfaces().FrameBuffer = create_surface(800, 600, 0);
   Creature c;
   c.Width = 151;
   c.Height = 200;

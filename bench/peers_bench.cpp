@@ -35,7 +35,7 @@ namespace {
 // mask rows), a glow (image ORed), or a one-pixel column.
 struct PeerStep {
   enum Kind { kCopy, kMasked, kGlow, kColumn } kind;
-  Step step;  // kMasked: a is the mask, b the image
+  Step step;  // kMasked: source is the mask, image the image
 };
 
 struct Frame {
@@ -68,17 +68,17 @@ void record_frame() {
   st.ScreenWidth = 800;
   st.ScreenHeight = 600;
   set_scene_bounds();
-  st.SaverMode = 1;
+  st.Mode = SaverMode::kScreenSaver;
   GetDirectories();
-  X_GetData();
+  read_settings();
   Properties_Creatures();
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
   FrameCounters& fc = counters();
   // Into the middle of everything: bolts, the hand risen, the spider down.
   for (int t = 0; t < 535; ++t) {
-    fc.FrameCounter1000 = (fc.FrameCounter1000 + 1) % 1001;
-    fc.FrameCounter40 = (fc.FrameCounter40 + 1) % 41;
-    fc.FrameCounter100 = (fc.FrameCounter100 + 1) % 101;
+    fc.TickTo1000 = (fc.TickTo1000 + 1) % 1001;
+    fc.TickTo40 = (fc.TickTo40 + 1) % 41;
+    fc.TickTo100 = (fc.TickTo100 + 1) % 101;
     screen_saver::compose_frame();
   }
   const FrameSteps& fs_ = scene().Steps;
@@ -93,10 +93,10 @@ void record_frame() {
       const Step& image = fs_.lists[last][i + 1];
       Step m = s;
       m.kind = Step::kMaskAndPaint;
-      m.b_handle = image.a_handle;
-      m.b = image.a;
-      m.bx = image.ax;
-      m.by = image.ay;
+      m.image_handle = image.source_handle;
+      m.image = image.source;
+      m.image_x = image.source_x;
+      m.image_y = image.source_y;
       f.steps.push_back({PeerStep::kMasked, m});
       ++i;
     } else if (s.kind == Step::kMaskAndPaint) {
@@ -109,8 +109,8 @@ void record_frame() {
     } else {
       f.steps.push_back({PeerStep::kCopy, s});
     }
-    note_picture(f, f.steps.back().step.a_handle);
-    note_picture(f, f.steps.back().step.b_handle);
+    note_picture(f, f.steps.back().step.source_handle);
+    note_picture(f, f.steps.back().step.image_handle);
   }
 }
 
@@ -121,11 +121,11 @@ void compose_ours(const PixelView& dst) {
     switch (p.kind) {
       case PeerStep::kColumn: fill_rect(dst, s.x, s.y, 1, s.h, s.colour); break;
       case PeerStep::kMasked:
-        bit_blt(dst, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcAnd);
-        bit_blt(dst, s.x, s.y, s.w, s.h, s.b, s.bx, s.by, Rop::kSrcPaint);
+        bit_blt(dst, s.x, s.y, s.w, s.h, s.source, s.source_x, s.source_y, Rop::kSrcAnd);
+        bit_blt(dst, s.x, s.y, s.w, s.h, s.image, s.image_x, s.image_y, Rop::kSrcPaint);
         break;
-      case PeerStep::kGlow: bit_blt(dst, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcPaint); break;
-      case PeerStep::kCopy: bit_blt(dst, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcCopy); break;
+      case PeerStep::kGlow: bit_blt(dst, s.x, s.y, s.w, s.h, s.source, s.source_x, s.source_y, Rop::kSrcPaint); break;
+      case PeerStep::kCopy: bit_blt(dst, s.x, s.y, s.w, s.h, s.source, s.source_x, s.source_y, Rop::kSrcCopy); break;
     }
   }
 }
@@ -161,8 +161,8 @@ struct SdlScene {
       }
       // A sprite's image, keyed on black, is what its mask lets through.
       const bool masked = p.kind == PeerStep::kMasked;
-      SDL_Rect from{masked ? s.bx : s.ax, masked ? s.by : s.ay, s.w, s.h}, to{s.x, s.y, s.w, s.h};
-      Surface src = masked ? s.b_handle : s.a_handle;
+      SDL_Rect from{masked ? s.image_x : s.source_x, masked ? s.image_y : s.source_y, s.w, s.h}, to{s.x, s.y, s.w, s.h};
+      Surface src = masked ? s.image_handle : s.source_handle;
       SDL_BlitSurface(p.kind == PeerStep::kCopy ? plain[src] : keyed[src], &from, frame, &to);
     }
   }
@@ -213,17 +213,17 @@ struct PixmanScene {
             if (s.x >= 0 && s.x < 800) frame_bits[static_cast<std::size_t>(y) * 800 + s.x] = s.colour;
           break;
         case PeerStep::kCopy:
-          pixman_image_composite32(PIXMAN_OP_SRC, image[s.a_handle], nullptr, frame, s.ax, s.ay, 0, 0, s.x, s.y, s.w,
+          pixman_image_composite32(PIXMAN_OP_SRC, image[s.source_handle], nullptr, frame, s.source_x, s.source_y, 0, 0, s.x, s.y, s.w,
                                    s.h);
           break;
         case PeerStep::kMasked:
           // Where the mask picture is black, the image covers.
-          pixman_image_composite32(PIXMAN_OP_OVER, image[s.b_handle], mask[s.a_handle], frame, s.bx, s.by, s.ax,
-                                   s.ay, s.x, s.y, s.w, s.h);
+          pixman_image_composite32(PIXMAN_OP_OVER, image[s.image_handle], mask[s.source_handle], frame, s.image_x, s.image_y, s.source_x,
+                                   s.source_y, s.x, s.y, s.w, s.h);
           break;
         case PeerStep::kGlow:
-          pixman_image_composite32(PIXMAN_OP_OVER, image[s.a_handle], glow_mask[s.a_handle], frame, s.ax, s.ay, s.ax,
-                                   s.ay, s.x, s.y, s.w, s.h);
+          pixman_image_composite32(PIXMAN_OP_OVER, image[s.source_handle], glow_mask[s.source_handle], frame, s.source_x, s.source_y, s.source_x,
+                                   s.source_y, s.x, s.y, s.w, s.h);
           break;
       }
     }
@@ -284,9 +284,9 @@ void BM_ComposeFrameSaverTick(benchmark::State& state) {
   check_or_skip(state);
   FrameCounters& fc = counters();
   for (auto _ : state) {
-    fc.FrameCounter1000 = (fc.FrameCounter1000 + 1) % 1001;
-    fc.FrameCounter40 = (fc.FrameCounter40 + 1) % 41;
-    fc.FrameCounter100 = (fc.FrameCounter100 + 1) % 101;
+    fc.TickTo1000 = (fc.TickTo1000 + 1) % 1001;
+    fc.TickTo40 = (fc.TickTo40 + 1) % 41;
+    fc.TickTo100 = (fc.TickTo100 + 1) % 101;
     screen_saver::compose_frame();
   }
 }

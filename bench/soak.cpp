@@ -62,8 +62,8 @@ bool all_sane() {
   for (int i = 1; i <= 2; ++i)
     if (!sane(s.Rat[i]) || !sane(s.Lightning[i])) return false;
   const FrameCounters& fc = counters();
-  return fc.FrameCounter1000 >= 0 && fc.FrameCounter1000 <= 1000 && fc.FrameCounter40 >= 0 &&
-         fc.FrameCounter40 <= 40 && fc.FrameCounter100 >= 0 && fc.FrameCounter100 <= 100;
+  return fc.TickTo1000 >= 0 && fc.TickTo1000 <= 1000 && fc.TickTo40 >= 0 &&
+         fc.TickTo40 <= 40 && fc.TickTo100 >= 0 && fc.TickTo100 <= 100;
 }
 
 }  // namespace
@@ -103,11 +103,11 @@ int main(int argc, char** argv) {
   st.ScreenWidth = screen_w;
   st.ScreenHeight = screen_h;
   set_scene_bounds();
-  st.SaverMode = 1;
+  st.Mode = SaverMode::kScreenSaver;
   GetDirectories();
-  X_GetData();
+  read_settings();
   Properties_Creatures();
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
   screen_saver::load();
   const long long period = event_loop().interval(screen_saver::state().maintimer);
 

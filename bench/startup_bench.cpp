@@ -49,7 +49,7 @@ void every_creature_on() {
 void BM_ReadSettingsAndCreatures(benchmark::State& state) {
   every_creature_on();
   for (auto _ : state) {
-    X_GetData();
+    read_settings();
     Properties_Creatures();
     benchmark::DoNotOptimize(scene().Skeleton1.Enabled);
   }
@@ -59,13 +59,13 @@ BENCHMARK(BM_ReadSettingsAndCreatures)->Unit(benchmark::kMicrosecond);
 void BM_LoadPictures(benchmark::State& state) {
   every_creature_on();
   GetDirectories();
-  X_GetData();
+  read_settings();
   for (auto _ : state) {
     state.PauseTiming();
     reset_surfaces();
     Properties_Creatures();
     state.ResumeTiming();
-    LoadPics4ScreenSaver();
+    load_saver_pictures();
   }
   if (surface_view(scene().Skeleton1.Picture).empty()) state.SkipWithError("no pictures (build the media target)");
   state.SetLabel(std::to_string(live_surface_count()) + " surfaces");

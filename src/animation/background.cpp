@@ -5,18 +5,16 @@
 
 namespace vex {
 
-void Anim_FarTombStones() {
-  trap("Animations\\Anim_FarTombStones", [] {
+void Anim_FarTombStones(Scene& s) {
+  trap("Animations\\Anim_FarTombStones", [&] {
     // A stone stays at frame 0, so its strip offset alone picks the source.
-    Scene& s = scene();
     draw_masked(s.TombStone2, s.TombStone2.Picture);
     draw_masked(s.TombStone3, s.TombStone2.Picture);
   });
 }
 
-void Anim_CloseTombStones() {
-  trap("Animations\\Anim_CloseTombStones", [] {
-    Scene& s = scene();
+void Anim_CloseTombStones(Scene& s) {
+  trap("Animations\\Anim_CloseTombStones", [&] {
     draw_masked(s.TombStone1, s.TombStone1.Picture);
     draw_masked(s.TombStone4, s.TombStone4.Picture);
   });

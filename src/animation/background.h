@@ -3,8 +3,8 @@
 
 namespace vex {
 
-void Anim_FarTombStones();
-void Anim_CloseTombStones();
+void Anim_FarTombStones(Scene& s);
+void Anim_CloseTombStones(Scene& s);
 // Masked draw of c's current frame, then on to its next frame.
 void Anim_Still_Loop(Creature& c);
 

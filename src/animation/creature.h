@@ -44,11 +44,13 @@ struct Scene {
 };
 Scene& scene();
 
-// The frame counters the creatures time their actions by.
+// The frame counters the creatures time their actions by. The saver counts
+// each from 0 up to its number and starts again (TickTo100 runs through 101
+// values); the dialog's preview timer starts again one value earlier.
 struct FrameCounters {
-  I16 FrameCounter1000;
-  I16 FrameCounter40;
-  I16 FrameCounter100;
+  I16 TickTo1000;
+  I16 TickTo40;
+  I16 TickTo100;
 };
 FrameCounters& counters();
 

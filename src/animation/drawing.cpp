@@ -23,10 +23,10 @@ Step from_picture(Step::Kind kind, int x, int y, int w, int h, Surface picture, 
   s.y = y;
   s.w = w;
   s.h = h;
-  s.a_handle = picture;
-  s.a = surface_view(picture);
-  s.ax = sx;
-  s.ay = sy;
+  s.source_handle = picture;
+  s.source = surface_view(picture);
+  s.source_x = sx;
+  s.source_y = sy;
   return s;
 }
 
@@ -51,10 +51,10 @@ void draw_layer(const Creature& layer, Rop rop) {
 void draw_masked(const Creature& c, Surface picture) {
   const int32_t sx = source_x(c);
   Step s = from_picture(Step::kMaskAndPaint, c.X, c.Y, c.Width, c.Height, picture, sx, c.Height);
-  s.b_handle = s.a_handle;
-  s.b = s.a;
-  s.bx = sx;
-  s.by = 0;
+  s.image_handle = s.source_handle;
+  s.image = s.source;
+  s.image_x = sx;
+  s.image_y = 0;
   draw_step(s);
 }
 

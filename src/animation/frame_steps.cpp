@@ -24,23 +24,25 @@ PixelRect under_source(const Step& s, const PixelView& src, int sx, int sy) {
 PixelRect reach(const Step& s, const PixelRect& frame) {
   switch (s.kind) {
     case Step::kMaskAndPaint:
-      return intersection(bounding(under_source(s, s.a, s.ax, s.ay), under_source(s, s.b, s.bx, s.by)), frame);
+      return intersection(bounding(under_source(s, s.source, s.source_x, s.source_y),
+                                   under_source(s, s.image, s.image_x, s.image_y)),
+                          frame);
     case Step::kColumn:
       return intersection(target(s), frame);
     default:
-      return intersection(under_source(s, s.a, s.ax, s.ay), frame);
+      return intersection(under_source(s, s.source, s.source_x, s.source_y), frame);
   }
 }
 
 // The same pictures drawn the same way: only where and what part may differ.
 bool same_kind(const Step& a, const Step& b) {
-  return a.kind == b.kind && a.a_handle == b.a_handle && a.b_handle == b.b_handle && a.a.pixels == b.a.pixels &&
-         a.b.pixels == b.b.pixels && a.colour == b.colour;
+  return a.kind == b.kind && a.source_handle == b.source_handle && a.image_handle == b.image_handle &&
+         a.source.pixels == b.source.pixels && a.image.pixels == b.image.pixels && a.colour == b.colour;
 }
 
 bool same_place(const Step& a, const Step& b) {
-  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.ax == b.ax && a.ay == b.ay && a.bx == b.bx &&
-         a.by == b.by;
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.source_x == b.source_x &&
+         a.source_y == b.source_y && a.image_x == b.image_x && a.image_y == b.image_y;
 }
 
 // Each pixel keeps what the mask lets through and takes the image's bits:
@@ -57,23 +59,24 @@ void mask_and_paint_row(Pixel* __restrict d, const Pixel* __restrict mask, const
 // The mask with SRCAND, then the image with SRCPAINT, over one rectangle.
 void mask_and_paint(const PixelView& fb, const Step& s) {
   const PixelRect frame{0, 0, fb.width, fb.height};
-  const PixelRect through_mask = intersection(under_source(s, s.a, s.ax, s.ay), frame);
-  const PixelRect through_image = intersection(under_source(s, s.b, s.bx, s.by), frame);
+  const PixelRect through_mask = intersection(under_source(s, s.source, s.source_x, s.source_y), frame);
+  const PixelRect through_image = intersection(under_source(s, s.image, s.image_x, s.image_y), frame);
   // Where the two would be cut differently (a picture without its whole mask
   // row, say), they are drawn one after the other.
   if (through_mask != through_image) {
-    bit_blt(fb, s.x, s.y, s.w, s.h, s.a, s.ax, s.ay, Rop::kSrcAnd);
-    bit_blt(fb, s.x, s.y, s.w, s.h, s.b, s.bx, s.by, Rop::kSrcPaint);
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.source, s.source_x, s.source_y, Rop::kSrcAnd);
+    bit_blt(fb, s.x, s.y, s.w, s.h, s.image, s.image_x, s.image_y, Rop::kSrcPaint);
     return;
   }
   const PixelRect& r = through_mask;
   if (r.empty()) return;
   const int n = r.w;
-  const long long mx = static_cast<long long>(s.ax) + (r.x - s.x), ix = static_cast<long long>(s.bx) + (r.x - s.x);
+  const long long mx = static_cast<long long>(s.source_x) + (r.x - s.x);
+  const long long ix = static_cast<long long>(s.image_x) + (r.x - s.x);
   for (long long y = r.y; y < r.bottom(); ++y) {
     const long long dy = y - s.y;
-    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x, s.a.row(static_cast<int>(s.ay + dy)) + mx,
-                       s.b.row(static_cast<int>(s.by + dy)) + ix, n);
+    mask_and_paint_row(fb.row(static_cast<int>(y)) + r.x, s.source.row(static_cast<int>(s.source_y + dy)) + mx,
+                       s.image.row(static_cast<int>(s.image_y + dy)) + ix, n);
   }
 }
 
@@ -87,14 +90,20 @@ void run(const Step& s, const PixelView& fb, const PixelRect& clip) {
   part.w = r.w;
   part.h = r.h;
   const int dx = part.x - s.x, dy = part.y - s.y;
-  part.ax += dx;
-  part.ay += dy;
-  part.bx += dx;
-  part.by += dy;
+  part.source_x += dx;
+  part.source_y += dy;
+  part.image_x += dx;
+  part.image_y += dy;
   switch (s.kind) {
-    case Step::kCopy: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcCopy); break;
-    case Step::kAnd: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcAnd); break;
-    case Step::kPaint: bit_blt(fb, part.x, part.y, part.w, part.h, s.a, part.ax, part.ay, Rop::kSrcPaint); break;
+    case Step::kCopy:
+      bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcCopy);
+      break;
+    case Step::kAnd:
+      bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcAnd);
+      break;
+    case Step::kPaint:
+      bit_blt(fb, part.x, part.y, part.w, part.h, s.source, part.source_x, part.source_y, Rop::kSrcPaint);
+      break;
     case Step::kMaskAndPaint: mask_and_paint(fb, part); break;
     case Step::kColumn: fill_rect(fb, part.x, part.y, 1, part.h, s.colour); break;
   }

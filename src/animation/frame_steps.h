@@ -19,10 +19,11 @@ struct Step {
   Kind kind = kCopy;
   // Destination rectangle in the frame buffer, before any clipping.
   int x = 0, y = 0, w = 0, h = 0;
-  // kCopy, kAnd, kPaint: the source; kMaskAndPaint: a is the mask, b the image.
-  int32_t a_handle = 0, b_handle = 0;
-  PixelView a, b;
-  int ax = 0, ay = 0, bx = 0, by = 0;
+  // kCopy, kAnd, kPaint: the source; kMaskAndPaint: source is the mask,
+  // ANDed first, and image is ORed over it. Each is read from its (x, y).
+  int32_t source_handle = 0, image_handle = 0;
+  PixelView source, image;
+  int source_x = 0, source_y = 0, image_x = 0, image_y = 0;
   Pixel colour = 0;  // kColumn: a one-pixel-wide column of this colour
 };
 

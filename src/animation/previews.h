@@ -3,6 +3,8 @@
 // preview boxes, and the routines of the six creatures whose preview
 // differs from their run in the saver. Each draws one frame into the frame
 // buffer at box coordinates.
+#include <string>
+
 #include "animation/creature.h"
 
 namespace vex {
@@ -24,5 +26,14 @@ void Anim_Preview_Hand();
 void Anim_Preview_Lightning();
 void Anim_Preview_Spider();
 void Anim_Preview_FireFly();
+
+// What a preview needs besides a copy of its creature's record with a
+// picture of its own; picture makes (and keeps account of) a picture.
+void prepare_owl_preview(Creature& preview, Surface (*picture)(const std::string& file));
+void prepare_bat_preview(Creature& preview, Surface (*picture)(const std::string& file));
+void prepare_spider_preview(Creature& preview, Surface (*picture)(const std::string& file));
+void prepare_lightning_preview(Creature& preview, Surface (*picture)(const std::string& file));
+void prepare_hand_preview(Creature& preview, Surface (*picture)(const std::string& file));
+void prepare_firefly_preview(Creature& preview, Surface (*picture)(const std::string& file));
 
 }  // namespace vex

@@ -8,7 +8,7 @@
 namespace vex {
 namespace {
 
-// By FrameCounter1000: rises through frames 1..16, stays up, sinks back to 0;
+// By TickTo1000: rises through frames 1..16, stays up, sinks back to 0;
 // again later with a shorter pause.
 constexpr Row kHand[] = {
     {{thru(30, 45), thru(500, 515)}, up},
@@ -16,7 +16,7 @@ constexpr Row kHand[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: opens its eyes over five ticks, hooting as they are
+// By TickTo100: opens its eyes over five ticks, hooting as they are
 // fully open, and closes them twenty ticks later.
 constexpr Row kOwl[] = {
     {{thru(70, 74)}, up, sound_on_reaching(kOwlSound, 5)},
@@ -24,14 +24,14 @@ constexpr Row kOwl[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: three glints (frames 1, 2, 1, 0) in a row.
+// By TickTo100: three glints (frames 1, 2, 1, 0) in a row.
 constexpr Row kMedallion[] = {
     {{40, 41, 44, 45, 48, 49}, up},
     {{42, 43, 46, 47, 50, 51}, down},
     {otherwise, to(0)},
 };
 
-// By FrameCounter40: turns its head three times and caws once a cycle, even
+// By TickTo40: turns its head three times and caws once a cycle, even
 // if its frame is already the cawing one.
 constexpr Row kCrow1[] = {
     {{5, 25, 35}, to(2)},
@@ -43,7 +43,7 @@ constexpr Row kCrow1[] = {
     {otherwise, keep},
 };
 
-// By FrameCounter100: each bolt thunders, then flashes twice (frames 0, 1, 0
+// By TickTo100: each bolt thunders, then flashes twice (frames 0, 1, 0
 // and 0, 1); outside its flashes it is hidden, so a bolt left visible by a
 // pause of the creature is hidden again at its next tick.
 constexpr Row kBolt1[] = {
@@ -59,7 +59,7 @@ constexpr Row kBolt2[] = {
     {otherwise, to(kHiddenFrame)},
 };
 
-// By FrameCounter1000, the spider's vertical speed: down 31 x 8 pixels, a
+// By TickTo1000, the spider's vertical speed: down 31 x 8 pixels, a
 // wait, and back up the same way.
 constexpr Row kSpiderSpeed[] = {
     {{thru(30, 60)}, to(8)},
@@ -69,71 +69,70 @@ constexpr Row kSpiderSpeed[] = {
 
 }  // namespace
 
-void Anim_Hand() {
-  trap("Animations\\Anim_Hand", [] {
-    Creature& h = scene().Hand;
+void Anim_Hand(Scene& s) {
+  trap("Animations\\Anim_Hand", [&] {
+    Creature& h = s.Hand;
     draw_masked(h);
-    follow(kHand, counters().FrameCounter1000, h.Frame);
+    follow(kHand, counters().TickTo1000, h.Frame);
   });
 }
 
-void Anim_Owl() {
-  trap("Animations\\Anim_Owl", [] {
-    Creature& o = scene().Owl;
+void Anim_Owl(Scene& s) {
+  trap("Animations\\Anim_Owl", [&] {
+    Creature& o = s.Owl;
     draw_opaque(o);
-    follow(kOwl, counters().FrameCounter100, o.Frame);
+    follow(kOwl, counters().TickTo100, o.Frame);
   });
 }
 
-void Anim_Medallion() {
-  trap("Animations\\Anim_Medallion", [] {
-    Creature& m = scene().Medallion;
+void Anim_Medallion(Scene& s) {
+  trap("Animations\\Anim_Medallion", [&] {
+    Creature& m = s.Medallion;
     draw_masked(m);
-    follow(kMedallion, counters().FrameCounter100, m.Frame);
+    follow(kMedallion, counters().TickTo100, m.Frame);
   });
 }
 
 void Anim_Crow1(Creature& c) {
   trap("Animations\\Anim_Crow1", [&] {
     draw_masked(c);
-    follow(kCrow1, counters().FrameCounter40, c.Frame);
+    follow(kCrow1, counters().TickTo40, c.Frame);
   });
 }
 
-void Anim_Crow2() {
-  trap("Animations\\Anim_Crow2", [] { draw_and_loop(scene().Crow2); });
+void Anim_Crow2(Scene& s) {
+  trap("Animations\\Anim_Crow2", [&] { draw_and_loop(s.Crow2); });
 }
 
-void Anim_BloodDrip() {
-  trap("Animations\\Anim_BloodDrip", [] {
-    Creature& d = scene().BloodDrip;
+void Anim_BloodDrip(Scene& s) {
+  trap("Animations\\Anim_BloodDrip", [&] {
+    Creature& d = s.BloodDrip;
     draw_and_loop(d);
     // The drop lands on frame 4: one drip heard every 14 ticks.
     if (d.Frame == 4) play_sound_if_selected(kBloodDripSound);
   });
 }
 
-void Anim_GraveDigger() {
-  trap("Animations\\Anim_GraveDigger", [] { draw_and_loop(scene().GraveDigger); });
+void Anim_GraveDigger(Scene& s) {
+  trap("Animations\\Anim_GraveDigger", [&] { draw_and_loop(s.GraveDigger); });
 }
 
-void Anim_Lightning() {
-  trap("Animations\\Anim_Lightning", [] {
-    Scene& s = scene();
+void Anim_Lightning(Scene& s) {
+  trap("Animations\\Anim_Lightning", [&] {
     draw_masked(s.Lightning[1]);
     draw_masked(s.Lightning[2]);
-    const int v = counters().FrameCounter100;
+    const int v = counters().TickTo100;
     follow(kBolt1, v, s.Lightning[1].Frame);
     follow(kBolt2, v, s.Lightning[2].Frame);
   });
 }
 
-void Anim_Spider() {
-  trap("Animations\\Anim_Spider", [] {
-    Creature& sp = scene().Spider;
+void Anim_Spider(Scene& s) {
+  trap("Animations\\Anim_Spider", [&] {
+    Creature& sp = s.Spider;
     draw_masked(sp);
     draw_thread(sp);
-    follow(kSpiderSpeed, counters().FrameCounter1000, sp.SpeedY);
+    follow(kSpiderSpeed, counters().TickTo1000, sp.SpeedY);
     sp.Y = check32(static_cast<long long>(sp.Y) + sp.SpeedY);
   });
 }

@@ -6,16 +6,16 @@
 
 namespace vex {
 
-void Anim_Hand();
-void Anim_Owl();
-void Anim_Medallion();
+void Anim_Hand(Scene& s);
+void Anim_Owl(Scene& s);
+void Anim_Medallion(Scene& s);
 // Takes the record to animate: the saver's crow, or the settings dialog's
 // preview of it.
 void Anim_Crow1(Creature& c);
-void Anim_Crow2();
-void Anim_BloodDrip();
-void Anim_GraveDigger();
-void Anim_Lightning();
-void Anim_Spider();
+void Anim_Crow2(Scene& s);
+void Anim_BloodDrip(Scene& s);
+void Anim_GraveDigger(Scene& s);
+void Anim_Lightning(Scene& s);
+void Anim_Spider(Scene& s);
 
 }  // namespace vex

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/previews.h"
 #include "base/convert.h"
 #include "config/controls.h"
@@ -30,13 +31,6 @@ bool exists() { return state().view != nullptr; }
 
 namespace {
 
-// The check box of each creature key, in the keys' order.
-constexpr std::string_view kCreatureChecks[20] = {
-    "CheckBat",         "CheckBloodDrip", "CheckBouncingPumpkin", "CheckCrow1",     "CheckCrow2",
-    "CheckDove",        "CheckFireFly",   "CheckFlower",          "CheckGraveDigger", "CheckHand",
-    "CheckLightning",   "CheckMedallion", "CheckOwl",             "CheckRat",       "CheckScorpion",
-    "CheckSkeleton1",   "CheckSkeleton2", "CheckSpider",          "CheckWatchman",  "CheckZombie"};
-
 Creature preview_start(const std::string& dir) {
   Creature c;
   c.Width = 127;
@@ -48,7 +42,7 @@ Creature preview_start(const std::string& dir) {
   c.X = 0;
   c.Y = 0;
   c.FileName = "v_preview.bmp";
-  c.Picture = GenerateDC(dir + c.FileName);
+  c.Picture = load_surface(dir + c.FileName);
   return c;
 }
 
@@ -61,9 +55,9 @@ void load(std::unique_ptr<View> view) {
   st.view = view ? std::move(view) : make_view();
   st.PreviewPicture = Bitmap(kPreviewBoxWidth, kPreviewBoxHeight);
   st.PreviewPicture2 = Bitmap(kPreviewBoxWidth, kPreviewBoxHeight);
-  st.Timer1 = event_loop().add_timer("Timer1", Timer1_Timer);
-  event_loop().set_interval(st.Timer1, 100);
-  event_loop().set_enabled(st.Timer1, true);
+  st.preview_timer = event_loop().add_timer("Timer1", preview_tick);
+  event_loop().set_interval(st.preview_timer, 100);
+  event_loop().set_enabled(st.preview_timer, true);
   Form_Load();
 }
 
@@ -72,9 +66,10 @@ void Form_Load() {
     ConfigurationState& st = state();
     Controls& c = st.controls;
     const SettingsState& set = settings();
-    for (std::size_t i = 0; i < kCreatureKeys.size(); ++i) {
-      const Creature& r = creature_for_key(i);
-      c.check[std::string(kCreatureChecks[i])] = (r.Enabled && r.Installed) ? 1 : 0;
+    for (const CreatureRow& row : creature_table()) {
+      if (row.dialog.tab < 0) continue;
+      const Creature& r = row.record(scene());
+      c.check[std::string(row.dialog.check)] = (r.Enabled && r.Installed) ? 1 : 0;
     }
     // A hand-edited speed outside the bar's range would leave the user with
     // no dialog at all; the thumb goes to the nearest end instead, and
@@ -91,12 +86,13 @@ void Form_Load() {
 
     SurfacesState& sf = surfaces();
     const StarterState& s = starter();
-    sf.PaletteSurface = GenerateDC(set.MediaDirectory + "v_palette.bmp");
-    sf.FrameBuffer = GenerateBufferDC(s.ScreenWidth, s.ScreenHeight, sf.PaletteSurface);
+    sf.PaletteSurface = load_surface(set.MediaDirectory + "v_palette.bmp");
+    sf.FrameBuffer = create_surface(s.ScreenWidth, s.ScreenHeight, sf.PaletteSurface);
     Previews& p = previews();
     p.PreviewCreature = preview_start(set.MediaDirectory);
     p.PreviewCreature2 = preview_start(set.MediaDirectory);
     st.preview_surfaces = {p.PreviewCreature.Picture, p.PreviewCreature2.Picture};
+    st.box_routine = {};
     p.ScaleWidth1 = p.ScaleWidth2 = kPreviewBoxWidth;
     p.ScaleHeight1 = p.ScaleHeight2 = kPreviewBoxHeight;
     c.VersionLabel = std::string("Version ") + "6.0";
@@ -107,16 +103,16 @@ void Form_Load() {
   });
 }
 
-void Form_Unload() { X_Cleanup_And_End(); }
+void Form_Unload() { clean_up_and_end(); }
 
 void Tabs_Click() {
   // A song started on the Sounds tab plays on while the user stays there.
   if (state().controls.Tabs != kSoundsTab) stop_listening_song();
 }
 
-void Command1_Click() { Form_Unload(); }
+void on_cancel() { Form_Unload(); }
 
-void Command2_Click() {
+void on_apply() {
   bool saved = false;
   trap("Configuration/Command2_Click", [&] {
     const Controls& c = state().controls;
@@ -124,7 +120,7 @@ void Command2_Click() {
     auto put = [&](const std::string& key, const std::string& value) { keys.emplace_back(key, value); };
     put("firstrun", "1");
     for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
-      put(kCreatureKeys[i], flag_text(c.check.at(std::string(kCreatureChecks[i]))));
+      put(kCreatureKeys[i], flag_text(c.check.at(std::string(row_for_key(i).dialog.check))));
     put("speed", c.speedchk == kSpeedMax ? "1" : num_to_text(I16(kSpeedMax - c.speedchk)));
     for (int i = 0; i < 12; ++i) put("song" + std::to_string(i), flag_text(c.songchk[i]));
     for (int i = 0; i < 12; ++i) put("sound" + std::to_string(i), flag_text(c.soundchk[i]));
@@ -153,14 +149,12 @@ void Command2_Click() {
 
 std::string home_page_path() { return settings().MediaDirectory + "home.htm"; }
 
-void Picture34_Click() {
+void open_home_page() {
   if (!FileInstallCheck(home_page_path())) {
     state().view->tell("Vexmoor", "The home page (" + home_page_path() + ") is not installed.");
     return;
   }
   open_in_browser("file://" + home_page_path());
 }
-
-void Picture17_Click() { Picture34_Click(); }
 
 }  // namespace vex::configuration

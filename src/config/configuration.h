@@ -12,6 +12,11 @@
 #include "os/event_loop.h"
 #include "os/raster.h"
 
+namespace vex {
+struct Creature;
+struct CreatureRow;
+}  // namespace vex
+
 namespace vex::configuration {
 
 // What the logic reads from and sets on the controls.
@@ -45,14 +50,17 @@ std::unique_ptr<View> make_view();  // the real window
 
 struct ConfigurationState {
   Controls controls;
-  // What the two preview boxes show, composed by Timer1 (the records they
+  // What the two preview boxes show, composed by preview_timer (the records they
   // show are the animation engine's previews()).
   Bitmap PreviewPicture;
   Bitmap PreviewPicture2;
-  TimerId Timer1 = -1;
+  TimerId preview_timer = -1;
   std::unique_ptr<View> view;
   // Surfaces the previews made; each is released once nothing shows it.
   std::set<int32_t> preview_surfaces;
+  // What draws each box's record at each tick: the routine of the creature
+  // last clicked for it (none yet: the filmstrip plays in a loop).
+  std::array<void (*)(Creature&), 2> box_routine{};
 };
 ConfigurationState& state();
 bool exists();
@@ -63,34 +71,19 @@ void load(std::unique_ptr<View> view = nullptr);
 void Form_Load();
 void Form_Unload();
 void Tabs_Click();
-void Command1_Click();  // Cancel
-void Command2_Click();  // Apply
-void Timer1_Timer();
-void Picture34_Click();  // the logo: our home page
-void Picture17_Click();  // the web address: the same
+// The Cancel button: closes the dialog, nothing saved.
+void on_cancel();
+// The Apply button: saves every setting at once and closes the dialog.
+void on_apply();
+// Every 100 ms: the frame counters on, both preview boxes drawn.
+void preview_tick();
+// The logo and the web address: our home page in the browser.
+void open_home_page();
 
-// The preview buttons, by the name of their control (Picture1 ... v).
+// A creature's preview button: its record shown in the preview box of its tab.
+void preview_clicked(const CreatureRow& row);
+// The same by the name of the button's control.
 void preview_button_click(std::string_view button);
-void Picture1_Click();
-void Picture2_Click();
-void Picture3_Click();
-void Picture4_Click();
-void Picture5_Click();
-void Picture6_Click();
-void Picture7_Click();
-void Picture8_Click();
-void Picture9_Click();
-void Picture10_Click();
-void Picture11_Click();
-void Picture12_Click();
-void Picture13_Click();
-void Picture14_Click();
-void Picture15_Click();
-void Picture16_Click();
-void Picture18_Click();
-void Picture27_Click();
-void Picture33_Click();
-void v_Click();
 
 // Listening (listening.cpp).
 void stop_listening_song();

@@ -112,7 +112,7 @@ class DialogWindow : public View {
         c = &in.add_picture_box(r);
         c->show_pixels(picture(caption));
         c->set_hand_cursor(true);
-        c->on_click = name == "Picture34" ? Picture34_Click : Picture17_Click;
+        c->on_click = open_home_page;  // the logo and the web address alike
         break;
       case Kind::kScrollBar:
         c = &in.add_scroll_bar(r);
@@ -149,7 +149,7 @@ class DialogWindow : public View {
         break;
       case Kind::kButton:
         c = &in.add_button(r, caption);
-        c->on_click = name == "Command1" ? Command1_Click : Command2_Click;
+        c->on_click = name == "Cancel" ? on_cancel : on_apply;
         break;
     }
     if (c && !tip.empty()) c->set_tooltip(tip);

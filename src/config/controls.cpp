@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "animation/creatures.h"
+
 namespace vex::configuration {
 namespace {
 
@@ -12,10 +14,7 @@ constexpr std::string_view kSongs[12] = {"Horror Hill", "Death Toll", "Pipe Orga
 constexpr std::string_view kSounds[12] = {"Greetings", "Blood Drip", "Thunder", "Crow",    "Owl",    "FootSteps",
                                           "WereWolf",  "Laugh II",   "Scream I", "Ghost", "Laugh I", "Scream II"};
 
-// A creature row: its check box and, to its right, its preview button.
-struct CreatureRow {
-  std::string_view check, caption, button;
-};
+// The lines of creatures, top to bottom.
 constexpr int kRowY[5] = {24, 56, 88, 120, 152};
 
 // Music and sound rows: which index stands in each of the twelve places.
@@ -29,30 +28,21 @@ std::vector<ControlSpec> build() {
   add({Kind::kTabs, "Tabs", -1, "", 0, 0, kClientWidth, kClientHeight, "", ""});
 
   // Tabs 0 and 1: ten creatures each, in two columns, and a preview box.
-  const CreatureRow creatures[2][5][2] = {
-      {{{"CheckGraveDigger", "Grave Digger", "Picture1"}, {"CheckCrow1", "Crow I", "Picture6"}},
-       {{"CheckWatchman", "Lost Spirit", "Picture2"}, {"CheckCrow2", "Crow II", "Picture7"}},
-       {{"CheckZombie", "Zombie", "Picture3"}, {"CheckOwl", "Stalking Owl", "Picture8"}},
-       {{"CheckSkeleton1", "Skeleton I", "Picture4"}, {"CheckBat", "Vampire Bats", "Picture27"}},
-       {{"CheckSkeleton2", "Skeleton II", "Picture5"}, {"CheckRat", "Mutant Rats", "Picture33"}}},
-      {{{"CheckSpider", "Black Widow", "Picture10"}, {"CheckLightning", "Lightning", "Picture9"}},
-       {{"CheckScorpion", "Scorpion", "Picture14"}, {"CheckBloodDrip", "Blood Pool", "v"}},
-       {{"CheckHand", "Rising Dead", "Picture13"}, {"CheckMedallion", "Medallion", "Picture18"}},
-       {{"CheckBouncingPumpkin", "Pumpkin", "Picture12"}, {"CheckFireFly", "FireFlies", "Picture16"}},
-       {{"CheckFlower", "Dead Orchid", "Picture11"}, {"CheckDove", "White Dove", "Picture15"}}},
-  };
-  const std::string_view frames[2] = {"fraOptions", "Frame4"};
+  const std::string_view frames[2] = {"CreaturesFrame", "MoreCreaturesFrame"};
   const std::string_view pages[2] = {"Tabs:0", "Tabs:1"};
   const std::string_view boxes[2] = {"PreviewPicture", "PreviewPicture2"};
   for (int tab = 0; tab < 2; ++tab) {
     add({Kind::kFrame, frames[tab], -1, pages[tab], 16, 32, 265, 183, "", ""});
-    for (int row = 0; row < 5; ++row) {
-      const CreatureRow& l = creatures[tab][row][0];
-      const CreatureRow& r = creatures[tab][row][1];
-      add({Kind::kCheckBox, l.check, -1, frames[tab], 16, kRowY[row], 89, 17, l.caption, ""});
-      add({Kind::kPreviewButton, l.button, -1, frames[tab], 105, kRowY[row], 17, 17, "", ""});
-      add({Kind::kCheckBox, r.check, -1, frames[tab], 144, kRowY[row], 88, 17, r.caption, ""});
-      add({Kind::kPreviewButton, r.button, -1, frames[tab], 232, kRowY[row], 17, 17, "", ""});
+    for (int line = 0; line < 5; ++line) {
+      for (int column = 0; column < 2; ++column) {
+        for (const CreatureRow& row : creature_table()) {
+          const DialogSpec& d = row.dialog;
+          if (d.tab != tab || d.line != line || d.column != column) continue;
+          add({Kind::kCheckBox, d.check, -1, frames[tab], column ? 144 : 16, kRowY[line], column ? 88 : 89, 17,
+               d.caption, ""});
+          add({Kind::kPreviewButton, d.button, -1, frames[tab], column ? 232 : 105, kRowY[line], 17, 17, "", ""});
+        }
+      }
     }
     add({Kind::kPreviewBox, boxes[tab], -1, pages[tab], 296, 40, kPreviewBoxWidth, kPreviewBoxHeight, "", ""});
   }
@@ -93,15 +83,15 @@ std::vector<ControlSpec> build() {
 
   // Tab 4: about.
   add({Kind::kFrame, "Frame10", -1, "Tabs:4", 16, 48, 481, 177, "", ""});
-  add({Kind::kPicture, "Picture34", -1, "Tabs:4", 32, 32, 201, 57, "v_logo.bmp", ""});
-  add({Kind::kPicture, "Picture17", -1, "Frame10", 328, 0, 144, 16, "v_webaddress.bmp", ""});
+  add({Kind::kPicture, "Logo", -1, "Tabs:4", 32, 32, 201, 57, "v_logo.bmp", ""});
+  add({Kind::kPicture, "WebAddress", -1, "Frame10", 328, 0, 144, 16, "v_webaddress.bmp", ""});
   add({Kind::kBoldLabel, "Label9", -1, "Frame10", 16, 56, 300, 17, "Vexmoor ScreenSaver", ""});
   add({Kind::kBoldLabel, "VersionLabel", -1, "Frame10", 16, 72, 300, 17, "", ""});
   add({Kind::kBoldLabel, "Label13", -1, "Frame10", 16, 120, 300, 17, "Release Date: 11/22/03", ""});
 
   // The window's own buttons, over every tab.
-  add({Kind::kButton, "Command1", -1, "", 24, 232, 97, 25, "&Cancel", "Exit Without Saving Changes"});
-  add({Kind::kButton, "command2", -1, "", 160, 232, 105, 25, "&Apply", "Save Changes And Exit"});
+  add({Kind::kButton, "Cancel", -1, "", 24, 232, 97, 25, "&Cancel", "Exit Without Saving Changes"});
+  add({Kind::kButton, "Apply", -1, "", 160, 232, 105, 25, "&Apply", "Save Changes And Exit"});
   return t;
 }
 

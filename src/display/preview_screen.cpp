@@ -63,6 +63,6 @@ void previewtimer_Timer() {
   });
 }
 
-void Form_Unload() { X_Cleanup_And_End(); }
+void Form_Unload() { clean_up_and_end(); }
 
 }  // namespace vex::preview_screen

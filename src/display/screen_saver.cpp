@@ -1,14 +1,13 @@
 #include "display/screen_saver.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <optional>
 
-#include "animation/background.h"
 #include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/drawing.h"
-#include "animation/moving.h"
-#include "animation/scheduled.h"
 #include "display/clock_message.h"
 #include "display/music.h"
 #include "display/sound_fx.h"
@@ -78,7 +77,7 @@ void open_windows() {
     // A daemon's window (or the root): its input is not ours; it ends the
     // saver only by going away.
     st.window = attach_to_window(target_window(s.Options));
-    st.window->on_close = X_Cleanup_And_End;
+    st.window->on_close = clean_up_and_end;
     st.window->on_resize = follow_resize;
     st.window->on_seen_changed = seen_changed;
     return;
@@ -238,38 +237,19 @@ void Form_Load() {
 void compose_frame() {
   compose_in_steps([] {
     Scene& s = scene();
+    auto draw_steps = [&](int from, int to) {
+      for (const DepthEntry& step : depth_order())
+        if (step.depth >= from && step.depth < to && switched_on(*step.row, s)) step.draw(s);
+    };
     draw_layer(s.BackgroundTop, Rop::kSrcCopy);
     draw_layer(s.BackgroundMid1, Rop::kSrcCopy);
     // Far off, behind the foreground band.
-    if (s.Bat[1].Enabled) Anim_Bat();
-    if (s.Dove.Enabled) Anim_Dove();
-    if (s.Skeleton2.Enabled) Anim_Skeleton2();
-    if (s.Zombie.Enabled) Anim_Zombie();
+    draw_steps(0, kGroundDepth);
     draw_layer(s.BackgroundMid2, Rop::kSrcAnd);
     draw_layer(s.BackgroundMid3, Rop::kSrcPaint);
     draw_layer(s.BackgroundBottom, Rop::kSrcCopy);
-    // On the ground, behind the far stones; both rats are switched by the first.
-    if (s.Lightning[1].Enabled) Anim_Lightning();
-    if (s.GraveDigger.Enabled) Anim_GraveDigger();
-    if (s.Flower.Enabled) Anim_Still_Loop(s.Flower);
-    if (s.Rat[1].Enabled) Anim_Rat(2);
-    if (s.Watchman.Enabled) Anim_Watchman();
-    if (s.Scorpion.Enabled) Anim_Scorpion();
-    Anim_FarTombStones();
-    // Between the far and the close stones.
-    if (s.BouncingPumpkin.Enabled) Anim_BouncingPumpkin();
-    if (s.Skeleton1.Enabled) Anim_Skeleton1();
-    Anim_CloseTombStones();
-    // In front of everything.
-    if (s.Medallion.Enabled) Anim_Medallion();
-    if (s.Crow1.Enabled) Anim_Crow1(s.Crow1);
-    if (s.Crow2.Enabled) Anim_Crow2();
-    if (s.Hand.Enabled) Anim_Hand();
-    if (s.BloodDrip.Enabled) Anim_BloodDrip();
-    if (s.Rat[1].Enabled) Anim_Rat(1);
-    if (s.Spider.Enabled) Anim_Spider();
-    if (s.Owl.Enabled) Anim_Owl();
-    if (s.FireFly[1].Enabled) Anim_FireFly();
+    // On the ground and in front of it, the stones among them.
+    draw_steps(kGroundDepth, INT_MAX);
   });
 }
 
@@ -280,11 +260,11 @@ void maintimer_Timer() {
       return;
     }
     FrameCounters& c = counters();
-    advance_counter(c.FrameCounter1000, 1000);
-    advance_counter(c.FrameCounter40, 40);
-    advance_counter(c.FrameCounter100, 100);
+    advance_counter(c.TickTo1000, 1000);
+    advance_counter(c.TickTo40, 40);
+    advance_counter(c.TickTo100, 100);
     compose_frame();
-    if (c.FrameCounter100 == 99) Rotate_SoundFX();
+    if (c.TickTo100 == 99) Rotate_SoundFX();
     Update_Clock();
     // Composed once, shown on every monitor at its own size: what changed
     // since the frame before where the screen holds that frame, else all.
@@ -378,7 +358,7 @@ void Form_KeyDown() { request_close(); }
 void Form_QueryUnload(int& cancel) {
   trap("ScreenSaver/Form_QueryUnload", [&] {
     const StarterState& s = starter();
-    if (s.PlatformTag != "95" || s.PasswordFlag != 1) return;
+    if (s.Platform != Platform::kWindows95 || s.PasswordFlag != 1) return;
     ShowCursor(true);
     // Where the system has no such check, there is nothing to ask and the
     // close goes ahead.
@@ -388,7 +368,7 @@ void Form_QueryUnload(int& cancel) {
   });
 }
 
-void Form_Unload() { X_Cleanup_And_End(); }
+void Form_Unload() { clean_up_and_end(); }
 
 void set_topmost(bool above) {
   each_window([&](FullScreenWindow& w, const PixelView&) { w.set_topmost(above); });

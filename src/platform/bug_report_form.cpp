@@ -36,7 +36,7 @@ class BugReportForm : public BugReportView {
     window_ = ui::create_window(267, 95, "Error Code:");
     window_->add_label({24, 8, 225, 33}, "You have found a bug in this screensaver. Please report it now",
                        {ui::TextAlign::kCentre});
-    window_->add_button({16, 56, 233, 25}, "Report This Bug Now").on_click = [this] { Command1_Click(); };
+    window_->add_button({16, 56, 233, 25}, "Report This Bug Now").on_click = [this] { open_report_page(); };
     window_->on_close = Form_Unload;
     Form_Load();
   }
@@ -61,9 +61,9 @@ class BugReportForm : public BugReportView {
     window_->move_outer_to(p.left, p.top);
   }
 
-  void Command1_Click() { open_in_browser("file://" + write_bug_report_page(caption_)); }
+  void open_report_page() { open_in_browser("file://" + write_bug_report_page(caption_)); }
 
-  static void Form_Unload() { X_Cleanup_And_End(); }
+  static void Form_Unload() { clean_up_and_end(); }
 
   std::unique_ptr<ui::Window> window_;
   std::string caption_;

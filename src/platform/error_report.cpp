@@ -33,7 +33,7 @@ void ReportError(std::string_view label, int code) {
     // X11): the line above is all the user gets, and the program ends as
     // if the report had been read, saying it failed.
     set_exit_status(1);
-    X_Cleanup_And_End();
+    clean_up_and_end();
     return;
   }
   if (!st.view->exists()) st.view->create();

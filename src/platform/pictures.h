@@ -4,8 +4,8 @@ namespace vex {
 
 // Every picture the full-screen saver draws, into its surface, before the
 // first frame.
-void LoadPics4ScreenSaver();
+void load_saver_pictures();
 // The preview filmstrip.
-void X_LoadPics4Preview();
+void load_preview_pictures();
 
 }  // namespace vex

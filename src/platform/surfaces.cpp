@@ -44,7 +44,7 @@ void reset_surfaces() {
 
 int live_surface_count() { return static_cast<int>(table().bitmaps.size()); }
 
-Surface GenerateDC(const std::string& path) {
+Surface load_surface(const std::string& path) {
   Surface dc = 0;
   trap("System/GenerateDC", [&] {
     // A picture that cannot be read leaves an empty surface: drawing from it
@@ -72,13 +72,13 @@ Surface GenerateDC(const std::string& path) {
   return dc;
 }
 
-Surface GenerateBufferDC(I16 width, I16 height, Surface /*reference: one pixel format for all*/) {
+Surface create_surface(I16 width, I16 height, Surface /*reference: one pixel format for all*/) {
   Surface dc = 0;
   trap("System/GenerateBufferDC", [&] { dc = add(Bitmap(width, height, 0)); });
   return dc;
 }
 
-int RemoveDC(Surface& surface) {
+int release_surface(Surface& surface) {
   int result = 0;
   trap("Starter/RemoveDC", [&] {
     if (surface <= 0) return;

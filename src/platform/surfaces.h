@@ -26,9 +26,9 @@ int live_surface_count();
 // million pixels): beyond this a picture counts as missing.
 inline constexpr long long kPictureBudgetPixels = 24LL * 1024 * 1024;
 
-Surface GenerateDC(const std::string& path);
-Surface GenerateBufferDC(I16 width, I16 height, Surface reference);
-int RemoveDC(Surface& surface);
+Surface load_surface(const std::string& path);
+Surface create_surface(I16 width, I16 height, Surface reference);
+int release_surface(Surface& surface);
 
 PixelView surface_view(Surface s);
 

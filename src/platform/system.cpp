@@ -26,25 +26,23 @@ void CenterForm(WindowPlacement& w) {
   });
 }
 
-void SetTFS(const std::string& command) {
+void set_task_switching(bool enabled) {
   trap("System/SetTFS", [&] {
     const StarterState& st = starter();
-    if (st.PlatformTag != "95" || st.PasswordFlag != 1) return;
-    std::string c = to_lower_ascii(command);
-    int running = c == "disable" ? 1 : c == "enable" ? 0 : -1;
-    if (running < 0) return;
+    if (st.Platform != Platform::kWindows95 || st.PasswordFlag != 1) return;
+    const int running = enabled ? 0 : 1;
     if (system_state().screensaver_running) system_state().screensaver_running(running);
     else set_screensaver_running(running == 1);
   });
 }
 
-std::string GetVersion32() {
-  std::string tag;
+Platform running_platform() {
+  Platform platform = Platform::kUnknown;
   trap("System/GetVersion32", [&] {
     const int id = platform_id();
-    tag = id == 1 ? "95" : id == 2 ? "NT" : "Unknown";
+    platform = id == 1 ? Platform::kWindows95 : id == 2 ? Platform::kWindowsNT : Platform::kUnknown;
   });
-  return tag;
+  return platform;
 }
 
 std::string TrimPath(const std::string& path) {

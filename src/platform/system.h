@@ -17,17 +17,21 @@ struct WindowPlacement {
 // Moves the placement so the window stands in the middle of the screen.
 void CenterForm(WindowPlacement& window);
 
-// "disable" / "enable" task switching while a password-protected saver runs;
-// only the "95" family with the password flag set has anything to do.
-void SetTFS(const std::string& command);
+// Which family of systems the program runs on: the 95 family keeps its
+// own saver password and lets a saver lock task switching.
+enum class Platform { kUnknown, kWindows95, kWindowsNT };
+Platform running_platform();
+
+// Task switching off (false) while a password-protected saver runs and on
+// again after; only the 95 family with the password flag set has anything
+// to do.
+void set_task_switching(bool enabled);
 struct SystemState {
-  // The platform call behind SetTFS; Linux has none.
+  // The platform call behind set_task_switching; Linux has none.
   std::function<void(int running)> screensaver_running;
 };
 SystemState& system_state();
 
-// "95", "NT" or "Unknown"; Linux is neither Windows family.
-std::string GetVersion32();
 
 // The file exists as a normal, visible file, its name compared without
 // regard to letter case.

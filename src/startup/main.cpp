@@ -42,7 +42,7 @@ void display_lost() {
   std::fputs("vexmoor: the display went away; ending\n", stderr);
   vex::forget_display();
   vex::set_exit_status(1);
-  vex::X_Cleanup_And_End();
+  vex::clean_up_and_end();
   std::_Exit(1);
 }
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   vex::set_display_lost_handler(display_lost);
   // Asked to end from outside (a logout, a daemon, Ctrl+C): the normal way
   // out, whatever mode runs.
-  vex::on_termination_request([] { vex::X_Cleanup_And_End(); });
+  vex::on_termination_request([] { vex::clean_up_and_end(); });
   vex::CommandLine cl = vex::parse_command_line(vex::program_arguments(argc, argv));
   if (!cl.error.empty()) {
     std::fprintf(stderr, "vexmoor: %s (vexmoor --help tells the options)\n", cl.error.c_str());
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   // password mode, or a start that failed before any window), it ends the
   // normal way rather than idling unseen.
   while (true) {
-    if (!any_window_open()) vex::X_Cleanup_And_End();
+    if (!any_window_open()) vex::clean_up_and_end();
     vex::event_loop().run_once();
   }
 }

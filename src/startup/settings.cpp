@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "animation/creature.h"
+#include "animation/creatures.h"
 #include "base/convert.h"
 #include "os/paths.h"
 #include "os/profile_file.h"
@@ -15,16 +15,6 @@ namespace vex {
 SettingsState& settings() {
   static SettingsState s;
   return s;
-}
-
-
-Creature& creature_for_key(std::size_t i) {
-  Scene& s = scene();
-  Creature* records[] = {&s.Bat[1],     &s.BloodDrip,   &s.BouncingPumpkin, &s.Crow1,        &s.Crow2,
-                         &s.Dove,       &s.FireFly[1],  &s.Flower,          &s.GraveDigger,  &s.Hand,
-                         &s.Lightning[1], &s.Medallion, &s.Owl,             &s.Rat[1],       &s.Scorpion,
-                         &s.Skeleton1,  &s.Skeleton2,   &s.Spider,          &s.Watchman,     &s.Zombie};
-  return *records[i];
 }
 
 namespace {
@@ -77,7 +67,7 @@ bool PutIniSection(const std::string& file, const std::string& section,
   return written;
 }
 
-void X_GetData() {
+void read_settings() {
   trap("Starter/X_GetData", [] {
     SettingsState& st = settings();
     // One reading for every key: the dialog may be replacing the file just
@@ -85,10 +75,8 @@ void X_GetData() {
     const IniSection file = GetIniSection(kIniFile, kIniSection);
     auto get = [&](const std::string& key) { return file.get(key); };
     if (!is_on(get("firstrun"))) {
-      Scene& s = scene();
-      for (Creature* c : {&s.Skeleton1, &s.Crow1, &s.Crow2, &s.Watchman, &s.Zombie, &s.BloodDrip, &s.Rat[1],
-                          &s.GraveDigger, &s.Lightning[1], &s.Flower, &s.Owl, &s.Bat[1]})
-        c->Enabled = kTrue;
+      for (const CreatureRow& row : creature_table())
+        if (row.on_at_first_run) row.record(scene()).Enabled = kTrue;
       st.Speed = 70;
       for (int n : {0, 1, 2, 4, 6, 7, 8, 9, 10, 11}) st.SoundEnabled[n] = kTrue;
       st.SongEnabled[0] = kTrue;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "animation/creatures.h"
 #include "base/int16.h"
 
 namespace vex {
@@ -28,15 +29,6 @@ struct SettingsState {
 };
 SettingsState& settings();
 
-// The twenty creature keys, in the order they are read and written, and the
-// record each switches (for a family, its element 1).
-inline constexpr std::array<const char*, 20> kCreatureKeys = {
-    "bat",       "blooddrip", "bouncingpumpkin", "crow1",    "crow2",     "dove",      "firefly",
-    "flower",    "gravedigger", "hand",          "lightning", "medallion", "owl",      "rat",
-    "scorpion",  "skeleton1", "skeleton2",       "spider",   "watchman",  "zombie"};
-struct Creature;
-Creature& creature_for_key(std::size_t i);
-
 std::string GetIniData(const std::string& file, const std::string& section, const std::string& key);
 // Writes one key; false when the file could not be written (which the
 // caller may tell the user).
@@ -57,7 +49,7 @@ IniSection GetIniSection(const std::string& file, const std::string& section);
 // replacement of the file: every key is saved, or none is.
 bool PutIniSection(const std::string& file, const std::string& section,
                    const std::vector<std::pair<std::string, std::string>>& entries);
-void X_GetData();
+void read_settings();
 // The "volume" key's value: 0..100, and 100 for anything else (missing, not
 // a whole number, out of range), since a mistyped volume should not silence
 // the saver.

@@ -9,7 +9,7 @@
 #define VEXMOOR_LEAK_CHECK 1
 #endif
 
-#include "animation/creature.h"
+#include "animation/creatures.h"
 #include "animation/previews.h"
 #include "display/sound_fx.h"
 #include "os/mci.h"
@@ -45,25 +45,22 @@ void end_process_now(int status) {
   std::_Exit(status);
 }
 
-void X_Cleanup_And_End() {
+void clean_up_and_end() {
   trap("Starter/X_Cleanup_And_End", [] {
     SurfacesState& sf = surfaces();
     Scene& s = scene();
     // Surfaces already released (by an earlier run that failed part-way, or
-    // the palette right after loading) are skipped by RemoveDC itself.
-    Surface* order[] = {&s.BackgroundTop.Picture, &s.BackgroundMid1.Picture, &s.BackgroundMid2.Picture,
-                        &s.BackgroundMid3.Picture, &s.BackgroundBottom.Picture, &sf.PaletteSurface, &sf.FrameBuffer,
-                        &s.TombStone1.Picture, &s.TombStone2.Picture, &s.TombStone4.Picture, &s.Bat[1].Picture,
-                        &s.BloodDrip.Picture, &s.BouncingPumpkin.Picture, &s.Crow1.Picture, &s.Crow2.Picture,
-                        &s.Dove.Picture, &s.FireFly[1].Picture, &s.Flower.Picture, &s.GraveDigger.Picture,
-                        &s.Hand.Picture, &s.Lightning[1].Picture, &s.Lightning[2].Picture, &s.Medallion.Picture,
-                        &s.Owl.Picture, &s.Rat[1].Picture, &s.Rat[2].Picture, &s.Scorpion.Picture,
-                        &s.Skeleton1.Picture, &s.Skeleton2.Picture, &s.Spider.Picture, &s.Watchman.Picture,
-                        &s.Zombie.Picture, &sf.PreviewStrip, &previews().PreviewCreature.Picture,
-                        &previews().PreviewCreature2.Picture};
-    for (Surface* p : order) RemoveDC(*p);
+    // the palette right after loading) are skipped by release_surface itself.
+    for (Surface* p : {&s.BackgroundTop.Picture, &s.BackgroundMid1.Picture, &s.BackgroundMid2.Picture,
+                       &s.BackgroundMid3.Picture, &s.BackgroundBottom.Picture, &sf.PaletteSurface, &sf.FrameBuffer})
+      release_surface(*p);
+    for (const CreatureRow& row : creature_table())
+      for (const PictureSpec& picture : row.pictures)
+        if (picture.record) release_surface(picture.record(s).Picture);
+    for (Surface* p : {&sf.PreviewStrip, &previews().PreviewCreature.Picture, &previews().PreviewCreature2.Picture})
+      release_surface(*p);
     ShowCursor(true);
-    SetTFS("enable");
+    set_task_switching(true);
     for (int n = 0; n < 12; ++n) {
       std::string alias = "song" + std::to_string(n);
       std::string reply(255, ' ');
@@ -73,7 +70,7 @@ void X_Cleanup_And_End() {
       mciSendString("status " + alias + " mode", reply);
       if (reply.compare(0, 7, "stopped") == 0) mciSendString("close " + alias, reply);
     }
-    if (starter().SaverMode == 1 && sound_fx().SoundOn) close_sound_fx();
+    if (starter().Mode == SaverMode::kScreenSaver && sound_fx().SoundOn) close_sound_fx();
     // The sound output and its thread go now: the process ends without the
     // usual exit-time run.
     command_strings().close_all();

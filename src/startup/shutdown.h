@@ -5,7 +5,7 @@ namespace vex {
 
 // The program's one way out: gives back what the run took, then ends the
 // process.
-void X_Cleanup_And_End();
+void clean_up_and_end();
 
 // Ends the process with the given status. Tests replace the ending with a
 // hook (which throws ProcessEnded so that nothing after it runs).

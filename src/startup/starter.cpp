@@ -57,7 +57,7 @@ int16_t ReadRegistryNumber(Registry& reg, uint32_t root, const std::string& subk
 void set_scene_bounds() {
   StarterState& st = starter();
   st.SceneMinY = -150;
-  st.SceneHalfMaxX = 750;
+  st.SceneHalfDepth = 750;
   st.SceneMaxX = 1200;
   st.SceneMinX = -400;
 }
@@ -119,7 +119,7 @@ void Main(const std::string& raw) {
     }
     set_scene_bounds();
     seed_from_clock();
-    X_GetData();
+    read_settings();
     if (opt.embedded()) silence_unless_chosen();
     apply_run_options(opt);
     if (opt.embedded() && take_instance_lock(audio_lock_path()) != InstanceLock::kAlone) {
@@ -129,10 +129,10 @@ void Main(const std::string& raw) {
     }
     Properties_Creatures();
     switch (mode) {
-      case 4: st.SaverMode = 4; Run_Preview(); return;
-      case 2: st.SaverMode = 2; Run_Configure(); return;
-      case 3: st.SaverMode = 3; Run_Password(); return;
-      default: st.SaverMode = 1; Run_ScreenSaver(); return;
+      case 4: st.Mode = SaverMode::kPreview; Run_Preview(); return;
+      case 2: st.Mode = SaverMode::kSettings; Run_Configure(); return;
+      case 3: st.Mode = SaverMode::kPassword; Run_Password(); return;
+      default: st.Mode = SaverMode::kScreenSaver; Run_ScreenSaver(); return;
     }
   });
 }
@@ -140,15 +140,15 @@ void Main(const std::string& raw) {
 void Run_ScreenSaver() {
   trap("Starter/Run_ScreenSaver", [] {
     StarterState& st = starter();
-    st.SaverMode = 1;
-    LoadPics4ScreenSaver();
+    st.Mode = SaverMode::kScreenSaver;
+    load_saver_pictures();
     ShowCursor(false);
-    st.PlatformTag = GetVersion32();
-    if (st.PlatformTag == "95") {
+    st.Platform = running_platform();
+    if (st.Platform == Platform::kWindows95) {
       auto reg = make_system_registry();
       st.PasswordFlag = ReadRegistryNumber(*reg, kHkeyCurrentUser, "Control Panel\\Desktop", "ScreenSaveUsePassword");
     }
-    SetTFS("disable");
+    set_task_switching(false);
     screen_saver::load();
     screen_saver::set_topmost(true);
   });
@@ -157,8 +157,8 @@ void Run_ScreenSaver() {
 void Run_Preview() {
   trap("Starter/Run_Preview", [] {
     StarterState& st = starter();
-    st.SaverMode = 4;
-    X_LoadPics4Preview();
+    st.Mode = SaverMode::kPreview;
+    load_preview_pictures();
     st.PreviewParentWindow = parse_preview_handle(st.LoweredCommandLine);
     st.PreviewRect = {};
     if (auto rect = window_client_rect(st.PreviewParentWindow)) {
@@ -172,7 +172,7 @@ void Run_Preview() {
       // invisibly would never end.
       std::fprintf(stderr, "vexmoor: %s\n", no_preview_host_message().c_str());
       set_exit_status(2);
-      X_Cleanup_And_End();
+      clean_up_and_end();
       return;
     }
     preview_screen::load();
@@ -181,7 +181,7 @@ void Run_Preview() {
 
 void Run_Configure() {
   trap("Starter/Run_Configure", [] {
-    starter().SaverMode = 2;
+    starter().Mode = SaverMode::kSettings;
     configuration::load();
   });
 }
@@ -189,7 +189,7 @@ void Run_Configure() {
 void Run_Password() {
   trap("Starter/Run_Password", [] {
     StarterState& st = starter();
-    st.SaverMode = 3;
+    st.Mode = SaverMode::kPassword;
     const std::string& raw = st.RawCommandLine;
     if (raw.size() < 3) throw Failure(kInvalidArgument);
     st.PasswordParentWindow = text_to_i32(raw.substr(3));

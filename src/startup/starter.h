@@ -8,17 +8,23 @@
 #include "base/int16.h"
 #include "os/host_window.h"
 #include "os/system_services.h"
+#include "platform/system.h"
 #include "startup/options.h"
 
 namespace vex {
 
+// What the program was started to do; the numbers are choose_mode's.
+enum class SaverMode { kNone = 0, kScreenSaver = 1, kSettings = 2, kPassword = 3, kPreview = 4 };
+
 struct StarterState {
-  I16 SaverMode;  // 1 saver, 2 settings, 3 password, 4 preview
+  SaverMode Mode = SaverMode::kNone;
   std::string RawCommandLine;
   std::string LoweredCommandLine;
   I16 ScreenWidth, ScreenHeight;
-  I16 SceneMinX, SceneMaxX, SceneMinY, SceneHalfMaxX;
-  std::string PlatformTag;
+  I16 SceneMinX, SceneMaxX, SceneMinY;
+  // Half the depth the scorpion crawls down to before it starts over.
+  I16 SceneHalfDepth;
+  vex::Platform Platform = vex::Platform::kUnknown;
   I16 PasswordFlag;
   int32_t PreviewParentWindow = 0;
   PixelRect PreviewRect;

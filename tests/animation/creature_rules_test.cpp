@@ -28,7 +28,7 @@ Pixel coded(int f, int k) { return rgb(40 + f, 100 + k * 60, 200); }
 // A picture of strips x frames of w x h with a mask row: each frame's sprite
 // fills it but for a one-pixel border.
 Surface coded_picture(int w, int h, int frames, int strips) {
-  Surface s = GenerateBufferDC(w * frames * strips, 2 * h, 0);
+  Surface s = create_surface(w * frames * strips, 2 * h, 0);
   PixelView v = surface_view(s);
   for (int k = 0; k < strips; ++k)
     for (int f = 0; f < frames; ++f)
@@ -48,7 +48,7 @@ class CreatureRules : public test::ProgramTest {
     test::set_screen(800, 600);
     settings().MediaDirectory = dir_ / "no-media/";
     Properties_Creatures();
-    surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+    surfaces().FrameBuffer = create_surface(800, 600, 0);
     clear();
   }
   void clear() { fill_rect(fb(), 0, 0, 800, 600, kGround); }
@@ -72,29 +72,29 @@ TEST_F(CreatureRules, ABatTurnsOnlyPastTheEdgesAndDrawsTheStripForItsWay) {
   bat.X = 1197;  // moving right by 3: 1200 stays inside, 1203 has passed it
   bat.Y = 330;
   bat.Frame = 0;
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.X, 1200);
   EXPECT_EQ(bat.SpeedX, 3);
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.X, 1203);
   EXPECT_EQ(bat.SpeedX, -3);
   EXPECT_EQ(bat.StripX, 208);
   // In view, drawn from the leftward strip (the second).
   bat.X = 400;
   clear();
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(frame_at(410, bat.Y - 1 + 8, 1), 2);  // the frame before the advance
   EXPECT_EQ(frame_at(410, bat.Y - 1 + 8, 0), -1);
   // 1201 turns too: the edge test is strict, not a multiple of the speed.
   bat.X = 1198;
   bat.SpeedX = 3;
   bat.StripX = 0;
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.X, 1201);
   EXPECT_EQ(bat.StripX, 208);
   // And at -401 back to the rightward strip.
   bat.X = -398;
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.X, -401);
   EXPECT_EQ(bat.SpeedX, 3);
   EXPECT_EQ(bat.StripX, 0);
@@ -108,21 +108,21 @@ TEST_F(CreatureRules, BatsFlutterInTheFortyRowsBelowTheFirstBandsTop) {
   // Down a row a tick: 355 is still inside, 356 has passed it and turns.
   bat.Y = 354;
   bat.SpeedY = 1;
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.Y, 355);
   EXPECT_EQ(bat.SpeedY, 1);
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.Y, 356);
   EXPECT_EQ(bat.SpeedY, -1);
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.Y, 355);
   // Up: 315 is inside, 314 turns.
   bat.Y = 316;
   bat.SpeedY = -1;
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.Y, 315);
   EXPECT_EQ(bat.SpeedY, -1);
-  Anim_Bat();
+  Anim_Bat(scene());
   EXPECT_EQ(bat.Y, 314);
   EXPECT_EQ(bat.SpeedY, 1);
   // A whole flutter from the band's top: 42 ticks down and back.
@@ -130,7 +130,7 @@ TEST_F(CreatureRules, BatsFlutterInTheFortyRowsBelowTheFirstBandsTop) {
   bat.SpeedY = 1;
   std::vector<int32_t> ys;
   for (int t = 0; t < 84; ++t) {
-    Anim_Bat();
+    Anim_Bat(scene());
     ys.push_back(bat.Y);
   }
   EXPECT_EQ(*std::max_element(ys.begin(), ys.end()), 356);
@@ -155,8 +155,8 @@ TEST_F(CreatureRules, AllSixBatsAndAllFifteenFirefliesAreDrawnFromTheirFirstOnes
     s.FireFly[i].Y = 100;
     s.FireFly[i].Frame = i % 8;
   }
-  Anim_Bat();
-  Anim_FireFly();
+  Anim_Bat(scene());
+  Anim_FireFly(scene());
   for (int i = 1; i <= 6; ++i) EXPECT_EQ(frame_at(100 * i + 10, 340), i) << "bat " << i;
   for (int i = 1; i <= 15; ++i) {
     // Glow: ORed over the ground.
@@ -172,7 +172,7 @@ TEST_F(CreatureRules, TheWatchmanAddsOnlyItsImageRowsLight) {
   s.Watchman.X = 300;
   s.Watchman.Y = 200;
   s.Watchman.Frame = 2;
-  Anim_Watchman();
+  Anim_Watchman(scene());
   EXPECT_EQ(at(340, 280), coded(2, 0) | kGround);
   EXPECT_EQ(at(300, 200), kGround);  // its black border adds nothing
   EXPECT_EQ(s.Watchman.X, 296);
@@ -181,11 +181,11 @@ TEST_F(CreatureRules, TheWatchmanAddsOnlyItsImageRowsLight) {
 TEST_F(CreatureRules, TheWatchmanWalksBackInFromTheRightAfterPassingTheLeftEnd) {
   Creature& w = s.Watchman;
   EXPECT_EQ(w.X, 400);  // the middle of an 800-wide screen
-  for (int t = 1; t <= 200; ++t) Anim_Watchman();
+  for (int t = 1; t <= 200; ++t) Anim_Watchman(scene());
   EXPECT_EQ(w.X, -400);  // on the end: still walking
-  Anim_Watchman();
+  Anim_Watchman(scene());
   EXPECT_EQ(w.X, 1200);  // past it: back at the right end
-  Anim_Watchman();
+  Anim_Watchman(scene());
   EXPECT_EQ(w.X, 1196);
 }
 
@@ -194,18 +194,18 @@ TEST_F(CreatureRules, TheSecondSkeletonTurnsOnlyBeyondThreeTimesTheSceneBounds) 
   Creature& k = s.Skeleton2;
   EXPECT_EQ(k.StripX, 0);  // starts walking left on the first strip
   k.X = -1193;
-  Anim_Skeleton2();
+  Anim_Skeleton2(scene());
   EXPECT_EQ(k.X, -1200);
   EXPECT_EQ(k.SpeedX, -7);
-  Anim_Skeleton2();
+  Anim_Skeleton2(scene());
   EXPECT_EQ(k.X, -1207);
   EXPECT_EQ(k.SpeedX, 7);
   EXPECT_EQ(k.StripX, 540);  // the rightward strip
   k.X = 3593;
-  Anim_Skeleton2();
+  Anim_Skeleton2(scene());
   EXPECT_EQ(k.X, 3600);
   EXPECT_EQ(k.SpeedX, 7);
-  Anim_Skeleton2();
+  Anim_Skeleton2(scene());
   EXPECT_EQ(k.X, 3607);
   EXPECT_EQ(k.SpeedX, -7);
   EXPECT_EQ(k.StripX, 0);
@@ -215,17 +215,17 @@ TEST_F(CreatureRules, TheSecondSkeletonTurnsOnlyBeyondThreeTimesTheSceneBounds) 
   k.Frame = 5;
   k.StripX = 540;
   clear();
-  Anim_Skeleton2();
+  Anim_Skeleton2(scene());
   EXPECT_EQ(frame_at(320, 400, 1), 5);
 }
 
 TEST_F(CreatureRules, TheLoopingCreaturesShowEveryFrameInTurn) {
   struct Loop {
     Creature* c;
-    void (*step)();
+    void (*step)(Scene&);
     int frames;
   };
-  auto flower = [] { Anim_Still_Loop(scene().Flower); };
+  auto flower = [](Scene& sc) { Anim_Still_Loop(sc.Flower); };
   const Loop loops[] = {{&s.Crow2, Anim_Crow2, 7},
                         {&s.GraveDigger, Anim_GraveDigger, 16},
                         {&s.BloodDrip, Anim_BloodDrip, 14},
@@ -238,7 +238,7 @@ TEST_F(CreatureRules, TheLoopingCreaturesShowEveryFrameInTurn) {
     for (int t = 0; t < 2 * l.frames; ++t) {
       const int expected = (1 + t) % l.frames;  // each starts on frame 1
       clear();
-      l.step();
+      l.step(scene());
       ASSERT_EQ(frame_at(310, 210), expected) << "tick " << t;
     }
   }
@@ -247,12 +247,12 @@ TEST_F(CreatureRules, TheLoopingCreaturesShowEveryFrameInTurn) {
 TEST_F(CreatureRules, TheThreadIsDrawnOverTheSpidersTopRow) {
   // A spider whose picture covers its top row too: the thread, drawn after
   // it, stands over it in the middle column.
-  Surface full = GenerateBufferDC(79, 2 * 93, 0);
+  Surface full = create_surface(79, 2 * 93, 0);
   fill_rect(surface_view(full), 0, 0, 79, 93, coded(0, 0));
   s.Spider.Picture = full;
   s.Spider.Y = 100;
-  counters().FrameCounter1000 = 500;
-  Anim_Spider();
+  counters().TickTo1000 = 500;
+  Anim_Spider(scene());
   EXPECT_EQ(at(200 + 39, 100), rgb(128, 128, 128));
   EXPECT_EQ(at(200 + 39, 101), coded(0, 0));
   EXPECT_EQ(at(200 + 38, 100), coded(0, 0));
@@ -261,11 +261,11 @@ TEST_F(CreatureRules, TheThreadIsDrawnOverTheSpidersTopRow) {
 TEST_F(CreatureRules, WalkersAtTheirEdgesExactlyKeepGoing) {
   struct Case {
     Creature* c;
-    void (*step)();
+    void (*step)(Scene&);
     int32_t x;
     int speed;
   };
-  auto rat1 = [] { Anim_Rat(1); };
+  auto rat1 = [](Scene& sc) { Anim_Rat(sc, 1); };
   const Case cases[] = {
       {&s.Dove, Anim_Dove, 1200, 5},           {&s.Dove, Anim_Dove, -400, -5},
       {&s.Rat[1], rat1, 1200, 10},             {&s.Rat[1], rat1, -400, -10},
@@ -275,10 +275,10 @@ TEST_F(CreatureRules, WalkersAtTheirEdgesExactlyKeepGoing) {
     SCOPED_TRACE(k.c->FileName);
     k.c->X = k.x - k.speed;  // one step before the edge
     k.c->SpeedX = k.speed;
-    k.step();
+    k.step(scene());
     EXPECT_EQ(k.c->X, k.x);
     EXPECT_EQ(k.c->SpeedX, k.speed);  // on the edge: no turn yet
-    k.step();
+    k.step(scene());
     EXPECT_EQ(k.c->X, k.x + k.speed);
     EXPECT_EQ(k.c->SpeedX, -k.speed);  // past it: turned
   }
@@ -295,17 +295,17 @@ TEST_F(CreatureRules, FirefliesTurnOnlyBeyondTheirRange) {
   f.SpeedY = -2;
   f.X = 1198;  // to exactly 1200: inside
   f.Y = -148;  // to exactly -150: inside
-  Anim_FireFly();
+  Anim_FireFly(scene());
   EXPECT_EQ(f.SpeedX, 2);
   EXPECT_EQ(f.SpeedY, -2);
-  Anim_FireFly();  // 1202 and -152: both turn
+  Anim_FireFly(scene());  // 1202 and -152: both turn
   EXPECT_EQ(f.SpeedX, -2);
   EXPECT_EQ(f.SpeedY, 2);
   f.X = -398;
   f.SpeedX = -2;
   f.Y = 399;
   f.SpeedY = 2;
-  Anim_FireFly();  // -400 and 401: only y has passed its edge
+  Anim_FireFly(scene());  // -400 and 401: only y has passed its edge
   EXPECT_EQ(f.SpeedX, -2);
   EXPECT_EQ(f.SpeedY, -2);
 }
@@ -315,20 +315,20 @@ TEST_F(CreatureRules, RatTwoStartsRunningLeftOnFrameThreeOfItsLeftwardStrip) {
   Creature& rat = s.Rat[2];
   EXPECT_EQ(rat.StripX, 225);
   rat.X = 300;  // into view, otherwise as it starts
-  Anim_Rat(2);
+  Anim_Rat(scene(), 2);
   EXPECT_EQ(frame_at(320, 515, 1), 3);
   EXPECT_EQ(rat.X, 292);
   EXPECT_EQ(rat.Frame, 4);
   // Past the left edge it turns right and shows the first strip.
   rat.X = -396;
-  Anim_Rat(2);
-  Anim_Rat(2);
+  Anim_Rat(scene(), 2);
+  Anim_Rat(scene(), 2);
   EXPECT_EQ(rat.SpeedX, 8);
   EXPECT_EQ(rat.StripX, 0);
 }
 
 TEST_F(CreatureRules, AFailureIsReportedUnderTheRoutinesNameAndStopsTheFamily) {
-  Anim_Rat(3);
+  Anim_Rat(scene(), 3);
   ASSERT_EQ(reports().size(), 1u);
   EXPECT_EQ(reports()[0], "Error Code: VXMR- 9 Animations\\Anim_Rat");
   // A frame whose strip offset no longer fits 16 bits: the third bat fails,
@@ -336,7 +336,7 @@ TEST_F(CreatureRules, AFailureIsReportedUnderTheRoutinesNameAndStopsTheFamily) {
   s.Bat[3].Frame = 7;
   s.Bat[3].Width = 5000;
   const int32_t fourth = s.Bat[4].X, second = s.Bat[2].X;
-  Anim_Bat();
+  Anim_Bat(scene());
   ASSERT_EQ(reports().size(), 2u);
   EXPECT_EQ(reports()[1], "Error Code: VXMR- 6 Animations\\Anim_Bat");
   EXPECT_EQ(s.Bat[2].X, second + 3);
@@ -344,7 +344,7 @@ TEST_F(CreatureRules, AFailureIsReportedUnderTheRoutinesNameAndStopsTheFamily) {
   // Turning a speed round that does not fit 16 bits reports too.
   s.BouncingPumpkin.SpeedX = -32768;
   s.BouncingPumpkin.X = -300;
-  Anim_BouncingPumpkin();  // turning -32768 round does not fit
+  Anim_BouncingPumpkin(scene());  // turning -32768 round does not fit
   ASSERT_EQ(reports().size(), 3u);
   EXPECT_EQ(reports()[2], "Error Code: VXMR- 6 Animations\\Anim_BouncingPumpkin");
 }
@@ -367,9 +367,9 @@ TEST_F(CreatureRules, EachBoltFlashesTwiceAndIsHiddenWhileTheOtherThunders) {
   code(s.Lightning[2]);
   std::vector<int> one, two;
   for (int v = 1; v <= 100; ++v) {
-    counters().FrameCounter100 = v;
+    counters().TickTo100 = v;
     clear();
-    Anim_Lightning();
+    Anim_Lightning(scene());
     one.push_back(frame_at(400, 300));  // inside bolt 1 at (320, 214)
     two.push_back(frame_at(100, 200));  // inside bolt 2 at (20, 125)
   }
@@ -386,20 +386,20 @@ TEST_F(CreatureRules, EachBoltFlashesTwiceAndIsHiddenWhileTheOtherThunders) {
   // its own next tick, even while the other bolt thunders.
   s.Lightning[1].Frame = 1;
   s.Lightning[2].Frame = 0;
-  counters().FrameCounter100 = 30;
-  Anim_Lightning();
+  counters().TickTo100 = 30;
+  Anim_Lightning(scene());
   EXPECT_EQ(s.Lightning[1].Frame, 1);
   EXPECT_EQ(s.Lightning[2].Frame, -1);
   s.Lightning[1].Frame = 0;
   s.Lightning[2].Frame = 1;
-  counters().FrameCounter100 = 78;
-  Anim_Lightning();
+  counters().TickTo100 = 78;
+  Anim_Lightning(scene());
   EXPECT_EQ(s.Lightning[1].Frame, -1);
   EXPECT_EQ(s.Lightning[2].Frame, 1);
 }
 
 TEST_F(CreatureRules, TheMedallionGlintsThreeTimesAndRestsOnFrameZero) {
-  std::vector<int> f = shown(counters().FrameCounter100, s.Medallion.Frame, 100, Anim_Medallion);
+  std::vector<int> f = shown(counters().TickTo100, s.Medallion.Frame, 100, [&] { Anim_Medallion(s); });
   const std::vector<int> glints = {1, 2, 1, 0, 1, 2, 1, 0, 1, 2, 1, 0};  // ticks 41..52
   EXPECT_EQ(std::vector<int>(f.begin() + 41, f.begin() + 53), glints);
   for (int v = 1; v <= 100; ++v)
@@ -407,13 +407,13 @@ TEST_F(CreatureRules, TheMedallionGlintsThreeTimesAndRestsOnFrameZero) {
       EXPECT_EQ(f[v], 0) << "tick " << v;
     }
   s.Medallion.Frame = 2;  // however it was left, outside its glints it rests
-  counters().FrameCounter100 = 60;
-  Anim_Medallion();
+  counters().TickTo100 = 60;
+  Anim_Medallion(scene());
   EXPECT_EQ(s.Medallion.Frame, 0);
 }
 
 TEST_F(CreatureRules, TheHandRisesWaitsAndSinksTwiceEveryThousandTicks) {
-  std::vector<int> f = shown(counters().FrameCounter1000, s.Hand.Frame, 1000, Anim_Hand);
+  std::vector<int> f = shown(counters().TickTo1000, s.Hand.Frame, 1000, [&] { Anim_Hand(s); });
   for (int v = 1; v <= 1000; ++v) {
     int expected = 0;
     if (v >= 31 && v <= 46) expected = v - 30;     // rising through 1..16
@@ -428,7 +428,7 @@ TEST_F(CreatureRules, TheHandRisesWaitsAndSinksTwiceEveryThousandTicks) {
 }
 
 TEST_F(CreatureRules, TheFirstCrowTurnsItsHeadAndCaws) {
-  std::vector<int> f = shown(counters().FrameCounter40, s.Crow1.Frame, 40, [&] { Anim_Crow1(s.Crow1); });
+  std::vector<int> f = shown(counters().TickTo40, s.Crow1.Frame, 40, [&] { Anim_Crow1(s.Crow1); });
   // Set at v, shown at v + 1.
   const std::vector<std::pair<int, int>> changes = {{6, 2}, {7, 3}, {12, 4}, {13, 5}, {19, 0}, {20, 1},
                                                     {26, 2}, {27, 3}, {36, 2}, {37, 3}};
@@ -441,7 +441,7 @@ TEST_F(CreatureRules, TheFirstCrowTurnsItsHeadAndCaws) {
   // The record passed is the one animated (the settings dialog passes its own).
   Creature preview = s.Crow1;
   preview.Frame = 0;
-  counters().FrameCounter40 = 11;
+  counters().TickTo40 = 11;
   Anim_Crow1(preview);
   EXPECT_EQ(preview.Frame, 4);
   EXPECT_EQ(s.Crow1.Frame, 3);
@@ -453,9 +453,9 @@ TEST_F(CreatureRules, TheSpiderComesDownWaitsAndClimbsBackOnItsThread) {
   auto grey = [&](int y) { return at(sp.X + 39, y) == rgb(128, 128, 128); };
   std::vector<int32_t> y(1, -93);
   for (int v = 1; v <= 1000; ++v) {
-    counters().FrameCounter1000 = v;
+    counters().TickTo1000 = v;
     clear();
-    Anim_Spider();
+    Anim_Spider(scene());
     y.push_back(sp.Y);
     if (v == 31) {
       EXPECT_EQ(sp.Y, -93 + 2 * 8);  // still above the scene: no thread yet
@@ -474,10 +474,10 @@ TEST_F(CreatureRules, TheSpiderComesDownWaitsAndClimbsBackOnItsThread) {
   for (int v = 121; v <= 1000; ++v) ASSERT_EQ(y[v], -93) << "tick " << v;
   // At 0 the thread is one pixel, at row 0.
   sp.Y = 0;
-  counters().FrameCounter1000 = 500;
+  counters().TickTo1000 = 500;
   fill_rect(fb(), 0, 0, 800, 600, 0);
   sp.Picture = 0;
-  Anim_Spider();
+  Anim_Spider(scene());
   EXPECT_TRUE(grey(0));
   EXPECT_EQ(at(sp.X + 39, 1), 0u);
 }

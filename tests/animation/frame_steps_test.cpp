@@ -17,15 +17,15 @@ namespace {
 class FrameStepsTest : public test::ProgramTest {
  protected:
   FrameStepsTest() {
-    surfaces().FrameBuffer = GenerateBufferDC(200, 100, 0);
+    surfaces().FrameBuffer = create_surface(200, 100, 0);
     sky.Width = 200;
     sky.Height = 100;
-    sky.Picture = GenerateBufferDC(200, 100, 0);
+    sky.Picture = create_surface(200, 100, 0);
     fill_rect(surface_view(sky.Picture), 0, 0, 200, 100, rgb(0, 0, 90));
     // A 4 x 4 sprite, a 2 x 2 yellow square in its middle, with its mask.
     sprite.Width = sprite.Height = 4;
     sprite.FrameCount = 1;
-    sprite.Picture = GenerateBufferDC(4, 8, 0);
+    sprite.Picture = create_surface(4, 8, 0);
     PixelView p = surface_view(sprite.Picture);
     fill_rect(p, 0, 4, 4, 4, 0xFFFFFF);
     fill_rect(p, 1, 1, 2, 2, rgb(250, 250, 0));

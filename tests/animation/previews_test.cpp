@@ -18,9 +18,9 @@ class PreviewRoutines : public test::ProgramTest {
  protected:
   PreviewRoutines() {
     install_fixture_media();
-    surfaces().FrameBuffer = GenerateBufferDC(640, 480, 0);
+    surfaces().FrameBuffer = create_surface(640, 480, 0);
   }
-  Surface picture(const std::string& file) { return GenerateDC(media_dir() + file); }
+  Surface picture(const std::string& file) { return load_surface(media_dir() + file); }
   // Runs the routine for ticks 1..n, the counter advanced before each, and
   // returns the frame the record showed at each tick.
   template <typename Routine>
@@ -45,7 +45,7 @@ TEST_F(PreviewRoutines, TheOwlOpensItsEyesHoldsThemAndClosesThem) {
   owl.FrameCount = 4;
   owl.Frame = 0;
   owl.Picture = picture("v_owl_preview.bmp");
-  auto f = shown(counters().FrameCounter40, 40, owl, 40, [] { Anim_Preview_Owl(); });
+  auto f = shown(counters().TickTo40, 40, owl, 40, [] { Anim_Preview_Owl(); });
   std::vector<int> expected(40, 3);
   expected[0] = 0;
   expected[1] = 1;
@@ -63,7 +63,7 @@ TEST_F(PreviewRoutines, TheBoltFlashesFramesTheSaverNeverShows) {
   bolt.FrameCount = 2;
   bolt.Frame = -1;
   bolt.Picture = picture("v_lightning1.bmp");
-  auto f = shown(counters().FrameCounter40, 40, bolt, 30, [] { Anim_Preview_Lightning(); });
+  auto f = shown(counters().TickTo40, 40, bolt, 30, [] { Anim_Preview_Lightning(); });
   // Ticks 2..7: 0 1 2 3 2 1; ticks 24..27: 0 1 2 3; hidden otherwise.
   std::vector<int> expected(30, -1);
   const int first[] = {0, 1, 2, 3, 2, 1};
@@ -79,7 +79,7 @@ TEST_F(PreviewRoutines, TheHandRisesWaitsAndSinks) {
   hand.FrameCount = 17;
   hand.Frame = 0;
   hand.Picture = picture("v_hand.bmp");
-  auto f = shown(counters().FrameCounter100, 100, hand, 100, [] { Anim_Preview_Hand(); });
+  auto f = shown(counters().TickTo100, 100, hand, 100, [] { Anim_Preview_Hand(); });
   EXPECT_EQ(f[4], 0);    // still down at tick 5
   EXPECT_EQ(f[5], 1);    // then one frame a tick
   EXPECT_EQ(f[20], 16);  // all the way up after 16
@@ -100,10 +100,10 @@ TEST_F(PreviewRoutines, TheSpiderComesDownWaitsAndClimbsOnAThreadDrawnOnlyBelowT
   spider.Picture = picture("v_spider.bmp");
   std::vector<int> ys;
   bool thread_while_above = false;
-  counters().FrameCounter100 = 0;
+  counters().TickTo100 = 0;
   for (int t = 1; t <= 100; ++t) {
-    counters().FrameCounter100 += 1;
-    if (counters().FrameCounter100 >= 100) counters().FrameCounter100 = 0;
+    counters().TickTo100 += 1;
+    if (counters().TickTo100 >= 100) counters().TickTo100 = 0;
     fill_rect(surface_view(surfaces().FrameBuffer), 0, 0, 640, 480, 0);
     int y = spider.Y;
     Anim_Preview_Spider();

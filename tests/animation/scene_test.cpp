@@ -15,7 +15,7 @@ using test::ProgramTest;
 class SceneDrawing : public ProgramTest {
  protected:
   SceneDrawing() {
-    surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+    surfaces().FrameBuffer = create_surface(800, 600, 0);
     fill_rect(fb(), 0, 0, 800, 600, kGround);
   }
   PixelView fb() { return surface_view(surfaces().FrameBuffer); }
@@ -36,7 +36,7 @@ Surface three_frame_strip() {
       }
   test::TempDir d;
   save_bmp24(d / "s.bmp", b);
-  return GenerateDC(d / "s.bmp");
+  return load_surface(d / "s.bmp");
 }
 
 TEST_F(SceneDrawing, MaskedDrawShowsTheCurrentFrameOverTheScene) {
@@ -114,21 +114,21 @@ TEST_F(SceneDrawing, TombstonesDrawFarThenCloseAndTheThirdSharesTheSecondsPictur
   stone(s.TombStone2, 77, 125, 250, 450);
   stone(s.TombStone3, 77, 125, 473, 450);
   stone(s.TombStone4, 102, 184, 688, 400);
-  s.TombStone1.Picture = GenerateDC(media_dir() + "v_tombstone1.bmp");
-  s.TombStone2.Picture = GenerateDC(media_dir() + "v_tombstone2.bmp");
-  s.TombStone4.Picture = GenerateDC(media_dir() + "v_tombstone4.bmp");
-  Anim_FarTombStones();
+  s.TombStone1.Picture = load_surface(media_dir() + "v_tombstone1.bmp");
+  s.TombStone2.Picture = load_surface(media_dir() + "v_tombstone2.bmp");
+  s.TombStone4.Picture = load_surface(media_dir() + "v_tombstone4.bmp");
+  Anim_FarTombStones(scene());
   EXPECT_EQ(at(250 + 30, 450 + 60), test::fixture_colour("v_tombstone2.bmp"));
   EXPECT_EQ(at(473 + 30, 450 + 60), test::fixture_colour("v_tombstone2.bmp"));
   EXPECT_EQ(at(250, 450), kGround);  // the fixture's transparent border
   EXPECT_EQ(at(20 + 15, 500), kGround);
-  Anim_CloseTombStones();
+  Anim_CloseTombStones(scene());
   EXPECT_EQ(at(15 + 60, 400 + 100), test::fixture_colour("v_tombstone1.bmp"));
   EXPECT_EQ(at(688 + 50, 400 + 100), test::fixture_colour("v_tombstone4.bmp"));
   // Without the second stone's picture neither far stone is drawn.
   fill_rect(fb(), 0, 0, 800, 600, kGround);
-  RemoveDC(s.TombStone2.Picture);
-  Anim_FarTombStones();
+  release_surface(s.TombStone2.Picture);
+  Anim_FarTombStones(scene());
   EXPECT_EQ(at(250 + 30, 450 + 60), kGround);
   EXPECT_EQ(at(473 + 30, 450 + 60), kGround);
   EXPECT_TRUE(reports().empty());

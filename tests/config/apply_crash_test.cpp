@@ -93,7 +93,7 @@ class ApplyKilled : public test::ProgramTest {
       starter().ScreenWidth = 800;
       starter().ScreenHeight = 600;
       GetDirectories();
-      X_GetData();
+      read_settings();
       Properties_Creatures();
       load(std::make_unique<Quiet>());
       set(state().controls);
@@ -101,7 +101,7 @@ class ApplyKilled : public test::ProgramTest {
       if (write(ready[1], "a", 1) != 1) _exit(4);
       char c = 0;
       if (go >= 0 && read(go, &c, 1) != 1) _exit(5);
-      Command2_Click();  // ends the process when done
+      on_apply();  // ends the process when done
       _exit(3);
     }
     close(ready[1]);

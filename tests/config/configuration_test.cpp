@@ -60,15 +60,15 @@ class Dialog : public test::ProgramTest {
     st.ScreenWidth = 1024;
     st.ScreenHeight = 768;
     set_scene_bounds();
-    st.SaverMode = 2;
+    st.Mode = SaverMode::kSettings;
     GetDirectories();
-    X_GetData();
+    read_settings();
     Properties_Creatures();
     load(std::make_unique<HeadlessView>(&seen));
   }
   Controls& c() { return state().controls; }
   void tick(int n = 1) {
-    for (int i = 0; i < n; ++i) Timer1_Timer();
+    for (int i = 0; i < n; ++i) preview_tick();
   }
   Pixel box1(int x, int y) { return state().PreviewPicture.at(x, y); }
   Pixel box2(int x, int y) { return state().PreviewPicture2.at(x, y); }
@@ -159,13 +159,13 @@ TEST_F(Dialog, ApplyWritesTheFortyEightKeysInOrderInTheirFormsAndEnds) {
     c().speedchk = k.thumb;
     c().Text1 = k.message;
     c().volumechk = k.volume;
-    EXPECT_THROW(Command2_Click(), ProcessEnded);
+    EXPECT_THROW(on_apply(), ProcessEnded);
     EXPECT_EQ(slurp(settings_file()), expected_file(k.speed, k.message, " " + std::to_string(k.volume))) << k.thumb;
   }
   // And the saver started next reads what was applied.
   restart_program();
   GetDirectories();
-  X_GetData();
+  read_settings();
   EXPECT_EQ(settings().Speed, 70);
   EXPECT_EQ(settings().MessageText, "=;[x]");
   EXPECT_EQ(settings().Volume, 64);
@@ -178,7 +178,7 @@ TEST_F(Dialog, CancelAndTheCloseBoxLeaveTheFileByteForByte) {
   open(ini);
   c().speedchk = 3;
   c().Text1 = "changed";
-  EXPECT_THROW(Command1_Click(), ProcessEnded);
+  EXPECT_THROW(on_cancel(), ProcessEnded);
   EXPECT_EQ(slurp(settings_file()), ini);
   EXPECT_THROW(Form_Unload(), ProcessEnded);
   EXPECT_EQ(slurp(settings_file()), ini);
@@ -188,7 +188,7 @@ TEST_F(Dialog, AnUnwritableSettingsFolderIsSaidAndTheDialogStaysOpen) {
   // Nobody, not even root, may create files there.
   test::ScopedEnv unwritable("XDG_CONFIG_HOME", "/proc/1");
   open("");
-  EXPECT_NO_THROW(Command2_Click());  // the program goes on
+  EXPECT_NO_THROW(on_apply());  // the program goes on
   ASSERT_EQ(seen.told.size(), 1u);
   EXPECT_NE(seen.told[0].find("/proc/1/zelvora.ini"), std::string::npos) << seen.told[0];
   EXPECT_NE(seen.told[0].find("none of these settings was saved"), std::string::npos) << seen.told[0];
@@ -200,36 +200,36 @@ TEST_F(Dialog, PreviewButtonsPrepareTheirRecordsAndCounters) {
   open("");
   Previews& p = previews();
   Scene& s = scene();
-  counters().FrameCounter40 = 17;
-  counters().FrameCounter100 = 55;
-  Picture8_Click();  // the owl gets a strip of its own
+  counters().TickTo40 = 17;
+  counters().TickTo100 = 55;
+  preview_clicked(*find_row("owl"));  // the owl gets a strip of its own
   EXPECT_EQ(p.PreviewCreature.FileName, "v_owl_preview.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, 82);
   EXPECT_EQ(p.PreviewCreature.Height, 81);
   EXPECT_EQ(p.PreviewCreature.FrameCount, 4);
-  EXPECT_EQ(counters().FrameCounter40, 0);
-  Picture27_Click();  // the bats too
+  EXPECT_EQ(counters().TickTo40, 0);
+  preview_clicked(*find_row("bat"));  // the bats too
   EXPECT_EQ(p.PreviewCreature.FileName, "v_bat_preview.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, 36);
   EXPECT_EQ(p.PreviewCreature.Height, 32);
   EXPECT_EQ(p.PreviewCreature.FrameCount, 8);
-  Picture7_Click();  // any other creature: a copy of its record with a picture of its own
+  preview_clicked(*find_row("crow2"));  // any other creature: a copy of its record with a picture of its own
   EXPECT_EQ(p.PreviewCreature.FileName, "v_Crow2.bmp");
   EXPECT_EQ(p.PreviewCreature.Width, s.Crow2.Width);
   EXPECT_NE(p.PreviewCreature.Picture, 0);
   EXPECT_EQ(s.Crow2.Picture, 0);  // the creature's own record is not touched
 
-  Picture10_Click();  // the spider is prepared in its own record
+  preview_clicked(*find_row("spider"));  // the spider is prepared in its own record
   EXPECT_NE(s.Spider.Picture, 0);
   EXPECT_EQ(s.Spider.Y, -93);
   EXPECT_EQ(s.Spider.X, 61);  // nearest(201 / 2 - 79 / 2)
-  EXPECT_EQ(counters().FrameCounter100, 0);
-  counters().FrameCounter40 = 9;
-  Picture9_Click();
-  EXPECT_EQ(counters().FrameCounter40, 0);
-  counters().FrameCounter100 = 9;
-  Picture13_Click();
-  EXPECT_EQ(counters().FrameCounter100, 0);
+  EXPECT_EQ(counters().TickTo100, 0);
+  counters().TickTo40 = 9;
+  preview_clicked(*find_row("lightning"));
+  EXPECT_EQ(counters().TickTo40, 0);
+  counters().TickTo100 = 9;
+  preview_clicked(*find_row("hand"));
+  EXPECT_EQ(counters().TickTo100, 0);
   EXPECT_EQ(p.PreviewCreature2.FileName, "v_hand.bmp");
 }
 
@@ -239,7 +239,7 @@ TEST_F(Dialog, EachFireflyClickScattersThemInsideAndTurnsFiveToEight) {
   std::array<int, 9> before{};
   for (int i = 1; i <= 8; ++i) before[i] = s.FireFly[i].SpeedX;
   for (int click = 1; click <= 200; ++click) {
-    Picture16_Click();
+    preview_clicked(*find_row("firefly"));
     for (int i = 1; i <= 8; ++i) {
       const Creature& f = s.FireFly[i];
       ASSERT_GE(f.X, 0);
@@ -255,12 +255,12 @@ TEST_F(Dialog, EachFireflyClickScattersThemInsideAndTurnsFiveToEight) {
 
 TEST_F(Dialog, ClickingThroughThePreviewsForAnHourDoesNotGrow) {
   open("");
-  const char* buttons[] = {"Picture1", "Picture8", "Picture27", "Picture10", "Picture16", "Picture9",
-                           "Picture13", "v",        "Picture6",  "Picture15"};
-  for (const char* b : buttons) preview_button_click(b);
+  const char* buttons[] = {"gravedigger", "owl", "bat", "spider", "firefly", "lightning", "hand", "blooddrip",
+                           "crow1", "dove"};
+  for (const char* b : buttons) preview_clicked(*find_row(b));
   const int settled = live_surface_count();
   for (int i = 0; i < 3600; ++i) {
-    preview_button_click(buttons[i % 10]);
+    preview_clicked(*find_row(buttons[i % 10]));
     if (i % 7 == 0) tick();
   }
   EXPECT_EQ(live_surface_count(), settled);
@@ -270,17 +270,17 @@ TEST_F(Dialog, ClickingThroughThePreviewsForAnHourDoesNotGrow) {
 TEST_F(Dialog, TheTimerWrapsOneValueEarlierThanTheSaver) {
   open("");
   FrameCounters& fc = counters();
-  fc.FrameCounter40 = 38;
-  fc.FrameCounter100 = 98;
-  fc.FrameCounter1000 = 998;
+  fc.TickTo40 = 38;
+  fc.TickTo100 = 98;
+  fc.TickTo1000 = 998;
   tick();
-  EXPECT_EQ(fc.FrameCounter40, 39);
-  EXPECT_EQ(fc.FrameCounter100, 99);
-  EXPECT_EQ(fc.FrameCounter1000, 999);
+  EXPECT_EQ(fc.TickTo40, 39);
+  EXPECT_EQ(fc.TickTo100, 99);
+  EXPECT_EQ(fc.TickTo1000, 999);
   tick();
-  EXPECT_EQ(fc.FrameCounter40, 0);
-  EXPECT_EQ(fc.FrameCounter100, 0);
-  EXPECT_EQ(fc.FrameCounter1000, 0);
+  EXPECT_EQ(fc.TickTo40, 0);
+  EXPECT_EQ(fc.TickTo100, 0);
+  EXPECT_EQ(fc.TickTo1000, 0);
   EXPECT_EQ(seen.previews_shown, 4);
 }
 
@@ -299,11 +299,11 @@ TEST_F(Dialog, BothBoxesPlayTheFilmstripCentredUntilAButtonIsClicked) {
   EXPECT_EQ(previews().PreviewCreature.Frame, 1);  // advanced by the still loop
 }
 
-TEST_F(Dialog, TheRoutineIsChosenByTheRecordsFileName) {
+TEST_F(Dialog, EachBoxRunsTheRoutineOfTheCreatureLastClicked) {
   open("");
-  Picture27_Click();  // three bats, the same frame
-  Picture10_Click();  // the spider on its thread
-  counters().FrameCounter100 = 30;  // between its descent and its climb: it hangs still
+  preview_clicked(*find_row("bat"));  // three bats, the same frame
+  preview_clicked(*find_row("spider"));  // the spider on its thread
+  counters().TickTo100 = 30;  // between its descent and its climb: it hangs still
   scene().Spider.Y = 20;
   tick();
   const Pixel bat = fixture_colour("v_bat_preview.bmp");
@@ -319,8 +319,8 @@ TEST_F(Dialog, TheRoutineIsChosenByTheRecordsFileName) {
 
 TEST_F(Dialog, TheFirstCrowPreviewRunsTheSaversCrowOnThePreviewRecord) {
   open("");
-  Picture6_Click();
-  counters().FrameCounter40 = 0;
+  preview_clicked(*find_row("crow1"));
+  counters().TickTo40 = 0;
   std::vector<int> frames;
   for (int t = 0; t < 20; ++t) {
     tick();
@@ -336,7 +336,7 @@ TEST_F(Dialog, TheFirstCrowPreviewRunsTheSaversCrowOnThePreviewRecord) {
   EXPECT_EQ(frames[18], 1);
   EXPECT_EQ(scene().Crow1.Frame, 1) << "the saver's own crow is not moved";
   // The second crow loops its strip.
-  Picture7_Click();
+  preview_clicked(*find_row("crow2"));
   int f = previews().PreviewCreature.Frame;
   tick();
   EXPECT_EQ(previews().PreviewCreature.Frame, (f + 1) % 7);
@@ -348,11 +348,11 @@ TEST_F(Dialog, TheLogoAndTheAddressOpenOurOwnPageInTheBrowser) {
   std::ofstream(dir_ / "xdg-open") << "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" << (dir_ / "opened") << "'\n";
   std::filesystem::permissions(dir_ / "xdg-open", std::filesystem::perms::owner_all);
   test::ScopedEnv path("PATH", dir_.str() + ":/usr/bin:/bin");
-  Picture34_Click();
+  open_home_page();
   ASSERT_EQ(seen.told.size(), 1u) << "no page installed: said so";
   std::ofstream(home_page_path()) << "<html></html>";
-  Picture34_Click();
-  Picture17_Click();
+  open_home_page();
+  open_home_page();
   std::string want = "file://" + home_page_path() + "\n";
   test::wait_until([&] { return slurp(dir_ / "opened") == want + want; });  // the browser starts on its own time
   EXPECT_EQ(slurp(dir_ / "opened"), want + want);

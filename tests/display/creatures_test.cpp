@@ -180,10 +180,10 @@ TEST_F(Creatures, EachSoundPlaysAtItsMomentWhenSelected) {
   for (int t = 1; t <= 2100; ++t) {
     ticks(1);
     std::vector<int> expected;
-    if (c.FrameCounter100 == 30 || c.FrameCounter100 == 78) expected.push_back(2);  // thunder, each bolt
-    if (c.FrameCounter40 == 12) expected.push_back(3);                                // the crow's caw
+    if (c.TickTo100 == 30 || c.TickTo100 == 78) expected.push_back(2);  // thunder, each bolt
+    if (c.TickTo40 == 12) expected.push_back(3);                                // the crow's caw
     if (t % 14 == 3) expected.push_back(1);  // the drop lands on frame 4, from frame 1 at the start
-    if (c.FrameCounter100 == 74) expected.push_back(4);  // the owl's eyes fully open
+    if (c.TickTo100 == 74) expected.push_back(4);  // the owl's eyes fully open
     std::sort(expected.begin(), expected.end());
     std::vector<int> got = plays();
     std::sort(got.begin(), got.end());
@@ -198,12 +198,12 @@ TEST_F(Creatures, EachSoundPlaysAtItsMomentWhenSelected) {
 
 TEST_F(Creatures, TheCrowCawsEvenWhenAlreadyCawingAndTheOwlHootsOnlyOnReachingFrameFive) {
   start(only("crow1 owl", "sound3=1\nsound4=1\n"));
-  ticks(11);  // FrameCounter40 is now 11
+  ticks(11);  // TickTo40 is now 11
   s.Crow1.Frame = 5;
   plays();
   ticks(1);
   EXPECT_EQ(plays(), std::vector<int>{3});
-  ticks(69 - 12);  // FrameCounter100 69
+  ticks(69 - 12);  // TickTo100 69
   s.Owl.Frame = 1;  // its eyes open a step early: frame 5 comes at 73, 6 at 74
   plays();
   ticks(4);
@@ -327,7 +327,7 @@ TEST_F(RealScene, TheWatchmanAndTheFirefliesAddLightWithoutDarkeningAnything) {
 // cycle; the first one found outside is described.
 std::string outside_cycles(const Scene& s, const FrameCounters& c, long long tick) {
   auto in = [](long long v, long long lo, long long hi) { return lo <= v && v <= hi; };
-  const int v1000 = c.FrameCounter1000, v40 = c.FrameCounter40, v100 = c.FrameCounter100;
+  const int v1000 = c.TickTo1000, v40 = c.TickTo40, v100 = c.TickTo100;
   if (v1000 != tick % 1001 || v40 != tick % 41 || v100 != tick % 101) return "counters";
   for (int i = 1; i <= 6; ++i) {
     const Creature& b = s.Bat[i];
@@ -422,14 +422,14 @@ TEST_F(Creatures, TwoMillionTicksOfTheCreaturesStateStayInTheirCycles) {
   test::set_screen(800, 600);
   settings().MediaDirectory = dir_ / "no-media/";
   write_settings(all_creatures_ini());
-  X_GetData();
+  read_settings();
   Properties_Creatures();
   auto step = [](I16& counter, int top) { counter = counter + 1 > top ? 0 : counter + 1; };
   const long long n = 2000000 / kLongRunScale;
   for (long long t = 1; t <= n; ++t) {
-    step(c.FrameCounter1000, 1000);
-    step(c.FrameCounter40, 40);
-    step(c.FrameCounter100, 100);
+    step(c.TickTo1000, 1000);
+    step(c.TickTo40, 40);
+    step(c.TickTo100, 100);
     screen_saver::compose_frame();
     if (t % 7 == 0 || t < 5000) {
       const std::string outside = outside_cycles(s, c, t);

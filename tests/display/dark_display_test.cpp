@@ -50,7 +50,7 @@ TEST_F(DarkDisplay, FramesRestWhileNothingIsSeenAndGoOnWhereTheyStopped) {
   w->on_seen_changed = screen_saver::seen_changed;
   st.window.reset(w);
   ticks(5);
-  ASSERT_EQ(counters().FrameCounter1000, 5);
+  ASSERT_EQ(counters().TickTo1000, 5);
   plays();
 
   w->lit = false;
@@ -58,14 +58,14 @@ TEST_F(DarkDisplay, FramesRestWhileNothingIsSeenAndGoOnWhereTheyStopped) {
   // The tick that finds it dark, then all but the last moment of ten
   // ambient turns (one every 101 frame periods).
   event_loop().advance(10 + 10 * 1010 - 1);
-  EXPECT_EQ(counters().FrameCounter1000, 5) << "frames composed for a dark display";
+  EXPECT_EQ(counters().TickTo1000, 5) << "frames composed for a dark display";
   EXPECT_EQ(w->updates, updates) << "frames presented to a dark display";
   EXPECT_FALSE(event_loop().enabled(st.maintimer));
   EXPECT_EQ(plays(), std::vector<int>(9, 6)) << "the ambient sounds keep their rhythm";
 
   w->set_lit(true);
   ticks(1);
-  EXPECT_EQ(counters().FrameCounter1000, 6);
+  EXPECT_EQ(counters().TickTo1000, 6);
   EXPECT_EQ(w->updates, updates + 1);
 
   // A second monitor switched off alone: the scene goes on on the first.
@@ -73,14 +73,14 @@ TEST_F(DarkDisplay, FramesRestWhileNothingIsSeenAndGoOnWhereTheyStopped) {
   second->lit = false;
   st.others.emplace_back(second);
   ticks(2);
-  EXPECT_EQ(counters().FrameCounter1000, 8);
+  EXPECT_EQ(counters().TickTo1000, 8);
   EXPECT_EQ(w->updates, updates + 3);
   EXPECT_EQ(second->updates, 0);
   // And the first alone: it goes on on the second.
   w->lit = false;
   second->set_lit(true);
   ticks(1);
-  EXPECT_EQ(counters().FrameCounter1000, 9);
+  EXPECT_EQ(counters().TickTo1000, 9);
   EXPECT_EQ(second->updates, 1);
 }
 

@@ -43,7 +43,7 @@ TEST_F(Preview, EachTickShowsTheNextFrameAndWrapsAfter17) {
     for (int y = 0; y < 100; ++y)
       for (int x = 0; x < 127; ++x) strip.at(127 * k + x, y) = rgb(10 * k, 10 * k, 10 * k);
   save_bmp24(dir_ / "v_preview.bmp", strip);
-  surfaces().PreviewStrip = GenerateDC(dir_ / "v_preview.bmp");
+  surfaces().PreviewStrip = load_surface(dir_ / "v_preview.bmp");
   host(152, 112);
   Bitmap canvas(152, 112, rgb(1, 2, 3));
   std::vector<int> shown;

@@ -34,11 +34,11 @@ class Saver : public ProgramTest {
     st.ScreenWidth = w;
     st.ScreenHeight = h;
     set_scene_bounds();
-    st.SaverMode = 1;
+    st.Mode = SaverMode::kScreenSaver;
     GetDirectories();
-    X_GetData();
+    read_settings();
     Properties_Creatures();
-    LoadPics4ScreenSaver();
+    load_saver_pictures();
     screen_saver::load();
   }
   void ticks(int n) {
@@ -61,7 +61,7 @@ TEST_F(Saver, LoadsDarkThenEveryTickComposesAndPresentsAFrame) {
   EXPECT_EQ(screen(400, 100), fixture_colour("v_background_top.bmp"));
   EXPECT_EQ(screen(400, 500), fixture_colour("v_background_bot.bmp"));
   EXPECT_EQ(screen(360, 490), fixture_colour("v_flower.bmp"));
-  EXPECT_EQ(counters().FrameCounter1000, 1);
+  EXPECT_EQ(counters().TickTo1000, 1);
   EXPECT_TRUE(reports().empty());
 }
 
@@ -105,13 +105,13 @@ TEST_F(Saver, WithoutAnyPicturesTheSaverStillRunsDarkAndQuiet) {
   starter().ScreenWidth = 800;
   starter().ScreenHeight = 600;
   settings().MediaDirectory = dir_ / "no-media/";
-  X_GetData();
+  read_settings();
   Properties_Creatures();
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
   screen_saver::load();
   ticks(5);
   EXPECT_EQ(screen(400, 300), 0u);
-  EXPECT_EQ(counters().FrameCounter1000, 5);
+  EXPECT_EQ(counters().TickTo1000, 5);
   EXPECT_EQ(scene().Owl.Picture, 0);  // not installed, so not loaded
   EXPECT_TRUE(reports().empty());
 }
@@ -125,10 +125,10 @@ TEST_F(Saver, BrokenOrMissingPicturesEverywhereAreSaidOnceOnStderr) {
   starter().ScreenWidth = 800;
   starter().ScreenHeight = 600;
   GetDirectories();
-  X_GetData();
+  read_settings();
   Properties_Creatures();
   testing::internal::CaptureStderr();
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
   screen_saver::load();
   ticks(3);
   std::string err = testing::internal::GetCapturedStderr();
@@ -161,34 +161,34 @@ TEST_F(Saver, TheLabelsStandOnTheBlackWindowBeforeAnyFrame) {
   };
   event_loop().advance(screen_saver::kLabelRefreshMs);
   EXPECT_EQ(clock_message().ClockLabel.Caption, " 11:59 PM ");
-  EXPECT_EQ(counters().FrameCounter1000, 0);
+  EXPECT_EQ(counters().TickTo1000, 0);
 }
 
 TEST_F(Saver, CountersWrapAtTheirTops) {
   start("[Vexmoor]\nfirstrun=1\nspeed=10\n");
   ticks(41);
-  EXPECT_EQ(c().FrameCounter40, 0);
-  EXPECT_EQ(c().FrameCounter100, 41);
+  EXPECT_EQ(c().TickTo40, 0);
+  EXPECT_EQ(c().TickTo100, 41);
   ticks(58);
-  EXPECT_EQ(c().FrameCounter100, 99);  // the 99th tick
+  EXPECT_EQ(c().TickTo100, 99);  // the 99th tick
   ticks(1);
-  EXPECT_EQ(c().FrameCounter100, 100);
+  EXPECT_EQ(c().TickTo100, 100);
   ticks(1);
-  EXPECT_EQ(c().FrameCounter100, 0);
-  EXPECT_EQ(c().FrameCounter1000, 101);
+  EXPECT_EQ(c().TickTo100, 0);
+  EXPECT_EQ(c().TickTo1000, 101);
   ticks(899);
-  EXPECT_EQ(c().FrameCounter1000, 1000);
+  EXPECT_EQ(c().TickTo1000, 1000);
   ticks(1);
-  EXPECT_EQ(c().FrameCounter1000, 0);
-  EXPECT_EQ(c().FrameCounter40, 1001 % 41);
-  EXPECT_EQ(c().FrameCounter100, 1001 % 101);
+  EXPECT_EQ(c().TickTo1000, 0);
+  EXPECT_EQ(c().TickTo40, 1001 % 41);
+  EXPECT_EQ(c().TickTo100, 1001 % 101);
 }
 
 TEST_F(Saver, SpeedZeroNeverDraws) {
   start("[Vexmoor]\nfirstrun=1\nspeed=0\nmessagetext=hello\n");
   event_loop().advance(10000);
   EXPECT_EQ(screen(400, 300), 0u);
-  EXPECT_EQ(counters().FrameCounter1000, 0);
+  EXPECT_EQ(counters().TickTo1000, 0);
   EXPECT_TRUE(clock_message().ScreenLabel.Visible);
   EXPECT_TRUE(reports().empty());
 }
@@ -214,9 +214,9 @@ TEST_F(Saver, AFailureWhileRunningMakesTheSaverGiveWayButKeepsItTicking) {
   EXPECT_FALSE(screen_saver::state().window->visible());
   EXPECT_EQ(cursor_display_count(), cursor + 1);
   EXPECT_TRUE(event_loop().enabled(screen_saver::state().maintimer));
-  int before = counters().FrameCounter1000;
+  int before = counters().TickTo1000;
   ticks(2);
-  EXPECT_EQ(counters().FrameCounter1000, before + 2);
+  EXPECT_EQ(counters().TickTo1000, before + 2);
   EXPECT_EQ(reports().size(), 3u);  // the failure repeats each tick
 }
 
@@ -232,7 +232,7 @@ TEST_F(Saver, AKeyOrAClickEndsThroughShutdown) {
 class Present : public ProgramTest {
  protected:
   Present() {
-    surfaces().FrameBuffer = GenerateBufferDC(800, 600, 0);
+    surfaces().FrameBuffer = create_surface(800, 600, 0);
     PixelView fb = surface_view(surfaces().FrameBuffer);
     for (int y = 0; y < 600; ++y)
       for (int x = 0; x < 800; ++x) fb.row(y)[x] = rgb(x & 255, y & 255, (x >> 8) | ((y >> 8) << 4));

@@ -152,11 +152,11 @@ class SaverSounds : public SoundFx {
     st.ScreenWidth = 800;
     st.ScreenHeight = 600;
     set_scene_bounds();
-    st.SaverMode = 1;
+    st.Mode = SaverMode::kScreenSaver;
     GetDirectories();
-    X_GetData();
+    read_settings();
     Properties_Creatures();
-    LoadPics4ScreenSaver();
+    load_saver_pictures();
     screen_saver::load();
   }
   void ticks(int n) { event_loop().advance(10LL * n); }
@@ -180,7 +180,7 @@ TEST_F(SaverSounds, GreetingAtStartAnAmbientSoundEvery101Ticks) {
 TEST_F(SaverSounds, ShutdownClosesTheMixerOnlyWhenItOpened) {
   start("[Vexmoor]\nfirstrun=1\nspeed=10\nsound0=1\nsound5=1\n");
   std::size_t before = calls.size();
-  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_THROW(clean_up_and_end(), ProcessEnded);
   std::vector<std::string> after;
   for (std::size_t i = before; i < calls.size(); ++i) after.push_back(calls[i].what);
   std::vector<std::string> expected = {"CloseChannel"};
@@ -195,7 +195,7 @@ TEST_F(SaverSounds, ShutdownClosesTheMixerOnlyWhenItOpened) {
 TEST_F(SaverSounds, WithoutAMixerShutdownLeavesItAlone) {
   set_wave_mixer(std::make_unique<RecordingWaveMixer>(&calls, 0));
   start("[Vexmoor]\nfirstrun=1\nspeed=10\nsound0=1\n");
-  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_THROW(clean_up_and_end(), ProcessEnded);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].what, "Init");
 }

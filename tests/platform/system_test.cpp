@@ -41,22 +41,21 @@ TEST_F(SystemUtilities, FileInstallCheckMatchesNamesWithoutRegardToCase) {
   EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(SystemUtilities, SetTfsActsOnlyForThe95FamilyWithAPassword) {
+TEST_F(SystemUtilities, TaskSwitchingIsTouchedOnlyInThe95FamilyWithAPassword) {
   std::vector<int> calls;
   system_state().screensaver_running = [&](int running) { calls.push_back(running); };
-  starter().PlatformTag = GetVersion32();
+  starter().Platform = running_platform();
   starter().PasswordFlag = 1;
-  SetTFS("disable");
+  set_task_switching(false);
   EXPECT_TRUE(calls.empty());
-  EXPECT_EQ(starter().PlatformTag, "Unknown");
-  starter().PlatformTag = "95";
+  EXPECT_EQ(starter().Platform, Platform::kUnknown);
+  starter().Platform = Platform::kWindows95;
   starter().PasswordFlag = 0;
-  SetTFS("disable");
+  set_task_switching(false);
   EXPECT_TRUE(calls.empty());
   starter().PasswordFlag = 1;
-  SetTFS("Disable");
-  SetTFS("ENABLE");
-  SetTFS("toggle");
+  set_task_switching(false);
+  set_task_switching(true);
   EXPECT_EQ(calls, (std::vector<int>{1, 0}));
 }
 

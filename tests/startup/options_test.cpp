@@ -86,7 +86,7 @@ TEST_F(RunOptionsOverSettings, GivenOptionsWinTheRestKeepsTheFilesValues) {
   write_settings("[Vexmoor]\nfirstrun=1\nbat=1\nowl=1\nspeed=40\nclock=1\nmessagetext=from the file\nsong4=1\n"
                  "sound2=1\n");
   GetDirectories();
-  X_GetData();
+  read_settings();
   apply_run_options(parse({"--no-bat", "--dove", "--delay", "120", "--message", "from the line"}).options);
   EXPECT_EQ(scene().Bat[1].Enabled, kFalse);
   EXPECT_EQ(scene().Dove.Enabled, kTrue);
@@ -106,7 +106,7 @@ TEST_F(RunOptionsOverSettings, GivenOptionsWinTheRestKeepsTheFilesValues) {
   EXPECT_EQ(settings().SoundEnabled[0], kTrue);
   EXPECT_EQ(settings().SoundEnabled[3], kFalse);
   // And the file itself is not touched.
-  X_GetData();
+  read_settings();
   EXPECT_EQ(settings().MessageText, "from the file");
 }
 

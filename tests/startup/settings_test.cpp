@@ -52,7 +52,7 @@ const std::vector<std::string> kDefaultCreatures = {"bat",       "blooddrip", "c
                                                     "watchman",  "zombie"};
 
 TEST_F(Settings, NoFileGivesTheFirstRunDefaultsAndWritesNothing) {
-  X_GetData();
+  read_settings();
   EXPECT_EQ(enabled_creatures(), kDefaultCreatures);
   EXPECT_EQ(settings().Speed, 70);
   EXPECT_EQ(on(settings().SongEnabled), std::vector<int>{0});
@@ -67,7 +67,7 @@ TEST_F(Settings, FirstRunZeroOrNotANumberAlsoGivesTheDefaults) {
   for (const char* firstrun : {"0", "yes", "", "-1", " 0"}) {
     test::reset_program_state();
     write_settings(std::string("[Vexmoor]\nfirstrun=") + firstrun + "\nspeed=5\ndove=1\n");
-    X_GetData();
+    read_settings();
     EXPECT_EQ(settings().Speed, 70) << firstrun;
     EXPECT_EQ(enabled_creatures(), kDefaultCreatures) << firstrun;
   }
@@ -77,7 +77,7 @@ TEST_F(Settings, SavedSettingsAreReadKeyByKey) {
   write_settings(
       "[Vexmoor]\nfirstrun=1\nbat= 0\ndove= 1\nhand=2\nowl=0.5\nrat=-1\nspider=yes\nzombie=\nSKELETON2=1\n"
       "speed= 40\nmessagetext=  Happy Halloween  \nsong3= 1\nsong11=1\nsound5= 1\nsound0= 0\nclock= 1\n");
-  X_GetData();
+  read_settings();
   EXPECT_EQ(enabled_creatures(), (std::vector<std::string>{"dove", "hand", "owl", "skeleton2"}));
   EXPECT_EQ(settings().Speed, 40);
   EXPECT_EQ(settings().MessageText, "  Happy Halloween  ");
@@ -91,7 +91,7 @@ TEST_F(Settings, AVolumeThatIsNotAWholeNumberUpTo100ReadsAsFull) {
                               {"50%", 100}, {"4.5", 100}, {"loud", 100}, {"", 100}, {"0000", 0}, {"0099999", 100}}) {
     test::reset_program_state();
     write_settings(std::string("[Vexmoor]\nfirstrun=1\nvolume=") + text + "\n");
-    X_GetData();
+    read_settings();
     EXPECT_EQ(settings().Volume, volume) << text;
   }
   EXPECT_TRUE(reports().empty());
@@ -99,7 +99,7 @@ TEST_F(Settings, AVolumeThatIsNotAWholeNumberUpTo100ReadsAsFull) {
 
 TEST_F(Settings, InADaemonsWindowOnlyWhatWasSavedSounds) {
   // The first run's defaults: nothing chosen, so nothing plays there.
-  X_GetData();
+  read_settings();
   silence_unless_chosen();
   EXPECT_TRUE(on(settings().SongEnabled).empty());
   EXPECT_TRUE(on(settings().SoundEnabled).empty());
@@ -110,7 +110,7 @@ TEST_F(Settings, InADaemonsWindowOnlyWhatWasSavedSounds) {
   // Saved in the dialog, what was saved plays.
   test::reset_program_state();
   write_settings("[Vexmoor]\nfirstrun=1\nsong3=1\nsound2=1\n");
-  X_GetData();
+  read_settings();
   silence_unless_chosen();
   EXPECT_EQ(on(settings().SongEnabled), std::vector<int>{3});
   EXPECT_EQ(on(settings().SoundEnabled), std::vector<int>{2});
@@ -118,18 +118,18 @@ TEST_F(Settings, InADaemonsWindowOnlyWhatWasSavedSounds) {
 
 TEST_F(Settings, AMessageComesBackAsWrittenQuotesAndBlanksIncluded) {
   write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=\"Boo!\"\nspeed=  \"12\"\n");
-  X_GetData();
+  read_settings();
   EXPECT_EQ(settings().MessageText, "\"Boo!\"");
   EXPECT_EQ(settings().Speed, 0);  // a quoted number is not a number
   test::reset_program_state();
   write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=   \n");
-  X_GetData();
+  read_settings();
   EXPECT_EQ(settings().MessageText, "   ");
 }
 
 TEST_F(Settings, MissingKeysLeaveEverythingOffAndSpeedZero) {
   write_settings("[Vexmoor]\nfirstrun=1\n");
-  X_GetData();
+  read_settings();
   EXPECT_TRUE(enabled_creatures().empty());
   EXPECT_EQ(settings().Speed, 0);
   EXPECT_TRUE(on(settings().SongEnabled).empty());
@@ -140,14 +140,14 @@ TEST_F(Settings, SpeedRoundsHalvesToEven) {
   for (auto [text, speed] : {std::pair{"2.5", 2}, {"3.5", 4}, {" 70", 70}, {"1", 1}, {"-5", -5}, {"32767", 32767}}) {
     test::reset_program_state();
     write_settings(std::string("[Vexmoor]\nfirstrun=1\nspeed=") + text + "\n");
-    X_GetData();
+    read_settings();
     EXPECT_EQ(settings().Speed, speed) << text;
   }
 }
 
 TEST_F(Settings, ASpeedBeyond16BitsIsReportedAndTheRestStaysUnread) {
   write_settings("[Vexmoor]\nfirstrun=1\nbat=1\nspeed=99999\nmessagetext=hi\nsong2=1\nsound3=1\nclock=1\n");
-  X_GetData();
+  read_settings();
   ASSERT_EQ(reports().size(), 1u);
   EXPECT_EQ(reports()[0], "Error Code: VXMR- 6 Starter/X_GetData");
   EXPECT_EQ(enabled_creatures(), std::vector<std::string>{"bat"});  // read before the failure
@@ -160,7 +160,7 @@ TEST_F(Settings, ASpeedBeyond16BitsIsReportedAndTheRestStaysUnread) {
 
 TEST_F(Settings, ValuesComeBackCutTo127BytesButNeverMidCharacter) {
   write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=" + std::string(200, 'a') + "\n");
-  X_GetData();
+  read_settings();
   EXPECT_EQ(settings().MessageText, std::string(127, 'a'));
   // 126 ASCII bytes then a two-byte character: the cut would split it.
   write_settings("[Vexmoor]\nfirstrun=1\nmessagetext=" + std::string(126, 'b') + "\xC3\xA9xyz\n");
@@ -171,7 +171,7 @@ TEST_F(Settings, HandEditedGarbageIsNeverFatal) {
   std::string text("\xff\xfe\x00garbage\n[Vexmoor]\nfirstrun=1\n", 32);
   text += "speed=" + std::string(10000, '9') + "\n";
   write_settings(text);
-  X_GetData();
+  read_settings();
   ASSERT_EQ(reports().size(), 1u);  // the absurd speed overflows
   EXPECT_EQ(reports()[0], "Error Code: VXMR- 6 Starter/X_GetData");
 }
@@ -228,7 +228,7 @@ TEST_F(Settings, ASaverStartingWhileTheFileIsReplacedReadsOneVersionOfItWhole) {
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   for (int run = 0; (as < 200 || bs < 200) && std::chrono::steady_clock::now() < limit; ++run) {
     restart_program();
-    X_GetData();
+    read_settings();
     const SettingsState& st = settings();
     const std::size_t creatures = enabled_creatures().size();
     const bool a = creatures == 20 && st.Speed == 40 && on(st.SongEnabled).size() == 12 &&

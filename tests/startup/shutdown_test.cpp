@@ -20,14 +20,14 @@ class Shutdown : public ProgramTest {};
 
 TEST_F(Shutdown, ReleasesEverySurfaceShowsTheCursorAndEnds) {
   Scene& s = scene();
-  s.BackgroundTop.Picture = GenerateBufferDC(4, 4, 0);
-  s.Owl.Picture = GenerateBufferDC(4, 4, 0);
-  s.Rat[2].Picture = GenerateBufferDC(4, 4, 0);
-  surfaces().FrameBuffer = GenerateBufferDC(8, 8, 0);
-  surfaces().PreviewStrip = GenerateBufferDC(8, 8, 0);
+  s.BackgroundTop.Picture = create_surface(4, 4, 0);
+  s.Owl.Picture = create_surface(4, 4, 0);
+  s.Rat[2].Picture = create_surface(4, 4, 0);
+  surfaces().FrameBuffer = create_surface(8, 8, 0);
+  surfaces().PreviewStrip = create_surface(8, 8, 0);
   int cursor = cursor_display_count();
   set_exit_status(0);
-  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_THROW(clean_up_and_end(), ProcessEnded);
   EXPECT_EQ(live_surface_count(), 0);
   EXPECT_EQ(s.BackgroundTop.Picture, 0);
   EXPECT_EQ(s.Owl.Picture, 0);
@@ -56,7 +56,7 @@ TEST_F(Shutdown, EverySongAliasIsAskedPlayingOnesStoppedStoppedOnesClosed) {
         }
         return {0, ""};
       }));
-  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  EXPECT_THROW(clean_up_and_end(), ProcessEnded);
   std::vector<std::string> expected;
   for (int n = 0; n < 12; ++n) {
     std::string a = "song" + std::to_string(n);
@@ -69,23 +69,23 @@ TEST_F(Shutdown, EverySongAliasIsAskedPlayingOnesStoppedStoppedOnesClosed) {
 }
 
 TEST_F(Shutdown, APreviewHoldsOnlyItsStripAndEndsTheSameWay) {
-  surfaces().PreviewStrip = GenerateBufferDC(8, 8, 0);
-  EXPECT_THROW(X_Cleanup_And_End(), ProcessEnded);
+  surfaces().PreviewStrip = create_surface(8, 8, 0);
+  EXPECT_THROW(clean_up_and_end(), ProcessEnded);
   EXPECT_EQ(live_surface_count(), 0);
   EXPECT_EQ(ended_.size(), 1u);
 }
 
 TEST_F(Shutdown, RemoveDcIgnoresHandlesThatAreNoSurface) {
   Surface none = 0, negative = -4, gone = 12345;
-  EXPECT_EQ(RemoveDC(none), 0);
-  EXPECT_EQ(RemoveDC(negative), 0);
-  EXPECT_EQ(RemoveDC(gone), 0);
-  Surface s = GenerateBufferDC(800, 600, 0);
+  EXPECT_EQ(release_surface(none), 0);
+  EXPECT_EQ(release_surface(negative), 0);
+  EXPECT_EQ(release_surface(gone), 0);
+  Surface s = create_surface(800, 600, 0);
   EXPECT_EQ(surface_view(s).width, 800);
   EXPECT_EQ(surface_view(s).height, 600);
-  EXPECT_EQ(RemoveDC(s), 1);
+  EXPECT_EQ(release_surface(s), 1);
   EXPECT_EQ(s, 0);
-  EXPECT_EQ(RemoveDC(s), 0);
+  EXPECT_EQ(release_surface(s), 0);
   EXPECT_TRUE(reports().empty());
 }
 

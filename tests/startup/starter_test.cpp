@@ -139,7 +139,7 @@ class StartUp : public ProgramTest {};
 TEST_F(StartUp, PasswordModeParsesTheWindowAndReportsBadCommandLines) {
   starter().RawCommandLine = "/a 500";
   Run_Password();
-  EXPECT_EQ(starter().SaverMode, 3);
+  EXPECT_EQ(starter().Mode, SaverMode::kPassword);
   EXPECT_EQ(starter().PasswordParentWindow, 500);
   EXPECT_TRUE(reports().empty());
 
@@ -170,14 +170,14 @@ TEST_F(StartUp, MainSetsTheSceneFactsReadsSettingsAndRunsTheSaver) {
   write_settings("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=50\n");
   Main("/s");
   const StarterState& st = starter();
-  EXPECT_EQ(st.SaverMode, 1);
+  EXPECT_EQ(st.Mode, SaverMode::kScreenSaver);
   EXPECT_EQ(st.LoweredCommandLine, "/s");
   EXPECT_EQ(st.SceneMinX, -400);
   EXPECT_EQ(st.SceneMaxX, 1200);
   EXPECT_EQ(st.SceneMinY, -150);
-  EXPECT_EQ(st.SceneHalfMaxX, 750);
+  EXPECT_EQ(st.SceneHalfDepth, 750);
   EXPECT_GT(st.ScreenWidth, 0);
-  EXPECT_EQ(st.PlatformTag, "Unknown");
+  EXPECT_EQ(st.Platform, Platform::kUnknown);
   EXPECT_EQ(st.PasswordFlag, 0);
   EXPECT_EQ(settings().Speed, 50);
   EXPECT_EQ(scene().Flower.Enabled, kTrue);

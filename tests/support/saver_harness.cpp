@@ -35,12 +35,12 @@ void SaverHarness::start(const std::string& ini, const std::string& media, int w
   write_settings(ini);
   open_display();
   set_screen(width, height);
-  starter().SaverMode = 1;
+  starter().Mode = SaverMode::kScreenSaver;
   GetDirectories();
   if (!media.empty()) settings().MediaDirectory = media.back() == '/' ? media : media + "/";
-  X_GetData();
+  read_settings();
   Properties_Creatures();
-  LoadPics4ScreenSaver();
+  load_saver_pictures();
   screen_saver::load();
 }
 
