@@ -20,7 +20,7 @@ namespace vex::wayland {
 namespace {
 
 // Measured on a headless compositor at 1024 x 768 and 1920 x 1080 with every
-// creature on (scripts/measure-hosts): our own buffers cost less than the
+// creature on (scripts/measure sway): our own buffers cost less than the
 // same frames through XWayland, whose server copies each frame once more.
 constexpr bool kNativeCheaperThanXWayland = true;
 
