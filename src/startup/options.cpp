@@ -29,7 +29,7 @@ std::optional<int> parse_delay(const std::string& text) {
 
 }  // namespace
 
-CommandLine parse_command_line(const std::vector<std::string>& args) {
+CommandLine parse_command_line(const std::vector<std::string>& args, std::span<const char* const> creature_keys) {
   CommandLine cl;
   RunOptions& o = cl.options;
   std::vector<std::string> rest;
@@ -87,8 +87,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
       known = false;
       const bool off = name.rfind("no-", 0) == 0;
       const std::string key = off ? name.substr(3) : name;
-      for (std::size_t k = 0; k < kCreatureKeys.size(); ++k)
-        if (key == kCreatureKeys[k]) {
+      for (std::size_t k = 0; k < creature_keys.size(); ++k)
+        if (key == creature_keys[k]) {
           o.creatures[k] = !off;
           known = true;
         }
@@ -114,9 +114,9 @@ unsigned long target_window(const RunOptions& o) {
   return 0;
 }
 
-std::string usage_text() {
+std::string usage_text(std::span<const char* const> creature_keys) {
   std::string creatures;
-  for (const char* k : kCreatureKeys) creatures += std::string(creatures.empty() ? "" : ", ") + k;
+  for (const char* k : creature_keys) creatures += std::string(creatures.empty() ? "" : ", ") + k;
   return "Usage: vexmoor [/s | /c | /p <window> | /a <window>] [options]\n"
          "A Halloween graveyard at night, as a screen saver.\n"
          "\n"

@@ -6,8 +6,11 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "animation/creatures.h"
 
 namespace vex {
 
@@ -33,7 +36,10 @@ struct CommandLine {
   std::string error;  // a malformed option: what was wrong (empty when all is well)
 };
 
-CommandLine parse_command_line(const std::vector<std::string>& args);
+// Each creature key is a switch of its own (--bat, --no-bat); the keys are
+// the creature table's unless others are given.
+CommandLine parse_command_line(const std::vector<std::string>& args,
+                               std::span<const char* const> creature_keys = kCreatureKeys);
 
 // For this run only, over what the settings file said.
 void apply_run_options(const RunOptions& options);
@@ -42,7 +48,7 @@ void apply_run_options(const RunOptions& options);
 // the given one, or 0 for the root window.
 unsigned long target_window(const RunOptions& options);
 
-std::string usage_text();
+std::string usage_text(std::span<const char* const> creature_keys = kCreatureKeys);
 std::string version_text();
 
 }  // namespace vex
