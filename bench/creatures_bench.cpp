@@ -33,9 +33,10 @@ void build_saver_scene() {
   settings().MediaDirectory = VEXMOOR_MEDIA_DIR "/";
   Properties_Creatures();
   Scene& s = scene();
-  for (Creature* c : {&s.Bat[1], &s.BloodDrip, &s.BouncingPumpkin, &s.Crow1, &s.Crow2, &s.Dove, &s.FireFly[1],
-                      &s.Flower, &s.GraveDigger, &s.Hand, &s.Lightning[1], &s.Medallion, &s.Owl, &s.Rat[1],
-                      &s.Scorpion, &s.Skeleton1, &s.Skeleton2, &s.Spider, &s.Watchman, &s.Zombie})
+  for (Creature* c : {&s.Bat[1],     &s.BloodDrip, &s.BouncingPumpkin, &s.Crow1,     &s.Crow2,        &s.Dove,
+                      &s.FireFly[1], &s.Flower,    &s.GraveDigger,     &s.Hand,      &s.Lightning[1], &s.Medallion,
+                      &s.Owl,        &s.Rat[1],    &s.Scorpion,        &s.Skeleton1, &s.Skeleton2,    &s.Spider,
+                      &s.Watchman,   &s.Zombie})
     c->Enabled = kTrue;
   load_saver_pictures();
 }

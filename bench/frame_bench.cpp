@@ -85,7 +85,13 @@ void BM_PresentFrame(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * w * h);
 }
-BENCHMARK(BM_PresentFrame)->Args({640, 480})->Args({800, 600})->Args({1024, 768})->Args({1920, 1080})->Args({2560, 1440})->Args({3840, 2160});
+BENCHMARK(BM_PresentFrame)
+    ->Args({640, 480})
+    ->Args({800, 600})
+    ->Args({1024, 768})
+    ->Args({1920, 1080})
+    ->Args({2560, 1440})
+    ->Args({3840, 2160});
 
 void BM_MaskedDrawSkeleton(benchmark::State& state) {
   reset_surfaces();

@@ -49,7 +49,8 @@ BENCHMARK(BM_MixASecondOfEightBusyChannels)->Unit(benchmark::kMicrosecond);
 
 void BM_ConvertASecondOfMono(benchmark::State& state) {
   const SoundFile f = sine_file(static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(pcm::convert(f.bytes, f.wave, static_cast<std::size_t>(state.range(0))));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(pcm::convert(f.bytes, f.wave, static_cast<std::size_t>(state.range(0))));
 }
 BENCHMARK(BM_ConvertASecondOfMono)->Arg(44100)->Arg(22050)->Unit(benchmark::kMicrosecond);
 

@@ -138,7 +138,8 @@ struct SdlScene {
     for (Surface s : recorded().pictures) {
       PixelView v = surface_view(s);
       SDL_Surface* p = SDL_CreateRGBSurfaceWithFormat(0, v.width, v.height, 32, SDL_PIXELFORMAT_RGB888);
-      for (int y = 0; y < v.height; ++y) std::memcpy(static_cast<char*>(p->pixels) + y * p->pitch, v.row(y), v.width * 4);
+      for (int y = 0; y < v.height; ++y)
+        std::memcpy(static_cast<char*>(p->pixels) + y * p->pitch, v.row(y), v.width * 4);
       plain[s] = p;
       SDL_Surface* k = SDL_ConvertSurface(p, p->format, 0);
       SDL_SetColorKey(k, SDL_TRUE, 0);
@@ -213,17 +214,17 @@ struct PixmanScene {
             if (s.x >= 0 && s.x < 800) frame_bits[static_cast<std::size_t>(y) * 800 + s.x] = s.colour;
           break;
         case PeerStep::kCopy:
-          pixman_image_composite32(PIXMAN_OP_SRC, image[s.source_handle], nullptr, frame, s.source_x, s.source_y, 0, 0, s.x, s.y, s.w,
-                                   s.h);
+          pixman_image_composite32(PIXMAN_OP_SRC, image[s.source_handle], nullptr, frame, s.source_x, s.source_y, 0, 0,
+                                   s.x, s.y, s.w, s.h);
           break;
         case PeerStep::kMasked:
           // Where the mask picture is black, the image covers.
-          pixman_image_composite32(PIXMAN_OP_OVER, image[s.image_handle], mask[s.source_handle], frame, s.image_x, s.image_y, s.source_x,
-                                   s.source_y, s.x, s.y, s.w, s.h);
+          pixman_image_composite32(PIXMAN_OP_OVER, image[s.image_handle], mask[s.source_handle], frame, s.image_x,
+                                   s.image_y, s.source_x, s.source_y, s.x, s.y, s.w, s.h);
           break;
         case PeerStep::kGlow:
-          pixman_image_composite32(PIXMAN_OP_OVER, image[s.source_handle], glow_mask[s.source_handle], frame, s.source_x, s.source_y, s.source_x,
-                                   s.source_y, s.x, s.y, s.w, s.h);
+          pixman_image_composite32(PIXMAN_OP_OVER, image[s.source_handle], glow_mask[s.source_handle], frame,
+                                   s.source_x, s.source_y, s.source_x, s.source_y, s.x, s.y, s.w, s.h);
           break;
       }
     }
@@ -254,7 +255,8 @@ bool same_pixels(std::string* why) {
       if (o != s || o != p) {
         if (differ == 0 && why) {
           char buf[160];
-          std::snprintf(buf, sizeof buf, "first difference at (%d, %d): ours %06x, SDL %06x, pixman %06x", x, y, o, s, p);
+          std::snprintf(buf, sizeof buf, "first difference at (%d, %d): ours %06x, SDL %06x, pixman %06x", x, y, o, s,
+                        p);
           *why = buf;
         }
         ++differ;
@@ -272,8 +274,7 @@ void check_or_skip(benchmark::State& state) {
   // How many times over the frame's own pixels the steps touch (a masked
   // sprite twice): the floor under a whole composition is this many memcpys.
   double touched = 0;
-  for (const PeerStep& p : recorded().steps)
-    touched += (p.kind == PeerStep::kMasked ? 2.0 : 1.0) * p.step.w * p.step.h;
+  for (const PeerStep& p : recorded().steps) touched += (p.kind == PeerStep::kMasked ? 2.0 : 1.0) * p.step.w * p.step.h;
   char label[64];
   std::snprintf(label, sizeof label, "touches %.2f x the frame", touched / (800.0 * 600.0));
   state.SetLabel(label);

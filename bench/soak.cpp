@@ -51,9 +51,9 @@ bool sane(const Creature& c) { return c.X > -5000 && c.X < 5000 && c.Y > -1000 &
 
 bool all_sane() {
   Scene& s = scene();
-  for (const Creature* c : {&s.Hand, &s.Watchman, &s.Owl, &s.Dove, &s.Medallion, &s.Skeleton1, &s.Skeleton2,
-                            &s.Crow1, &s.Crow2, &s.Zombie, &s.BloodDrip, &s.GraveDigger, &s.Flower,
-                            &s.BouncingPumpkin, &s.Scorpion, &s.Spider})
+  for (const Creature* c :
+       {&s.Hand, &s.Watchman, &s.Owl, &s.Dove, &s.Medallion, &s.Skeleton1, &s.Skeleton2, &s.Crow1, &s.Crow2, &s.Zombie,
+        &s.BloodDrip, &s.GraveDigger, &s.Flower, &s.BouncingPumpkin, &s.Scorpion, &s.Spider})
     if (!sane(*c)) return false;
   for (int i = 1; i <= 6; ++i)
     if (!sane(s.Bat[i])) return false;
@@ -62,8 +62,8 @@ bool all_sane() {
   for (int i = 1; i <= 2; ++i)
     if (!sane(s.Rat[i]) || !sane(s.Lightning[i])) return false;
   const FrameCounters& fc = counters();
-  return fc.TickTo1000 >= 0 && fc.TickTo1000 <= 1000 && fc.TickTo40 >= 0 &&
-         fc.TickTo40 <= 40 && fc.TickTo100 >= 0 && fc.TickTo100 <= 100;
+  return fc.TickTo1000 >= 0 && fc.TickTo1000 <= 1000 && fc.TickTo40 >= 0 && fc.TickTo40 <= 40 && fc.TickTo100 >= 0 &&
+         fc.TickTo100 <= 100;
 }
 
 }  // namespace
@@ -77,15 +77,15 @@ int main(int argc, char** argv) {
     else if (!std::strcmp(argv[i], "--media") && i + 1 < argc) media = argv[++i];
     else if (!std::strcmp(argv[i], "--screen") && i + 1 < argc &&
              std::sscanf(argv[++i], "%dx%d", &screen_w, &screen_h) == 2) {
-    }
-    else {
+    } else {
       std::fprintf(stderr, "usage: %s [--ticks N] [--media DIR] [--screen WxH]\n", argv[0]);
       return 2;
     }
   }
   // A home of its own: settings with everything on, the media where told.
   std::string extra = "speed=1\nclock=1\nmessagetext=soak\n";
-  for (int n = 0; n < 12; ++n) extra += "song" + std::to_string(n) + "=" + (n == 0 ? "1" : "0") + "\nsound" + std::to_string(n) + "=1\n";
+  for (int n = 0; n < 12; ++n)
+    extra += "song" + std::to_string(n) + "=" + (n == 0 ? "1" : "0") + "\nsound" + std::to_string(n) + "=1\n";
   const std::filesystem::path home = bench::make_home("vexmoor-soak-" + std::to_string(getpid()), extra, media);
   setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -125,13 +125,13 @@ int main(int argc, char** argv) {
       break;
     }
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   const long long growth = heap_peak > heap_after_minute ? static_cast<long long>(heap_peak - heap_after_minute) : 0;
-  std::printf("soak: %lld ticks (%.1f h of saver time) in %.0f s, %.3f ms a tick; heap after the first minute "
-              "%zu kB, growth since %lld bytes; %d failures reported%s%s\n",
-              ticks, ticks * std::max(period, 10LL) / 3.6e6, seconds, 1000 * seconds / ticks,
-              heap_after_minute / 1024, growth, seen->count, seen->count ? ": " : "", seen->last.c_str());
+  std::printf(
+      "soak: %lld ticks (%.1f h of saver time) in %.0f s, %.3f ms a tick; heap after the first minute "
+      "%zu kB, growth since %lld bytes; %d failures reported%s%s\n",
+      ticks, ticks * std::max(period, 10LL) / 3.6e6, seconds, 1000 * seconds / ticks, heap_after_minute / 1024, growth,
+      seen->count, seen->count ? ": " : "", seen->last.c_str());
   std::filesystem::remove_all(home);
   // Allocation pools may round up once or twice; a steady climb is a leak.
   const bool ok = seen->count == 0 && ranges_ok && growth <= 64 * 1024;

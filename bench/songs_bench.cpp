@@ -72,12 +72,15 @@ std::vector<uint8_t> beep() {
 }
 
 void write(const fs::path& p, const std::vector<uint8_t>& b) {
-  std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  std::ofstream(p, std::ios::binary)
+      .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
 struct Waits {
   std::vector<double> ms;
-  void add(Clock::time_point from) { ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - from).count()); }
+  void add(Clock::time_point from) {
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - from).count());
+  }
   double most() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
   double p99() {
     if (ms.empty()) return 0;
@@ -109,8 +112,8 @@ void measure(const char* name, const std::string& song, const std::string& sound
     mci->send("stop song0", reply);
     stop.add(t);
   }
-  std::printf("%-24s %10.2f %8.2f %10.2f %8.2f %8.2f\n", name, status.most(), status.p99(), effect.most(),
-              effect.p99(), stop.most());
+  std::printf("%-24s %10.2f %8.2f %10.2f %8.2f %8.2f\n", name, status.most(), status.p99(), effect.most(), effect.p99(),
+              stop.most());
   mci->close_all();
 }
 

@@ -175,9 +175,18 @@ void BM_LayOutMessage(benchmark::State& state) {
       while (text.size() < 100 * 1024) text += "Happy Halloween from the graveyard! ";
       state.SetLabel("100 KB of Latin");
       break;
-    case 1: text = "  שלום עולם! ברוכים הבאים לבית הקברות  "; state.SetLabel("Hebrew"); break;
-    case 2: text = "  مرحبا بكم في المقبرة، عيد هالوين سعيد  "; state.SetLabel("Arabic"); break;
-    default: text = "  ハッピーハロウィン！墓地へようこそ  "; state.SetLabel("Japanese"); break;
+    case 1:
+      text = "  שלום עולם! ברוכים הבאים לבית הקברות  ";
+      state.SetLabel("Hebrew");
+      break;
+    case 2:
+      text = "  مرحبا بكم في المقبرة، عيد هالوين سعيد  ";
+      state.SetLabel("Arabic");
+      break;
+    default:
+      text = "  ハッピーハロウィン！墓地へようこそ  ";
+      state.SetLabel("Japanese");
+      break;
   }
   for (auto _ : state) benchmark::DoNotOptimize(label_text::lay_out(text, 1024, LabelAlign::kCentre).runs.size());
 }

@@ -54,8 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool made = (std::system(("mkdir -p " + dir).c_str()), true);
   (void)made;
   {
-    std::ofstream(dir + "/f.mid", std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    std::ofstream(dir + "/f.wav", std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream(dir + "/f.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    std::ofstream(dir + "/f.wav", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   std::span<const uint8_t> bytes(data, size);
   if (auto song = vex::parse_midi(bytes)) {

@@ -21,9 +21,7 @@ void Anim_CloseTombStones(Scene& s) {
 }
 
 void Anim_Still_Loop(Creature& c) {
-  trap("Animations\\Anim_Still_Loop", [&] {
-    draw_and_loop(c);
-  });
+  trap("Animations\\Anim_Still_Loop", [&] { draw_and_loop(c); });
 }
 
 }  // namespace vex

@@ -32,8 +32,8 @@ struct Creature {
 struct Scene {
   Creature BackgroundTop, BackgroundMid1, BackgroundMid2, BackgroundMid3, BackgroundBottom;
   Creature TombStone1, TombStone2, TombStone3, TombStone4;
-  Creature Hand, Watchman, Owl, Dove, Medallion, Skeleton1, Skeleton2, Crow1, Crow2, Zombie, BloodDrip,
-      GraveDigger, Flower, BouncingPumpkin, Scorpion, Spider;
+  Creature Hand, Watchman, Owl, Dove, Medallion, Skeleton1, Skeleton2, Crow1, Crow2, Zombie, BloodDrip, GraveDigger,
+      Flower, BouncingPumpkin, Scorpion, Spider;
   std::array<Creature, 8> Bat;
   std::array<Creature, 3> Lightning;
   std::array<Creature, 3> Rat;

@@ -45,30 +45,32 @@ Creature& member(Scene& s) {
 constexpr CreatureRow kRows[] = {
     {.key = "bouncingpumpkin",
      .record = record<&Scene::BouncingPumpkin>,
-     .set_up = [](Scene& s, LayoutSize screen) {
-       set_out(s.BouncingPumpkin, 46, 137, 8, 1, 5, 0, round_to_i32(screen.width / 2.0 - 46 / 2.0), 600 - 137 - 15);
-     },
+     .set_up =
+         [](Scene& s, LayoutSize screen) {
+           set_out(s.BouncingPumpkin, 46, 137, 8, 1, 5, 0, round_to_i32(screen.width / 2.0 - 46 / 2.0), 600 - 137 - 15);
+         },
      .pictures = {{{record<&Scene::BouncingPumpkin>, "v_bouncingpumpkin.bmp"}}},
      .steps = {{{180, [](Scene& s) { Anim_BouncingPumpkin(s); }}}},
      .dialog = {1, 3, 0, "CheckBouncingPumpkin", "Pumpkin", "PreviewBouncingPumpkin"},
      .preview = {.draw = Anim_Still_Loop}},
     // On screens narrower than the scene only its right part shows, so the
     // stones move into that part.
-    {.set_up = [](Scene& s, LayoutSize screen) {
-       const int W = screen.width;
-       set_frames(s.TombStone1, 134, 199, 0, 0);
-       s.TombStone1.Y = 400;
-       s.TombStone1.X = W >= 800 ? 15 : (800 - W) + 15;
-       set_frames(s.TombStone2, 77, 125, 0, 0);
-       s.TombStone2.Y = 450;
-       s.TombStone2.X = W >= 800 ? 250 : round_to_i32((800 - W) + W / 2.0 - 77 / 2.0);
-       set_frames(s.TombStone3, 77, 125, 0, 0);
-       s.TombStone3.Y = 450;
-       s.TombStone3.X = W >= 800 ? 473 : 2 * W;
-       set_frames(s.TombStone4, 102, 184, 0, 0);
-       s.TombStone4.X = 688;
-       s.TombStone4.Y = 400;
-     },
+    {.set_up =
+         [](Scene& s, LayoutSize screen) {
+           const int W = screen.width;
+           set_frames(s.TombStone1, 134, 199, 0, 0);
+           s.TombStone1.Y = 400;
+           s.TombStone1.X = W >= 800 ? 15 : (800 - W) + 15;
+           set_frames(s.TombStone2, 77, 125, 0, 0);
+           s.TombStone2.Y = 450;
+           s.TombStone2.X = W >= 800 ? 250 : round_to_i32((800 - W) + W / 2.0 - 77 / 2.0);
+           set_frames(s.TombStone3, 77, 125, 0, 0);
+           s.TombStone3.Y = 450;
+           s.TombStone3.X = W >= 800 ? 473 : 2 * W;
+           set_frames(s.TombStone4, 102, 184, 0, 0);
+           s.TombStone4.X = 688;
+           s.TombStone4.Y = 400;
+         },
      .pictures = {{{record<&Scene::TombStone1>, "v_tombstone1.bmp", Load::kWhenInstalled},
                    {record<&Scene::TombStone2>, "v_tombstone2.bmp", Load::kWhenInstalled},
                    {record<&Scene::TombStone4>, "v_tombstone4.bmp", Load::kWhenInstalled}}},
@@ -85,9 +87,8 @@ constexpr CreatureRow kRows[] = {
      .preview = {.draw = Anim_Still_Loop}},
     {.key = "skeleton2",
      .record = record<&Scene::Skeleton2>,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_out(s.Skeleton2, 45, 64, 12, 1, -7, 0, 600, check32(s.BackgroundMid1.Y + 71LL));
-     },
+     .set_up = [](Scene& s,
+                  LayoutSize) { set_out(s.Skeleton2, 45, 64, 12, 1, -7, 0, 600, check32(s.BackgroundMid1.Y + 71LL)); },
      .pictures = {{{record<&Scene::Skeleton2>, "v_skeleton2.bmp"}}},
      .steps = {{{30, [](Scene& s) { Anim_Skeleton2(s); }}}},
      .dialog = {0, 4, 0, "CheckSkeleton2", "Skeleton II", "PreviewSkeleton2"},
@@ -121,9 +122,10 @@ constexpr CreatureRow kRows[] = {
     {.key = "watchman",
      .record = record<&Scene::Watchman>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize screen) {
-       set_out(s.Watchman, 87, 157, 14, 1, -4, 0, round_to_i32(screen.width / 2.0), 600 - 157 - 65);
-     },
+     .set_up =
+         [](Scene& s, LayoutSize screen) {
+           set_out(s.Watchman, 87, 157, 14, 1, -4, 0, round_to_i32(screen.width / 2.0), 600 - 157 - 65);
+         },
      .pictures = {{{record<&Scene::Watchman>, "v_watchman.bmp"}}},
      .steps = {{{150, [](Scene& s) { Anim_Watchman(s); }}}},
      .dialog = {0, 1, 0, "CheckWatchman", "Lost Spirit", "PreviewWatchman"},
@@ -131,9 +133,8 @@ constexpr CreatureRow kRows[] = {
     {.key = "zombie",
      .record = record<&Scene::Zombie>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_out(s.Zombie, 39, 66, 10, 1, -2, 0, 800, check32(s.BackgroundMid1.Y + 72LL));
-     },
+     .set_up = [](Scene& s,
+                  LayoutSize) { set_out(s.Zombie, 39, 66, 10, 1, -2, 0, 800, check32(s.BackgroundMid1.Y + 72LL)); },
      .pictures = {{{record<&Scene::Zombie>, "v_zombie.bmp"}}},
      .steps = {{{40, [](Scene& s) { Anim_Zombie(s); }}}},
      .dialog = {0, 2, 0, "CheckZombie", "Zombie", "PreviewZombie"},
@@ -141,9 +142,10 @@ constexpr CreatureRow kRows[] = {
     {.key = "blooddrip",
      .record = record<&Scene::BloodDrip>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_out(s.BloodDrip, 51, 113, 14, 1, 0, 0, check32(s.TombStone1.X - 20LL), check32(s.TombStone1.Y + 83LL));
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           set_out(s.BloodDrip, 51, 113, 14, 1, 0, 0, check32(s.TombStone1.X - 20LL), check32(s.TombStone1.Y + 83LL));
+         },
      .pictures = {{{record<&Scene::BloodDrip>, "v_blooddrip.bmp"}}},
      .steps = {{{250, [](Scene& s) { Anim_BloodDrip(s); }}}},
      .sound = kBloodDripSound,
@@ -155,12 +157,13 @@ constexpr CreatureRow kRows[] = {
     {.key = "rat",
      .record = member<&Scene::Rat, 1>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_out(s.Rat[1], 65, 43, 5, 1, 10, 0, 0, 550);
-       set_out(s.Rat[2], 45, 30, 5, 3, -8, 0, 800, 500);
-       // Rat 2 starts running left, so it starts on its leftward strip.
-       s.Rat[2].StripX = 225;
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           set_out(s.Rat[1], 65, 43, 5, 1, 10, 0, 0, 550);
+           set_out(s.Rat[2], 45, 30, 5, 3, -8, 0, 800, 500);
+           // Rat 2 starts running left, so it starts on its leftward strip.
+           s.Rat[2].StripX = 225;
+         },
      .pictures = {{{member<&Scene::Rat, 1>, "v_rat1.bmp"}, {member<&Scene::Rat, 2>, "v_rat2.bmp"}}},
      .steps = {{{140, [](Scene& s) { Anim_Rat(s, 2); }}, {260, [](Scene& s) { Anim_Rat(s, 1); }}}},
      .dialog = {0, 4, 1, "CheckRat", "Mutant Rats", "PreviewRat"},
@@ -175,9 +178,10 @@ constexpr CreatureRow kRows[] = {
      .preview = {.draw = Anim_Still_Loop}},
     {.key = "spider",
      .record = record<&Scene::Spider>,
-     .set_up = [](Scene& s, LayoutSize screen) {
-       set_out(s.Spider, 79, 93, 1, 0, 0, 0, 200, screen.height >= 600 ? -93 : check32(600LL - screen.height - 93));
-     },
+     .set_up =
+         [](Scene& s, LayoutSize screen) {
+           set_out(s.Spider, 79, 93, 1, 0, 0, 0, 200, screen.height >= 600 ? -93 : check32(600LL - screen.height - 93));
+         },
      .pictures = {{{record<&Scene::Spider>, "v_spider.bmp"}}},
      .steps = {{{270, [](Scene& s) { Anim_Spider(s); }}}},
      .dialog = {1, 0, 0, "CheckSpider", "Black Widow", "PreviewSpider"},
@@ -199,23 +203,24 @@ constexpr CreatureRow kRows[] = {
      .preview = {.draw = Anim_Still_Loop}},
     {.key = "firefly",
      .record = member<&Scene::FireFly, 1>,
-     .set_up = [](Scene& s, LayoutSize) {
-       for (int i = 1; i <= 15; ++i) {
-         Creature& f = s.FireFly[i];
-         set_frames(f, 20, 19, 8, 0);
-         reseed_from_clock();
-         f.Frame = floor_i32(8 * rnd());
-         f.SpeedX = floor_i32(5 * rnd() - 2);
-         if (f.SpeedX == 0) f.SpeedX = -2;
-         reseed_from_clock();
-         f.SpeedY = floor_i32(5 * rnd() - 2);
-         if (f.SpeedY == 0) f.SpeedY = 2;
-         reseed_from_clock();
-         f.X = floor_i32(801 * rnd());
-         reseed_from_clock();
-         f.Y = floor_i32(401 * rnd());
-       }
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           for (int i = 1; i <= 15; ++i) {
+             Creature& f = s.FireFly[i];
+             set_frames(f, 20, 19, 8, 0);
+             reseed_from_clock();
+             f.Frame = floor_i32(8 * rnd());
+             f.SpeedX = floor_i32(5 * rnd() - 2);
+             if (f.SpeedX == 0) f.SpeedX = -2;
+             reseed_from_clock();
+             f.SpeedY = floor_i32(5 * rnd() - 2);
+             if (f.SpeedY == 0) f.SpeedY = 2;
+             reseed_from_clock();
+             f.X = floor_i32(801 * rnd());
+             reseed_from_clock();
+             f.Y = floor_i32(401 * rnd());
+           }
+         },
      .pictures = {{{member<&Scene::FireFly, 1>, "v_firefly.bmp", Load::kWhenInstalled}}},
      .steps = {{{290, [](Scene& s) { Anim_FireFly(s); }}}},
      .dialog = {1, 3, 1, "CheckFireFly", "FireFlies", "PreviewFireFly"},
@@ -225,14 +230,15 @@ constexpr CreatureRow kRows[] = {
     {.key = "lightning",
      .record = member<&Scene::Lightning, 1>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_frames(s.Lightning[1], 171, 182, 2, -1);
-       s.Lightning[1].X = 320;
-       s.Lightning[1].Y = 214;
-       set_frames(s.Lightning[2], 171, 182, 2, -1);
-       s.Lightning[2].X = 20;
-       s.Lightning[2].Y = 125;
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           set_frames(s.Lightning[1], 171, 182, 2, -1);
+           s.Lightning[1].X = 320;
+           s.Lightning[1].Y = 214;
+           set_frames(s.Lightning[2], 171, 182, 2, -1);
+           s.Lightning[2].X = 20;
+           s.Lightning[2].Y = 125;
+         },
      .pictures = {{{member<&Scene::Lightning, 1>, "v_lightning1.bmp", Load::kWhenInstalled},
                    {member<&Scene::Lightning, 2>, "v_lightning2.bmp", Load::kWhenInstalled}}},
      .steps = {{{110, [](Scene& s) { Anim_Lightning(s); }}}},
@@ -254,21 +260,23 @@ constexpr CreatureRow kRows[] = {
                  .prepare = prepare_owl_preview}},
     {.key = "dove",
      .record = record<&Scene::Dove>,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_frames(s.Dove, 27, 46, 8, 1);
-       s.Dove.SpeedX = -5;
-       s.Dove.X = 800;
-       s.Dove.Y = s.BackgroundTop.Height;
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           set_frames(s.Dove, 27, 46, 8, 1);
+           s.Dove.SpeedX = -5;
+           s.Dove.X = 800;
+           s.Dove.Y = s.BackgroundTop.Height;
+         },
      .pictures = {{{record<&Scene::Dove>, "v_dove.bmp"}}},
      .steps = {{{20, [](Scene& s) { Anim_Dove(s); }}}},
      .dialog = {1, 4, 1, "CheckDove", "White Dove", "PreviewDove"},
      .preview = {.draw = Anim_Still_Loop}},
     {.key = "medallion",
      .record = record<&Scene::Medallion>,
-     .set_up = [](Scene& s, LayoutSize) {
-       set_out(s.Medallion, 65, 38, 3, 0, 0, 0, check32(s.TombStone4.X + 18LL), check32(s.TombStone4.Y + 50LL));
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           set_out(s.Medallion, 65, 38, 3, 0, 0, 0, check32(s.TombStone4.X + 18LL), check32(s.TombStone4.Y + 50LL));
+         },
      .pictures = {{{record<&Scene::Medallion>, "v_medallion.bmp"}}},
      .steps = {{{210, [](Scene& s) { Anim_Medallion(s); }}}},
      .dialog = {1, 2, 1, "CheckMedallion", "Medallion", "PreviewMedallion"},
@@ -276,27 +284,28 @@ constexpr CreatureRow kRows[] = {
     {.key = "bat",
      .record = member<&Scene::Bat, 1>,
      .on_at_first_run = true,
-     .set_up = [](Scene& s, LayoutSize) {
-       for (int i = 1; i <= 6; ++i) {
-         Creature& b = s.Bat[i];
-         set_frames(b, 26, 23, 8, 0);
-         b.SpeedX = 3;
-         b.SpeedY = 1;
-         reseed_from_clock();
-         b.Frame = floor_i32(8 * rnd());
-         reseed_from_clock();
-         b.X = floor_i32(801 * rnd());
-         b.Y = floor_i32(std::floor(41 * static_cast<double>(rnd())) + static_cast<double>(s.BackgroundMid1.Y));
-       }
-     },
+     .set_up =
+         [](Scene& s, LayoutSize) {
+           for (int i = 1; i <= 6; ++i) {
+             Creature& b = s.Bat[i];
+             set_frames(b, 26, 23, 8, 0);
+             b.SpeedX = 3;
+             b.SpeedY = 1;
+             reseed_from_clock();
+             b.Frame = floor_i32(8 * rnd());
+             reseed_from_clock();
+             b.X = floor_i32(801 * rnd());
+             b.Y = floor_i32(std::floor(41 * static_cast<double>(rnd())) + static_cast<double>(s.BackgroundMid1.Y));
+           }
+         },
      .pictures = {{{member<&Scene::Bat, 1>, "v_bat.bmp"}}},
      .steps = {{{10, [](Scene& s) { Anim_Bat(s); }}}},
      .dialog = {0, 3, 1, "CheckBat", "Vampire Bats", "PreviewBat"},
      .preview = {.draw = Anim_Preview_Multiple, .strip = "v_bat_preview.bmp", .prepare = prepare_bat_preview}},
 };
 
-constexpr std::size_t kKeyCount = std::count_if(std::begin(kRows), std::end(kRows),
-                                                [](const CreatureRow& r) { return r.key != nullptr; });
+constexpr std::size_t kKeyCount =
+    std::count_if(std::begin(kRows), std::end(kRows), [](const CreatureRow& r) { return r.key != nullptr; });
 
 // The rows with a key, by the keys' names.
 constexpr std::array<const CreatureRow*, kKeyCount> kByKey = [] {
@@ -304,8 +313,9 @@ constexpr std::array<const CreatureRow*, kKeyCount> kByKey = [] {
   std::size_t n = 0;
   for (const CreatureRow& r : kRows)
     if (r.key) by[n++] = &r;
-  std::sort(by.begin(), by.end(),
-            [](const CreatureRow* a, const CreatureRow* b) { return std::string_view(a->key) < std::string_view(b->key); });
+  std::sort(by.begin(), by.end(), [](const CreatureRow* a, const CreatureRow* b) {
+    return std::string_view(a->key) < std::string_view(b->key);
+  });
   return by;
 }();
 
@@ -333,9 +343,9 @@ constexpr std::array<DepthEntry, kStepCount> kDepthOrder = [] {
 }();
 
 // Two steps at one depth would be drawn in no order anyone chose.
-static_assert(std::adjacent_find(kDepthOrder.begin(), kDepthOrder.end(),
-                                 [](const DepthEntry& a, const DepthEntry& b) { return a.depth == b.depth; }) ==
-              kDepthOrder.end());
+static_assert(std::adjacent_find(kDepthOrder.begin(), kDepthOrder.end(), [](const DepthEntry& a, const DepthEntry& b) {
+                return a.depth == b.depth;
+              }) == kDepthOrder.end());
 
 }  // namespace
 

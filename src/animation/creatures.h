@@ -44,8 +44,8 @@ struct LayoutSize {
 // A creature's box in the settings dialog: its check box and, to its right,
 // the button that shows it in the tab's preview box.
 struct DialogSpec {
-  int tab = -1;  // 0 "Creatures" or 1 "More Creatures"; -1: not in the dialog
-  int line = 0;  // 0 (top) .. 4
+  int tab = -1;    // 0 "Creatures" or 1 "More Creatures"; -1: not in the dialog
+  int line = 0;    // 0 (top) .. 4
   int column = 0;  // 0 left, 1 right
   std::string_view check = {};
   std::string_view caption = {};

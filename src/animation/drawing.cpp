@@ -77,10 +77,8 @@ void draw_and_loop(Creature& c) {
 }
 
 void travel(Creature& c, Surface picture, Look look) {
-  if (look == Look::kGlow)
-    draw_glow(c, picture);
-  else
-    draw_masked(c, picture);
+  if (look == Look::kGlow) draw_glow(c, picture);
+  else draw_masked(c, picture);
   advance_frame(c);
   c.X = check32(static_cast<long long>(c.X) + c.SpeedX);
   c.Y = check32(static_cast<long long>(c.Y) + c.SpeedY);

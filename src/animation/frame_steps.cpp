@@ -24,13 +24,11 @@ PixelRect under_source(const Step& s, const PixelView& src, int sx, int sy) {
 PixelRect reach(const Step& s, const PixelRect& frame) {
   switch (s.kind) {
     case Step::kMaskAndPaint:
-      return intersection(bounding(under_source(s, s.source, s.source_x, s.source_y),
-                                   under_source(s, s.image, s.image_x, s.image_y)),
-                          frame);
-    case Step::kColumn:
-      return intersection(target(s), frame);
-    default:
-      return intersection(under_source(s, s.source, s.source_x, s.source_y), frame);
+      return intersection(
+          bounding(under_source(s, s.source, s.source_x, s.source_y), under_source(s, s.image, s.image_x, s.image_y)),
+          frame);
+    case Step::kColumn: return intersection(target(s), frame);
+    default: return intersection(under_source(s, s.source, s.source_x, s.source_y), frame);
   }
 }
 
@@ -41,8 +39,8 @@ bool same_kind(const Step& a, const Step& b) {
 }
 
 bool same_place(const Step& a, const Step& b) {
-  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.source_x == b.source_x &&
-         a.source_y == b.source_y && a.image_x == b.image_x && a.image_y == b.image_y;
+  return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h && a.source_x == b.source_x && a.source_y == b.source_y &&
+         a.image_x == b.image_x && a.image_y == b.image_y;
 }
 
 // Each pixel keeps what the mask lets through and takes the image's bits:

@@ -35,9 +35,9 @@ struct FrameSteps {
   bool composing = false;
   bool overflowed = false;  // more steps than kept: the rest are drawn at once
   std::array<std::array<Step, kCapacity>, 2> lists;
-  int now = 0;               // which list the frame being composed fills
+  int now = 0;                      // which list the frame being composed fills
   std::array<int, 2> count{0, -1};  // -1: no earlier frame to compare with
-  int32_t frame_buffer = 0;  // the buffer the earlier frame was drawn in
+  int32_t frame_buffer = 0;         // the buffer the earlier frame was drawn in
   Pixel* frame_pixels = nullptr;
   // What the last frame changed in the buffer against the one before, so
   // that only that need be shown again: everything, or these rectangles

@@ -47,7 +47,7 @@ void Anim_Preview_Owl() {
     Creature& owl = previews().PreviewCreature;
     draw_masked(owl);
     const int v = counters().TickTo40;
-    if (in(v, 1, 3)) owl.Frame += 1;        // the eyes open
+    if (in(v, 1, 3)) owl.Frame += 1;         // the eyes open
     else if (in(v, 15, 17)) owl.Frame -= 1;  // and close again
   });
 }
@@ -57,7 +57,7 @@ void Anim_Preview_Hand() {
     Creature& hand = previews().PreviewCreature2;
     draw_masked(hand);
     const int v = counters().TickTo100;
-    if (in(v, 5, 20)) hand.Frame += 1;       // rises
+    if (in(v, 5, 20)) hand.Frame += 1;        // rises
     else if (in(v, 70, 85)) hand.Frame -= 1;  // sinks
   });
 }

@@ -46,8 +46,8 @@ void Properties_Creatures() {
 
     set_frames(s.BackgroundBottom, 800, 153, 1, 0);
     s.BackgroundBottom.X = s.BackgroundTop.StripX;
-    s.BackgroundBottom.Y = check32(static_cast<long long>(s.BackgroundTop.Height) + s.BackgroundTop.StripY +
-                                   s.BackgroundMid1.Height);
+    s.BackgroundBottom.Y =
+        check32(static_cast<long long>(s.BackgroundTop.Height) + s.BackgroundTop.StripY + s.BackgroundMid1.Height);
     s.BackgroundBottom.FileName = "v_background_bot.bmp";
 
     // Each creature stands where its row puts it, on the layers set above,

@@ -34,13 +34,8 @@ constexpr Row kMedallion[] = {
 // By TickTo40: turns its head three times and caws once a cycle, even
 // if its frame is already the cawing one.
 constexpr Row kCrow1[] = {
-    {{5, 25, 35}, to(2)},
-    {{6, 26, 36}, to(3)},
-    {{11}, to(4)},
-    {{12}, to(5), sound(kCrowSound)},
-    {{18}, to(0)},
-    {{19}, to(1)},
-    {otherwise, keep},
+    {{5, 25, 35}, to(2)}, {{6, 26, 36}, to(3)}, {{11}, to(4)},     {{12}, to(5), sound(kCrowSound)},
+    {{18}, to(0)},        {{19}, to(1)},        {otherwise, keep},
 };
 
 // By TickTo100: each bolt thunders, then flashes twice (frames 0, 1, 0

@@ -19,10 +19,16 @@ std::size_t scan_number(std::string_view text, double& out) {
   std::string buf;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) buf += text[i++];
   std::size_t digits = 0;
-  while (i < text.size() && is_digit(text[i])) { buf += text[i++]; ++digits; }
+  while (i < text.size() && is_digit(text[i])) {
+    buf += text[i++];
+    ++digits;
+  }
   if (i < text.size() && text[i] == '.') {
     buf += text[i++];
-    while (i < text.size() && is_digit(text[i])) { buf += text[i++]; ++digits; }
+    while (i < text.size() && is_digit(text[i])) {
+      buf += text[i++];
+      ++digits;
+    }
   }
   if (digits == 0) return 0;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
@@ -30,8 +36,15 @@ std::size_t scan_number(std::string_view text, double& out) {
     std::string exp = "e";
     if (j < text.size() && (text[j] == '+' || text[j] == '-')) exp += text[j++];
     std::size_t exp_digits = 0;
-    while (j < text.size() && is_digit(text[j]) && exp_digits < 6) { exp += text[j++]; ++exp_digits; }
-    if (exp_digits > 0) { buf += exp; i = j; while (i < text.size() && is_digit(text[i])) ++i; }
+    while (j < text.size() && is_digit(text[j]) && exp_digits < 6) {
+      exp += text[j++];
+      ++exp_digits;
+    }
+    if (exp_digits > 0) {
+      buf += exp;
+      i = j;
+      while (i < text.size() && is_digit(text[i])) ++i;
+    }
   }
   out = std::strtod(buf.c_str(), nullptr);
   return i;
@@ -155,13 +168,15 @@ std::string utf8_prefix(std::string_view text, std::size_t max_bytes) {
 
 std::string to_lower_ascii(std::string_view s) {
   std::string r(s);
-  for (char& c : r) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return r;
 }
 
 std::string to_upper_ascii(std::string_view s) {
   std::string r(s);
-  for (char& c : r) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return r;
 }
 

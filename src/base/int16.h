@@ -11,11 +11,17 @@ namespace vex {
 class I16 {
  public:
   constexpr I16() = default;
-  constexpr I16(long long v) : v_(check(v)) {}  // NOLINT(google-explicit-constructor)
+  constexpr I16(long long v) : v_(check(v)) {}   // NOLINT(google-explicit-constructor)
   constexpr operator int() const { return v_; }  // NOLINT(google-explicit-constructor)
 
-  I16& operator+=(long long d) { v_ = check(v_ + d); return *this; }
-  I16& operator-=(long long d) { v_ = check(v_ - d); return *this; }
+  I16& operator+=(long long d) {
+    v_ = check(v_ + d);
+    return *this;
+  }
+  I16& operator-=(long long d) {
+    v_ = check(v_ - d);
+    return *this;
+  }
   I16& operator++() { return *this += 1; }
   I16& operator--() { return *this -= 1; }
 

@@ -14,9 +14,7 @@ uint64_t splitmix(uint64_t& s) {
   return z ^ (z >> 31);
 }
 
-uint64_t clock_bits() {
-  return static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-}
+uint64_t clock_bits() { return static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()); }
 
 }  // namespace
 

@@ -24,7 +24,7 @@ struct Controls {
   std::map<std::string, int, std::less<>> check;  // the creature check boxes and "clockcheck", 0 or 1
   std::array<int, 12> songchk{};
   std::array<int, 12> soundchk{};
-  int speedchk = 0;  // 0 (slow) .. kSpeedMax (fast)
+  int speedchk = 0;     // 0 (slow) .. kSpeedMax (fast)
   int volumechk = 100;  // 0 .. 100, the songs and sounds together
   std::string Text1;
   int Tabs = 0;  // the tab shown

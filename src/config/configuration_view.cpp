@@ -75,15 +75,14 @@ class DialogWindow : public View {
         };
         return;
       }
-      case Kind::kFrame:
-        containers_[name] = &in.add_frame(r, caption, tip);
-        return;
+      case Kind::kFrame: containers_[name] = &in.add_frame(r, caption, tip); return;
       case Kind::kCheckBox: {
         c = &in.add_check_box(r, caption);
-        int* value = s.index >= 0 ? (name == "songchk" ? &live.songchk[s.index] : &live.soundchk[s.index])
-                                  : &live.check[name];
+        int* value =
+            s.index >= 0 ? (name == "songchk" ? &live.songchk[s.index] : &live.soundchk[s.index]) : &live.check[name];
         int start = s.index >= 0 ? (name == "songchk" ? initial.songchk[s.index] : initial.soundchk[s.index])
-                                 : initial.check.count(name) ? initial.check.at(name) : 0;
+                    : initial.check.count(name) ? initial.check.at(name)
+                                                : 0;
         c->set_value(start);
         *value = start;
         c->on_change = [c, value] { *value = c->value(); };

@@ -8,10 +8,10 @@
 namespace vex::configuration {
 namespace {
 
-constexpr std::string_view kSongs[12] = {"Horror Hill", "Death Toll", "Pipe Organ", "Descent",
-                                         "Leviathan",   "Demony",     "Nitemare",   "Lurker",
-                                         "Halloween",   "Adams Family", "Thriller", "GhostBusters"};
-constexpr std::string_view kSounds[12] = {"Greetings", "Blood Drip", "Thunder", "Crow",    "Owl",    "FootSteps",
+constexpr std::string_view kSongs[12] = {"Horror Hill", "Death Toll",   "Pipe Organ", "Descent",
+                                         "Leviathan",   "Demony",       "Nitemare",   "Lurker",
+                                         "Halloween",   "Adams Family", "Thriller",   "GhostBusters"};
+constexpr std::string_view kSounds[12] = {"Greetings", "Blood Drip", "Thunder",  "Crow",  "Owl",     "FootSteps",
                                           "WereWolf",  "Laugh II",   "Scream I", "Ghost", "Laugh I", "Scream II"};
 
 // The lines of creatures, top to bottom.

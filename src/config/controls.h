@@ -8,8 +8,8 @@
 namespace vex::configuration {
 
 enum class Kind {
-  kTabs,        // the tab strip filling the window
-  kFrame,       // a group frame
+  kTabs,   // the tab strip filling the window
+  kFrame,  // a group frame
   kCheckBox,
   kPreviewButton,  // 17 x 17 picture box with the question mark
   kListenButton,   // 17 x 17 picture box with the loudspeaker
@@ -17,7 +17,7 @@ enum class Kind {
   kPicture,        // a picture box showing a picture of the media directory
   kScrollBar,
   kLabel,
-  kBoldLabel,      // bold grey, as the About tab's
+  kBoldLabel,  // bold grey, as the About tab's
   kTextBox,
   kButton,
 };

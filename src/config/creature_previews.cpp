@@ -57,8 +57,7 @@ void compose_box(Creature& c, float sw, float sh, Bitmap& box, void (*draw)(Crea
   // Only the box's own area: the buffer is the size of the screen, and the
   // box clips everything else away anyway.
   fill_rect(box.view(), 0, 0, box.width(), box.height(), 0);
-  bit_blt(box.view(), 0, 0, std::min(w, box.width()), std::min(h, box.height()), surface_view(fb), 0, 0,
-          Rop::kSrcCopy);
+  bit_blt(box.view(), 0, 0, std::min(w, box.width()), std::min(h, box.height()), surface_view(fb), 0, 0, Rop::kSrcCopy);
 }
 
 const CreatureRow* row_of_button(std::string_view button) {

@@ -36,8 +36,8 @@ void command_error_box(const std::string& what, const std::string& file, uint32_
   if (error == kMciErrWaveOutputsUnsuitable)
     st.view->tell("Vexmoor", what + " cannot be played: there is no sound output (no sound device could be opened).");
   else
-    st.view->tell("Vexmoor", what + " cannot be played: " + file +
-                                 " is missing or is not a file this program can play.");
+    st.view->tell("Vexmoor",
+                  what + " cannot be played: " + file + " is missing or is not a file this program can play.");
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 namespace vex::screen_saver {
 
 struct State {
-  std::unique_ptr<FullScreenWindow> window;  // the primary monitor's, with the labels
+  std::unique_ptr<FullScreenWindow> window;               // the primary monitor's, with the labels
   std::vector<std::unique_ptr<FullScreenWindow>> others;  // the other monitors'
-  std::vector<PixelRect> monitors;  // as the windows were made for them
+  std::vector<PixelRect> monitors;                        // as the windows were made for them
   TimerId maintimer = -1;
   TimerId labeltimer = -1;    // keeps the clock going while frames are rare
   TimerId monitortimer = -1;  // notices monitors that come, go or change

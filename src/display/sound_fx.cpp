@@ -58,8 +58,8 @@ void Initialize_SoundFX() {
     fx.SoundOn = kTrue;
     for (int n = 0; n < 12; ++n)
       if (selected(n))
-        fx.SoundWaves[n] = WaveMixOpenWave(fx.MixerHandle, st.MediaDirectory + "v_sound" + std::to_string(n) + ".wav",
-                                           0, 0);
+        fx.SoundWaves[n] =
+            WaveMixOpenWave(fx.MixerHandle, st.MediaDirectory + "v_sound" + std::to_string(n) + ".wav", 0, 0);
     WaveMixOpenChannel(fx.MixerHandle, 8, 2);
     WaveMixActivate(fx.MixerHandle, 1);
     for (int n = 0; n < 12; ++n)

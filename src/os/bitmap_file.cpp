@@ -80,11 +80,22 @@ std::optional<Header> read_header(std::span<const uint8_t> d) {
   if (h.width <= 0 || h.height <= 0 || h.width > kMaxBitmapSide || h.height > kMaxBitmapSide) return std::nullopt;
   if (static_cast<long long>(h.width) * h.height > kMaxBitmapPixels) return std::nullopt;
   switch (h.bpp) {
-    case 1: case 4: case 8: case 24: break;
-    case 16: case 32:
+    case 1:
+    case 4:
+    case 8:
+    case 24: break;
+    case 16:
+    case 32:
       if (h.compression == kRgb) {
-        if (h.bpp == 16) { h.masks[0] = 0x7C00; h.masks[1] = 0x03E0; h.masks[2] = 0x001F; }
-        else { h.masks[0] = 0xFF0000; h.masks[1] = 0xFF00; h.masks[2] = 0xFF; }
+        if (h.bpp == 16) {
+          h.masks[0] = 0x7C00;
+          h.masks[1] = 0x03E0;
+          h.masks[2] = 0x001F;
+        } else {
+          h.masks[0] = 0xFF0000;
+          h.masks[1] = 0xFF00;
+          h.masks[2] = 0xFF;
+        }
       } else if (h.compression != kBitFields && h.compression != kAlphaBitFields) {
         return std::nullopt;
       }
@@ -129,10 +140,15 @@ bool decode_uncompressed(const Header& h, std::span<const uint8_t> d, Bitmap& ou
         case 1: p = h.palette[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
         case 4: p = h.palette[(x & 1) ? (s[x >> 1] & 15) : (s[x >> 1] >> 4)]; break;
         case 8: p = h.palette[s[x]]; break;
-        case 16: { uint32_t v = s[2 * x] | (s[2 * x + 1] << 8); p = rgb(cr.get(v), cg.get(v), cb.get(v)); break; }
+        case 16: {
+          uint32_t v = s[2 * x] | (s[2 * x + 1] << 8);
+          p = rgb(cr.get(v), cg.get(v), cb.get(v));
+          break;
+        }
         case 24: p = rgb(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
         case 32: {
-          uint32_t v = s[4 * x] | (s[4 * x + 1] << 8) | (s[4 * x + 2] << 16) | (static_cast<uint32_t>(s[4 * x + 3]) << 24);
+          uint32_t v =
+              s[4 * x] | (s[4 * x + 1] << 8) | (s[4 * x + 2] << 16) | (static_cast<uint32_t>(s[4 * x + 3]) << 24);
           p = rgb(cr.get(v), cg.get(v), cb.get(v));
           break;
         }
@@ -161,7 +177,11 @@ bool decode_rle(const Header& h, std::span<const uint8_t> d, Bitmap& out) {
       for (int k = 0; k < count; ++k) put(rle4 ? ((k & 1) ? (value & 15) : (value >> 4)) : value);
       continue;
     }
-    if (value == 0) { x = 0; ++row; continue; }
+    if (value == 0) {
+      x = 0;
+      ++row;
+      continue;
+    }
     if (value == 1) break;
     if (value == 2) {
       if (i + 1 >= d.size()) break;
@@ -205,8 +225,14 @@ bool save_bmp24(const std::string& path, const Bitmap& bm) {
   std::size_t stride = (static_cast<std::size_t>(bm.width()) * 3 + 3) & ~std::size_t{3};
   std::size_t data = stride * bm.height();
   std::vector<uint8_t> out(54 + data, 0);
-  auto w16 = [&](std::size_t o, uint32_t v) { out[o] = v & 255; out[o + 1] = (v >> 8) & 255; };
-  auto w32 = [&](std::size_t o, uint32_t v) { w16(o, v & 0xFFFF); w16(o + 2, v >> 16); };
+  auto w16 = [&](std::size_t o, uint32_t v) {
+    out[o] = v & 255;
+    out[o + 1] = (v >> 8) & 255;
+  };
+  auto w32 = [&](std::size_t o, uint32_t v) {
+    w16(o, v & 0xFFFF);
+    w16(o + 2, v >> 16);
+  };
   out[0] = 'B';
   out[1] = 'M';
   w32(2, static_cast<uint32_t>(out.size()));

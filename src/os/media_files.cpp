@@ -125,8 +125,8 @@ Densest densest_moment(const MidiSong& song, const std::vector<uint32_t>& ticks)
                   (song.tempos[tempo].us_per_quarter / 1000.0) / song.division;
       ++tempo;
     }
-    ms[i] = tempo_ms + (ticks[i] - song.tempos[tempo].tick) * (song.tempos[tempo].us_per_quarter / 1000.0) /
-                           song.division;
+    ms[i] =
+        tempo_ms + (ticks[i] - song.tempos[tempo].tick) * (song.tempos[tempo].us_per_quarter / 1000.0) / song.division;
   }
   Densest most;
   std::size_t from = 0;
@@ -145,8 +145,7 @@ std::optional<MidiSong> refused(std::string* why, std::string reason) {
 }  // namespace
 
 std::optional<MidiSong> parse_midi(std::span<const uint8_t> d, std::string* why) {
-  if (d.size() < 14 || be32(d, 0) != 0x4D546864 /* MThd */ || be32(d, 4) < 6)
-    return refused(why, "not a MIDI file");
+  if (d.size() < 14 || be32(d, 0) != 0x4D546864 /* MThd */ || be32(d, 4) < 6) return refused(why, "not a MIDI file");
   const uint32_t header = be32(d, 4);
   if (header > d.size() - 8) return refused(why, "its header is cut short");
   const uint32_t format = be16(d, 8), tracks = be16(d, 10), division = be16(d, 12);
@@ -172,8 +171,8 @@ std::optional<MidiSong> parse_midi(std::span<const uint8_t> d, std::string* why)
     at += len;
   }
   if (found != tracks)
-    return refused(why, "it holds " + std::to_string(found) + " of the " + std::to_string(tracks) +
-                            " tracks it says it has");
+    return refused(
+        why, "it holds " + std::to_string(found) + " of the " + std::to_string(tracks) + " tracks it says it has");
   song.tracks = static_cast<int>(tracks);
   for (int c = 0; c < 16; ++c) {
     if (firsts.note[c] == UINT64_MAX) continue;
@@ -269,7 +268,8 @@ std::optional<WaveSound> parse_wave_start(std::span<const uint8_t> d, std::strin
         // container's: the samples are read as the container's width), the
         // speaker mask, the sub-format.
         if (have < 40 || le16(d, at + 16) < 22) return refuse(why, "its extensible format chunk is too short");
-        if (!std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat), d.begin() + static_cast<std::ptrdiff_t>(at + 24)))
+        if (!std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat),
+                        d.begin() + static_cast<std::ptrdiff_t>(at + 24)))
           return refuse(why, "not PCM samples (an extensible format of another kind)");
         if (le16(d, at + 18) > static_cast<uint32_t>(w.bits)) return refuse(why, "more valid bits than a sample holds");
       } else if (tag != kTagPcm) {
@@ -312,7 +312,8 @@ std::size_t kept_bytes(const WaveSound& w) {
   if (w.rate <= 0 || w.frame_bytes() == 0) return 0;
   const uint64_t frames = w.data_bytes / w.frame_bytes();
   // Rounded up: a resampler gives the last part frame as a frame.
-  return static_cast<std::size_t>((frames * kKeptRate + static_cast<uint64_t>(w.rate) - 1) / static_cast<uint64_t>(w.rate)) *
+  return static_cast<std::size_t>((frames * kKeptRate + static_cast<uint64_t>(w.rate) - 1) /
+                                  static_cast<uint64_t>(w.rate)) *
          kKeptFrameBytes;
 }
 

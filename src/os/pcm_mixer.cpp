@@ -12,7 +12,8 @@ namespace {
 int sample_at(std::span<const uint8_t> file, const WaveSound& w, std::size_t frame, int side) {
   const std::size_t bytes = static_cast<std::size_t>(w.bits / 8);
   const int ch = w.channels == 2 ? side : 0;
-  const std::size_t at = w.data_offset + (frame * static_cast<std::size_t>(w.channels) + static_cast<std::size_t>(ch)) * bytes;
+  const std::size_t at =
+      w.data_offset + (frame * static_cast<std::size_t>(w.channels) + static_cast<std::size_t>(ch)) * bytes;
   if (bytes == 1) return (static_cast<int>(file[at]) - 128) * 256;
   return static_cast<int16_t>(static_cast<uint16_t>(file[at] | (file[at + 1] << 8)));
 }

@@ -36,8 +36,7 @@ inline std::optional<std::string> profile_find(const ProfileEntries& entries, co
 
 // Sets key=value in the section (creating file and section as needed);
 // false when the file could not be written.
-bool profile_put(const std::string& file, const std::string& section, const std::string& key,
-                 const std::string& value);
+bool profile_put(const std::string& file, const std::string& section, const std::string& key, const std::string& value);
 
 // Sets every key in turn, leaving the very file that as many profile_put
 // calls would, but in one replacement of it: whoever reads the file finds all

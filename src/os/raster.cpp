@@ -7,7 +7,8 @@
 namespace vex {
 
 Bitmap::Bitmap(int width, int height, Pixel fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 namespace {
@@ -15,9 +16,16 @@ namespace {
 // Shrinks [d, d+n) against [0, limit) and moves the paired coordinate along.
 void clip_axis(int& d, int& s, int& n, int limit) {
   long long dd = d, ss = s, nn = n;
-  if (dd < 0) { ss -= dd; nn += dd; dd = 0; }
+  if (dd < 0) {
+    ss -= dd;
+    nn += dd;
+    dd = 0;
+  }
   if (dd + nn > limit) nn = limit - dd;
-  if (nn <= 0) { n = 0; return; }
+  if (nn <= 0) {
+    n = 0;
+    return;
+  }
   d = static_cast<int>(dd);
   s = static_cast<int>(ss);
   n = static_cast<int>(nn);
@@ -43,17 +51,14 @@ void bit_blt(const PixelView& dst, int dx, int dy, int w, int h, const PixelView
     Pixel* d = dst.row(dy + y) + dx;
     const Pixel* s = src.row(sy + y) + sx;
     switch (rop) {
-      case Rop::kSrcCopy:
-        std::memmove(d, s, static_cast<std::size_t>(w) * sizeof(Pixel));
-        break;
+      case Rop::kSrcCopy: std::memmove(d, s, static_cast<std::size_t>(w) * sizeof(Pixel)); break;
       case Rop::kSrcAnd:
         for (int x = 0; x < w; ++x) d[x] &= s[x];
         break;
       case Rop::kSrcPaint:
         for (int x = 0; x < w; ++x) d[x] |= s[x];
         break;
-      case Rop::kBlackness:
-        break;
+      case Rop::kBlackness: break;
     }
   }
 }
@@ -75,14 +80,14 @@ PixelRect rect_between(long long x0, long long y0, long long x1, long long y1) {
 
 PixelRect intersection(const PixelRect& a, const PixelRect& b) {
   return rect_between(std::max(a.x, b.x), std::max(a.y, b.y), std::min(a.right(), b.right()),
-                 std::min(a.bottom(), b.bottom()));
+                      std::min(a.bottom(), b.bottom()));
 }
 
 PixelRect bounding(const PixelRect& a, const PixelRect& b) {
   if (a.empty()) return b;
   if (b.empty()) return a;
   return rect_between(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.right(), b.right()),
-                 std::max(a.bottom(), b.bottom()));
+                      std::max(a.bottom(), b.bottom()));
 }
 
 PixelView sub_view(const PixelView& v, PixelRect r) {

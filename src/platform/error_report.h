@@ -45,9 +45,7 @@ bool trap(std::string_view label, F&& body) {
   try {
     std::forward<F>(body)();
     return true;
-  } catch (const ProcessEnded&) {
-    throw;
-  } catch (...) {
+  } catch (const ProcessEnded&) { throw; } catch (...) {
     ReportError(label, failure_code(std::current_exception()));
     return false;
   }

@@ -21,8 +21,8 @@ void load_saver_pictures() {
       c.Picture = load_surface(dir + c.FileName);
       if (!surface_view(c.Picture).empty()) ++pictures;
     };
-    for (Creature* layer : {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3,
-                            &s.BackgroundBottom})
+    for (Creature* layer :
+         {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3, &s.BackgroundBottom})
       load(*layer);
 
     for (const CreatureRow& row : creature_table())
@@ -36,8 +36,10 @@ void load_saver_pictures() {
     // Not a failure the program stops for, but someone starting it from a
     // terminal deserves to know why the screen stays black.
     if (pictures == 0)
-      std::fprintf(stderr, "vexmoor: no picture could be loaded from %s (missing, unreadable or broken files); "
-                           "the screen stays dark\n", dir.c_str());
+      std::fprintf(stderr,
+                   "vexmoor: no picture could be loaded from %s (missing, unreadable or broken files); "
+                   "the screen stays dark\n",
+                   dir.c_str());
   });
 }
 

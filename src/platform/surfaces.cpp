@@ -59,8 +59,10 @@ Surface load_surface(const std::string& path) {
       // The pictures together may not outgrow what the program can use:
       // past the budget a picture counts as missing.
       if (!t.said_over_budget)
-        std::fprintf(stderr, "vexmoor: the pictures in %s are far larger than expected; %s and later ones are "
-                             "left out\n", std::filesystem::path(path).parent_path().string().c_str(), path.c_str());
+        std::fprintf(stderr,
+                     "vexmoor: the pictures in %s are far larger than expected; %s and later ones are "
+                     "left out\n",
+                     std::filesystem::path(path).parent_path().string().c_str(), path.c_str());
       t.said_over_budget = true;
       picture = Bitmap();
     }

@@ -32,7 +32,6 @@ struct SystemState {
 };
 SystemState& system_state();
 
-
 // The file exists as a normal, visible file, its name compared without
 // regard to letter case.
 Flag16 FileInstallCheck(const std::string& path);

@@ -23,9 +23,7 @@
 #if defined(__SANITIZE_ADDRESS__)
 // What the libraries keep for the life of the process (fonts, the display
 // connection, the toolkit's and the synthesizer's tables) is theirs, not ours.
-extern "C" const char* __lsan_default_suppressions() {
-  return vex::kept_library_memory();
-}
+extern "C" const char* __lsan_default_suppressions() { return vex::kept_library_memory(); }
 #endif
 
 namespace {

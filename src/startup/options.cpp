@@ -122,13 +122,15 @@ std::string usage_text(std::span<const char* const> creature_keys) {
          "\n"
          "Modes:\n"
          "  /s                 the saver on every monitor (the default); a click or key ends it\n"
-         "  /c                 the settings dialog\n"
-         + help_preview_line() +
+         "  /c                 the settings dialog\n" +
+         help_preview_line() +
          "  /a <window>        change the saver password (there is none to change here)\n"
-         "\n"
-         + help_other_window_lines() +
+         "\n" +
+         help_other_window_lines() +
          "Settings for this run only (the settings file is not changed):\n"
-         "  --<creature>, --no-<creature>   show or hide one of: " + creatures + "\n"
+         "  --<creature>, --no-<creature>   show or hide one of: " +
+         creatures +
+         "\n"
          "  --delay <ms>       the frame period in milliseconds (smaller is faster; 70 is normal)\n"
          "  --clock, --no-clock\n"
          "  --message <text>   a line of text at the top of the screen\n"
@@ -137,8 +139,8 @@ std::string usage_text(std::span<const char* const> creature_keys) {
          "  --volume <0-100>   how loud the songs and sounds play together (100 is as made)\n"
          "\n"
          "  --help             this text;  --version  the version\n"
-         "\n"
-         + help_settings_line() +
+         "\n" +
+         help_settings_line() +
          " Exit status: 0, or 1 without a display,\n"
          "2 for a bad command line or a preview without its window.\n";
 }

@@ -15,15 +15,15 @@
 namespace vex {
 
 struct RunOptions {
-  bool root = false;                        // --root: the daemon's window, or the root window
-  std::optional<unsigned long> window_id;   // --window-id <id>
-  std::map<std::size_t, bool> creatures;    // by index of the creature key: on or off
-  std::optional<int> delay;                 // --delay <ms>: the frame period
+  bool root = false;                       // --root: the daemon's window, or the root window
+  std::optional<unsigned long> window_id;  // --window-id <id>
+  std::map<std::size_t, bool> creatures;   // by index of the creature key: on or off
+  std::optional<int> delay;                // --delay <ms>: the frame period
   std::optional<bool> clock;
   std::optional<std::string> message;
   std::optional<bool> music;
   std::optional<bool> sounds;
-  std::optional<int> volume;                // --volume <0-100>
+  std::optional<int> volume;  // --volume <0-100>
   bool help = false;
   bool version = false;
 

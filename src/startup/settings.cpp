@@ -36,9 +36,8 @@ std::string ini_path(const std::string& file) {
 
 std::string GetIniData(const std::string& file, const std::string& section, const std::string& key) {
   std::string result;
-  trap("System/GetIniData", [&] {
-    result = utf8_prefix(profile_get(ini_path(file), section, key).value_or(std::string()), kValueLimit);
-  });
+  trap("System/GetIniData",
+       [&] { result = utf8_prefix(profile_get(ini_path(file), section, key).value_or(std::string()), kValueLimit); });
   return result;
 }
 
@@ -125,8 +124,9 @@ void GetDirectories() {
     if (!found) {
       // Not an error the program stops for (the scene then stays dark), but
       // someone starting it from a terminal deserves to know why.
-      std::fprintf(stderr, "vexmoor: no media directory found (looked for Zelvora/Vexmoor/ in every data "
-                           "directory); pictures will be missing\n");
+      std::fprintf(stderr,
+                   "vexmoor: no media directory found (looked for Zelvora/Vexmoor/ in every data "
+                   "directory); pictures will be missing\n");
     }
   });
 }

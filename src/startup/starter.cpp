@@ -49,9 +49,7 @@ int16_t ReadRegistryNumber(Registry& reg, uint32_t root, const std::string& subk
   if (opened) reg.close(key);
   try {
     return round_to_i16(leading_number(data));
-  } catch (...) {
-    return 0;
-  }
+  } catch (...) { return 0; }
 }
 
 void set_scene_bounds() {
@@ -79,8 +77,10 @@ void Main(const std::string& raw) {
       std::string problem;
       InstanceLock lock = take_instance_lock(default_lock_path(), &problem);
       if (lock == InstanceLock::kUnavailable)
-        std::fprintf(stderr, "vexmoor: cannot take the one-instance lock %s (%s); a second saver started now "
-                             "would not be noticed\n", default_lock_path().c_str(), problem.c_str());
+        std::fprintf(stderr,
+                     "vexmoor: cannot take the one-instance lock %s (%s); a second saver started now "
+                     "would not be noticed\n",
+                     default_lock_path().c_str(), problem.c_str());
       if (lock == InstanceLock::kOtherRunning && display_properties == 0) {
         end_process_now(0);
         return;
@@ -129,10 +129,22 @@ void Main(const std::string& raw) {
     }
     Properties_Creatures();
     switch (mode) {
-      case 4: st.Mode = SaverMode::kPreview; Run_Preview(); return;
-      case 2: st.Mode = SaverMode::kSettings; Run_Configure(); return;
-      case 3: st.Mode = SaverMode::kPassword; Run_Password(); return;
-      default: st.Mode = SaverMode::kScreenSaver; Run_ScreenSaver(); return;
+      case 4:
+        st.Mode = SaverMode::kPreview;
+        Run_Preview();
+        return;
+      case 2:
+        st.Mode = SaverMode::kSettings;
+        Run_Configure();
+        return;
+      case 3:
+        st.Mode = SaverMode::kPassword;
+        Run_Password();
+        return;
+      default:
+        st.Mode = SaverMode::kScreenSaver;
+        Run_ScreenSaver();
+        return;
     }
   });
 }

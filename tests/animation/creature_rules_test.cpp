@@ -69,7 +69,7 @@ TEST_F(CreatureRules, ABatTurnsOnlyPastTheEdgesAndDrawsTheStripForItsWay) {
   code(s.Bat[1], 2);
   Creature& bat = s.Bat[1];
   for (int i = 2; i <= 6; ++i) s.Bat[i].X = -3000;  // out of the way
-  bat.X = 1197;  // moving right by 3: 1200 stays inside, 1203 has passed it
+  bat.X = 1197;                                     // moving right by 3: 1200 stays inside, 1203 has passed it
   bat.Y = 330;
   bat.Frame = 0;
   Anim_Bat(scene());
@@ -267,9 +267,12 @@ TEST_F(CreatureRules, WalkersAtTheirEdgesExactlyKeepGoing) {
   };
   auto rat1 = [](Scene& sc) { Anim_Rat(sc, 1); };
   const Case cases[] = {
-      {&s.Dove, Anim_Dove, 1200, 5},           {&s.Dove, Anim_Dove, -400, -5},
-      {&s.Rat[1], rat1, 1200, 10},             {&s.Rat[1], rat1, -400, -10},
-      {&s.BouncingPumpkin, Anim_BouncingPumpkin, 1200, 5}, {&s.BouncingPumpkin, Anim_BouncingPumpkin, -400, -5},
+      {&s.Dove, Anim_Dove, 1200, 5},
+      {&s.Dove, Anim_Dove, -400, -5},
+      {&s.Rat[1], rat1, 1200, 10},
+      {&s.Rat[1], rat1, -400, -10},
+      {&s.BouncingPumpkin, Anim_BouncingPumpkin, 1200, 5},
+      {&s.BouncingPumpkin, Anim_BouncingPumpkin, -400, -5},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.c->FileName);
@@ -403,9 +406,7 @@ TEST_F(CreatureRules, TheMedallionGlintsThreeTimesAndRestsOnFrameZero) {
   const std::vector<int> glints = {1, 2, 1, 0, 1, 2, 1, 0, 1, 2, 1, 0};  // ticks 41..52
   EXPECT_EQ(std::vector<int>(f.begin() + 41, f.begin() + 53), glints);
   for (int v = 1; v <= 100; ++v)
-    if (v < 41 || v > 52) {
-      EXPECT_EQ(f[v], 0) << "tick " << v;
-    }
+    if (v < 41 || v > 52) { EXPECT_EQ(f[v], 0) << "tick " << v; }
   s.Medallion.Frame = 2;  // however it was left, outside its glints it rests
   counters().TickTo100 = 60;
   Anim_Medallion(scene());
@@ -430,8 +431,8 @@ TEST_F(CreatureRules, TheHandRisesWaitsAndSinksTwiceEveryThousandTicks) {
 TEST_F(CreatureRules, TheFirstCrowTurnsItsHeadAndCaws) {
   std::vector<int> f = shown(counters().TickTo40, s.Crow1.Frame, 40, [&] { Anim_Crow1(s.Crow1); });
   // Set at v, shown at v + 1.
-  const std::vector<std::pair<int, int>> changes = {{6, 2}, {7, 3}, {12, 4}, {13, 5}, {19, 0}, {20, 1},
-                                                    {26, 2}, {27, 3}, {36, 2}, {37, 3}};
+  const std::vector<std::pair<int, int>> changes = {{6, 2},  {7, 3},  {12, 4}, {13, 5}, {19, 0},
+                                                    {20, 1}, {26, 2}, {27, 3}, {36, 2}, {37, 3}};
   int expected = 1;
   for (int v = 1; v <= 40; ++v) {
     for (auto [tick, frame] : changes)

@@ -40,9 +40,7 @@ TEST(CreatureTable, EveryKeyedCreatureHasOneDialogPlaceAndOneButton) {
 TEST(CreatureTable, KeysAreInTheSettingsFilesOrderAndFindTheirRows) {
   ASSERT_EQ(kCreatureKeys.size(), 20u);
   for (std::size_t i = 0; i < kCreatureKeys.size(); ++i) {
-    if (i > 0) {
-      EXPECT_LT(std::string(kCreatureKeys[i - 1]), std::string(kCreatureKeys[i]));
-    }
+    if (i > 0) { EXPECT_LT(std::string(kCreatureKeys[i - 1]), std::string(kCreatureKeys[i])); }
     EXPECT_EQ(find_row(kCreatureKeys[i]), &row_for_key(i));
   }
   EXPECT_EQ(find_row("nobody"), nullptr);
@@ -53,8 +51,7 @@ TEST(CreatureTable, DepthOrderHoldsEveryStepOnceFarthestFirst) {
   for (const CreatureRow& row : creature_table())
     for (const DepthStep& step : row.steps) steps += step.draw ? 1 : 0;
   ASSERT_EQ(depth_order().size(), steps);
-  for (std::size_t i = 1; i < depth_order().size(); ++i)
-    EXPECT_LT(depth_order()[i - 1].depth, depth_order()[i].depth);
+  for (std::size_t i = 1; i < depth_order().size(); ++i) EXPECT_LT(depth_order()[i - 1].depth, depth_order()[i].depth);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ TEST_F(PreviewRoutines, TheHandRisesWaitsAndSinks) {
   EXPECT_EQ(f[20], 16);  // all the way up after 16
   EXPECT_EQ(f[69], 16);  // waits
   EXPECT_EQ(f[70], 15);
-  EXPECT_EQ(f[85], 0);   // and down again
+  EXPECT_EQ(f[85], 0);  // and down again
   EXPECT_EQ(f[99], 0);
 }
 
@@ -108,9 +108,7 @@ TEST_F(PreviewRoutines, TheSpiderComesDownWaitsAndClimbsOnAThreadDrawnOnlyBelowT
     int y = spider.Y;
     Anim_Preview_Spider();
     if (y < 0 && at(100, 0) == rgb(0x80, 0x80, 0x80)) thread_while_above = true;
-    if (y >= 0) {
-      EXPECT_EQ(at(100, y / 2), rgb(0x80, 0x80, 0x80)) << t;
-    }
+    if (y >= 0) { EXPECT_EQ(at(100, y / 2), rgb(0x80, 0x80, 0x80)) << t; }
     ys.push_back(spider.Y);
   }
   EXPECT_FALSE(thread_while_above);

@@ -160,10 +160,10 @@ TEST_F(Properties, LayersStonesAndFamiliesHaveTheirSizes) {
     int w, h, frames, x, y;
   };
   const Size sizes[] = {
-      {&s.BackgroundTop, 800, 315, 1, 0, 0},    {&s.BackgroundMid1, 800, 132, 1, 0, 315},
-      {&s.BackgroundMid2, 800, 132, 1, 0, 315}, {&s.BackgroundMid3, 800, 132, 1, 0, 315},
+      {&s.BackgroundTop, 800, 315, 1, 0, 0},      {&s.BackgroundMid1, 800, 132, 1, 0, 315},
+      {&s.BackgroundMid2, 800, 132, 1, 0, 315},   {&s.BackgroundMid3, 800, 132, 1, 0, 315},
       {&s.BackgroundBottom, 800, 153, 1, 0, 447}, {&s.TombStone1, 134, 199, 0, 15, 400},
-      {&s.TombStone2, 77, 125, 0, 250, 450},    {&s.TombStone3, 77, 125, 0, 473, 450},
+      {&s.TombStone2, 77, 125, 0, 250, 450},      {&s.TombStone3, 77, 125, 0, 473, 450},
       {&s.TombStone4, 102, 184, 0, 688, 400},
   };
   for (const Size& z : sizes) {

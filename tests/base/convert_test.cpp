@@ -22,7 +22,10 @@ TEST(LeadingNumber, TextWithoutALeadingNumberIsZero) {
   EXPECT_EQ(leading_number("yes"), 0);
   EXPECT_EQ(leading_number("-"), 0);
   EXPECT_EQ(leading_number("x12"), 0);
-  EXPECT_EQ(leading_number(std::string("\0" "5", 2)), 0);
+  EXPECT_EQ(leading_number(std::string("\0"
+                                       "5",
+                                       2)),
+            0);
 }
 
 TEST(ParseNumber, WholeTextMustBeANumberBlanksAllowedAround) {
@@ -50,9 +53,7 @@ TEST(Rounding, OutOfRangeIsOverflow) {
     try {
       round_to_i16(v);
       ADD_FAILURE() << v;
-    } catch (const Failure& f) {
-      EXPECT_EQ(f.code(), kOverflow) << v;
-    }
+    } catch (const Failure& f) { EXPECT_EQ(f.code(), kOverflow) << v; }
   }
 }
 
@@ -62,9 +63,7 @@ TEST(TextToI32, ConversionFailureIs13) {
     try {
       text_to_i32(bad);
       ADD_FAILURE() << bad;
-    } catch (const Failure& f) {
-      EXPECT_EQ(f.code(), kConversionFailed) << bad;
-    }
+    } catch (const Failure& f) { EXPECT_EQ(f.code(), kConversionFailed) << bad; }
   }
 }
 

@@ -77,8 +77,9 @@ class Dialog : public test::ProgramTest {
 
 TEST_F(Dialog, LoadsEveryControlFromTheSettingsAndOpensOnOptions) {
   std::filesystem::remove(media_dir() + "v_spider.bmp");  // enabled, but not installed
-  open("[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nspider=1\nzombie=0\nspeed=30\nmessagetext= Boo \n"
-       "song3=1\nsong11=1\nsound0=1\nsound7=1\nclock=1\n");
+  open(
+      "[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nspider=1\nzombie=0\nspeed=30\nmessagetext= Boo \n"
+      "song3=1\nsong11=1\nsound0=1\nsound7=1\nclock=1\n");
   EXPECT_EQ(seen.creates, 1);
   EXPECT_EQ(seen.shows, 1);
   EXPECT_EQ(c().Tabs, kOptionsTab);
@@ -105,9 +106,8 @@ TEST_F(Dialog, LoadsEveryControlFromTheSettingsAndOpensOnOptions) {
 TEST_F(Dialog, WithoutSettingsTheDefaultsShow) {
   open("");
   EXPECT_EQ(c().speedchk, 70);
-  for (const char* on : {"CheckSkeleton1", "CheckCrow1", "CheckCrow2", "CheckWatchman", "CheckZombie",
-                         "CheckBloodDrip", "CheckRat", "CheckGraveDigger", "CheckLightning", "CheckFlower",
-                         "CheckOwl", "CheckBat"})
+  for (const char* on : {"CheckSkeleton1", "CheckCrow1", "CheckCrow2", "CheckWatchman", "CheckZombie", "CheckBloodDrip",
+                         "CheckRat", "CheckGraveDigger", "CheckLightning", "CheckFlower", "CheckOwl", "CheckBat"})
     EXPECT_EQ(c().check[on], 1) << on;
   EXPECT_EQ(c().check["CheckDove"], 0);
   EXPECT_EQ(c().songchk[0], 1);
@@ -255,8 +255,8 @@ TEST_F(Dialog, EachFireflyClickScattersThemInsideAndTurnsFiveToEight) {
 
 TEST_F(Dialog, ClickingThroughThePreviewsForAnHourDoesNotGrow) {
   open("");
-  const char* buttons[] = {"gravedigger", "owl", "bat", "spider", "firefly", "lightning", "hand", "blooddrip",
-                           "crow1", "dove"};
+  const char* buttons[] = {"gravedigger", "owl",  "bat",       "spider", "firefly",
+                           "lightning",   "hand", "blooddrip", "crow1",  "dove"};
   for (const char* b : buttons) preview_clicked(*find_row(b));
   const int settled = live_surface_count();
   for (int i = 0; i < 3600; ++i) {
@@ -301,9 +301,9 @@ TEST_F(Dialog, BothBoxesPlayTheFilmstripCentredUntilAButtonIsClicked) {
 
 TEST_F(Dialog, EachBoxRunsTheRoutineOfTheCreatureLastClicked) {
   open("");
-  preview_clicked(*find_row("bat"));  // three bats, the same frame
+  preview_clicked(*find_row("bat"));     // three bats, the same frame
   preview_clicked(*find_row("spider"));  // the spider on its thread
-  counters().TickTo100 = 30;  // between its descent and its climb: it hangs still
+  counters().TickTo100 = 30;             // between its descent and its climb: it hangs still
   scene().Spider.Y = 20;
   tick();
   const Pixel bat = fixture_colour("v_bat_preview.bmp");

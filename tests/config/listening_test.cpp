@@ -61,9 +61,9 @@ TEST_F(Listening, ASongSilencesTheSoundsEndsTheOldSongAndStartsAtItsPosition) {
   answer_with({"playing", "stopped"});
   speaker_Click(5);
   std::vector<std::string> expected = stops();
-  expected.insert(expected.end(), {"status song1 mode", "stop song1", "status song1 mode", "close song1",
-                                   "open \"/m/Zelvora/Vexmoor/v_song5.Mid\" type sequencer alias song1",
-                                   "play song1 from 40"});
+  expected.insert(expected.end(),
+                  {"status song1 mode", "stop song1", "status song1 mode", "close song1",
+                   "open \"/m/Zelvora/Vexmoor/v_song5.Mid\" type sequencer alias song1", "play song1 from 40"});
   EXPECT_EQ(sent, expected);
   EXPECT_TRUE(told.empty());
 }
@@ -128,14 +128,16 @@ TEST_F(Listening, WithoutASoundOutputTheBoxSaysSoAndBlamesNoFile) {
   }));
   fxspeaker_Click(8);
   ASSERT_EQ(told.size(), 1u);
-  EXPECT_EQ(told[0], "The sound \"Scream I\" cannot be played: there is no sound output (no sound device could be "
-                     "opened).");
+  EXPECT_EQ(told[0],
+            "The sound \"Scream I\" cannot be played: there is no sound output (no sound device could be "
+            "opened).");
   // A file that is at fault is still named as before.
   answer_with({}, {"v_sound8.wav"});
   fxspeaker_Click(8);
   ASSERT_EQ(told.size(), 2u);
-  EXPECT_EQ(told[1], "The sound \"Scream I\" cannot be played: /m/Zelvora/Vexmoor/v_sound8.wav is missing or is not "
-                     "a file this program can play.");
+  EXPECT_EQ(told[1],
+            "The sound \"Scream I\" cannot be played: /m/Zelvora/Vexmoor/v_sound8.wav is missing or is not "
+            "a file this program can play.");
 }
 
 TEST_F(Listening, ASongThatCannotBePlayedFailsSilently) {

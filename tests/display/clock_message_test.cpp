@@ -91,8 +91,8 @@ TEST_F(ClockAndMessage, LabelsAreDrawnDarkGreyOnBlackInTheirPlaces) {
   setup_labels();
   Bitmap screen(1024, 768, rgb(0, 0, 200));
   draw_labels(screen.view());
-  EXPECT_EQ(screen.at(2, 6), kLabelBack);  // the label's background
-  EXPECT_EQ(screen.at(2, 4), rgb(0, 0, 200));  // above the label: the scene
+  EXPECT_EQ(screen.at(2, 6), kLabelBack);       // the label's background
+  EXPECT_EQ(screen.at(2, 4), rgb(0, 0, 200));   // above the label: the scene
   EXPECT_EQ(screen.at(2, 24), rgb(0, 0, 200));  // below its 19 rows
   auto [lo, hi] = text_columns(screen, 5, 19);
   ASSERT_LT(lo, hi) << "no text drawn";
@@ -107,7 +107,7 @@ TEST_F(ClockAndMessage, LabelsAreDrawnDarkGreyOnBlackInTheirPlaces) {
   Bitmap screen2(1024, 768, rgb(0, 0, 200));
   draw_labels(screen2.view());
   auto [mlo, mhi] = text_columns(screen2, 5, 19);
-  EXPECT_LT(mlo, 30);  // message from the left edge
+  EXPECT_LT(mlo, 30);   // message from the left edge
   EXPECT_GT(mhi, 924);  // and the clock's text at the right
   EXPECT_EQ(screen2.at(1023, 30), rgb(0, 0, 200));
 }

@@ -145,12 +145,25 @@ TEST_F(Creatures, EachCreatureIsAnimatedOnlyWhenItsKeyIsOn) {
     return r;
   };
   const std::vector<Key> keys = {
-      {"bat", family(sc.Bat, 6)}, {"blooddrip", {&sc.BloodDrip}}, {"bouncingpumpkin", {&sc.BouncingPumpkin}},
-      {"crow1", {&sc.Crow1}}, {"crow2", {&sc.Crow2}}, {"dove", {&sc.Dove}}, {"firefly", family(sc.FireFly, 15)},
-      {"flower", {&sc.Flower}}, {"gravedigger", {&sc.GraveDigger}}, {"hand", {&sc.Hand}},
-      {"lightning", family(sc.Lightning, 2)}, {"medallion", {&sc.Medallion}}, {"owl", {&sc.Owl}},
-      {"rat", family(sc.Rat, 2)}, {"scorpion", {&sc.Scorpion}}, {"skeleton1", {&sc.Skeleton1}},
-      {"skeleton2", {&sc.Skeleton2}}, {"spider", {&sc.Spider}}, {"watchman", {&sc.Watchman}},
+      {"bat", family(sc.Bat, 6)},
+      {"blooddrip", {&sc.BloodDrip}},
+      {"bouncingpumpkin", {&sc.BouncingPumpkin}},
+      {"crow1", {&sc.Crow1}},
+      {"crow2", {&sc.Crow2}},
+      {"dove", {&sc.Dove}},
+      {"firefly", family(sc.FireFly, 15)},
+      {"flower", {&sc.Flower}},
+      {"gravedigger", {&sc.GraveDigger}},
+      {"hand", {&sc.Hand}},
+      {"lightning", family(sc.Lightning, 2)},
+      {"medallion", {&sc.Medallion}},
+      {"owl", {&sc.Owl}},
+      {"rat", family(sc.Rat, 2)},
+      {"scorpion", {&sc.Scorpion}},
+      {"skeleton1", {&sc.Skeleton1}},
+      {"skeleton2", {&sc.Skeleton2}},
+      {"spider", {&sc.Spider}},
+      {"watchman", {&sc.Watchman}},
       {"zombie", {&sc.Zombie}},
   };
   std::vector<Creature*> every;
@@ -181,8 +194,8 @@ TEST_F(Creatures, EachSoundPlaysAtItsMomentWhenSelected) {
     ticks(1);
     std::vector<int> expected;
     if (c.TickTo100 == 30 || c.TickTo100 == 78) expected.push_back(2);  // thunder, each bolt
-    if (c.TickTo40 == 12) expected.push_back(3);                                // the crow's caw
-    if (t % 14 == 3) expected.push_back(1);  // the drop lands on frame 4, from frame 1 at the start
+    if (c.TickTo40 == 12) expected.push_back(3);                        // the crow's caw
+    if (t % 14 == 3) expected.push_back(1);        // the drop lands on frame 4, from frame 1 at the start
     if (c.TickTo100 == 74) expected.push_back(4);  // the owl's eyes fully open
     std::sort(expected.begin(), expected.end());
     std::vector<int> got = plays();
@@ -203,7 +216,7 @@ TEST_F(Creatures, TheCrowCawsEvenWhenAlreadyCawingAndTheOwlHootsOnlyOnReachingFr
   plays();
   ticks(1);
   EXPECT_EQ(plays(), std::vector<int>{3});
-  ticks(69 - 12);  // TickTo100 69
+  ticks(69 - 12);   // TickTo100 69
   s.Owl.Frame = 1;  // its eyes open a step early: frame 5 comes at 73, 6 at 74
   plays();
   ticks(4);
@@ -316,7 +329,8 @@ TEST_F(RealScene, TheWatchmanAndTheFirefliesAddLightWithoutDarkeningAnything) {
   int lit = 0;
   for (int y = 0; y < 600; ++y)
     for (int x = 0; x < 800; ++x) {
-      const Pixel glow = image_of(w, w.Picture, x, y, 3 * w.Width) | image_of(f, s.FireFly[1].Picture, x, y, 2 * f.Width);
+      const Pixel glow =
+          image_of(w, w.Picture, x, y, 3 * w.Width) | image_of(f, s.FireFly[1].Picture, x, y, 2 * f.Width);
       ASSERT_EQ(frame(x, y), before[y * 800 + x] | glow) << x << "," << y;
       lit += frame(x, y) != before[y * 800 + x];
     }

@@ -45,7 +45,10 @@ const std::vector<DepthStep>& depth_order() {
   static const std::vector<DepthStep> steps = {
       {"TheSky", Draw::kCopy, nullptr, [](Scene& s) { return &s.BackgroundTop; }, nullptr},
       {"TheFirstBand", Draw::kCopy, nullptr, [](Scene& s) { return &s.BackgroundMid1; }, nullptr},
-      {"TheBats", Draw::kMasked, [](Scene& s) { return std::vector<Creature*>{&s.Bat[1], &s.Bat[2], &s.Bat[3], &s.Bat[4], &s.Bat[5], &s.Bat[6]}; },
+      {"TheBats", Draw::kMasked,
+       [](Scene& s) {
+         return std::vector<Creature*>{&s.Bat[1], &s.Bat[2], &s.Bat[3], &s.Bat[4], &s.Bat[5], &s.Bat[6]};
+       },
        nullptr, "bat"},
       {"TheDove", Draw::kMasked, [](Scene& s) { return one(s.Dove); }, nullptr, "dove"},
       {"TheSecondSkeleton", Draw::kMasked, [](Scene& s) { return one(s.Skeleton2); }, nullptr, "skeleton2"},
@@ -53,12 +56,18 @@ const std::vector<DepthStep>& depth_order() {
       {"TheBandsMask", Draw::kAnd, nullptr, [](Scene& s) { return &s.BackgroundMid2; }, nullptr},
       {"TheBandsImage", Draw::kGlow, nullptr, [](Scene& s) { return &s.BackgroundMid3; }, nullptr},
       {"TheGround", Draw::kCopy, nullptr, [](Scene& s) { return &s.BackgroundBottom; }, nullptr},
-      {"TheLightning", Draw::kMasked, [](Scene& s) { return std::vector<Creature*>{&s.Lightning[1], &s.Lightning[2]}; },
+      {"TheLightning", Draw::kMasked,
+       [](Scene& s) {
+         return std::vector<Creature*>{&s.Lightning[1], &s.Lightning[2]};
+       },
        nullptr, "lightning"},
       {"TheGraveDigger", Draw::kMasked, [](Scene& s) { return one(s.GraveDigger); }, nullptr, "gravedigger"},
       {"TheFlower", Draw::kMasked, [](Scene& s) { return one(s.Flower); }, nullptr, "flower"},
-      {"TheSecondRat", Draw::kMasked, [](Scene& s) { return std::vector<Creature*>{&s.Rat[2], &s.Rat[1]}; }, nullptr,
-       "rat"},
+      {"TheSecondRat", Draw::kMasked,
+       [](Scene& s) {
+         return std::vector<Creature*>{&s.Rat[2], &s.Rat[1]};
+       },
+       nullptr, "rat"},
       {"TheWatchman", Draw::kGlow, [](Scene& s) { return one(s.Watchman); }, nullptr, "watchman"},
       {"TheScorpion", Draw::kMasked, [](Scene& s) { return one(s.Scorpion); }, nullptr, "scorpion"},
       {"TheFarStones", Draw::kMasked, nullptr, [](Scene& s) { return &s.TombStone2; }, nullptr},
@@ -70,8 +79,11 @@ const std::vector<DepthStep>& depth_order() {
       {"TheSecondCrow", Draw::kMasked, [](Scene& s) { return one(s.Crow2); }, nullptr, "crow2"},
       {"TheHand", Draw::kMasked, [](Scene& s) { return one(s.Hand); }, nullptr, "hand"},
       {"TheBloodDrip", Draw::kMasked, [](Scene& s) { return one(s.BloodDrip); }, nullptr, "blooddrip"},
-      {"TheFirstRat", Draw::kMasked, [](Scene& s) { return std::vector<Creature*>{&s.Rat[1], &s.Rat[2]}; }, nullptr,
-       "rat"},
+      {"TheFirstRat", Draw::kMasked,
+       [](Scene& s) {
+         return std::vector<Creature*>{&s.Rat[1], &s.Rat[2]};
+       },
+       nullptr, "rat"},
       {"TheSpider", Draw::kMasked, [](Scene& s) { return one(s.Spider); }, nullptr, "spider"},
       {"TheOwl", Draw::kCopy, [](Scene& s) { return one(s.Owl); }, nullptr, "owl"},
       {"TheFireflies", Draw::kGlow,
@@ -120,8 +132,8 @@ class DepthOrder : public test::SaverHarness, public ::testing::WithParamInterfa
     start(ini);
     Scene& s = scene();
     // Every layer and stone that is not one of the two draws nothing.
-    for (Creature* c : {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3,
-                        &s.BackgroundBottom, &s.TombStone1, &s.TombStone2, &s.TombStone4}) {
+    for (Creature* c : {&s.BackgroundTop, &s.BackgroundMid1, &s.BackgroundMid2, &s.BackgroundMid3, &s.BackgroundBottom,
+                        &s.TombStone1, &s.TombStone2, &s.TombStone4}) {
       const bool kept = (lower().fixed && lower().fixed(s) == c) || (upper().fixed && upper().fixed(s) == c);
       if (!kept) c->Picture = 0;
     }

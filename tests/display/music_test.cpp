@@ -37,7 +37,8 @@ class Music : public test::ProgramTest {
         playing = n;
         return {0, ""};
       }
-      if (c.rfind("status song", 0) == 0) return {0, std::stoi(c.substr(11)) == playing && !ended ? "playing" : "stopped"};
+      if (c.rfind("status song", 0) == 0)
+        return {0, std::stoi(c.substr(11)) == playing && !ended ? "playing" : "stopped"};
       return {0, ""};
     }));
     create_music_timer();
@@ -70,9 +71,9 @@ class Music : public test::ProgramTest {
 TEST_F(Music, TheChosenSongsOpenAndTheLowestStarts) {
   select({2, 7});
   Initialize_Songs();
-  EXPECT_EQ(sent, (std::vector<std::string>{"open \"/m/v_song2.Mid\" type sequencer alias song2",
-                                            "open \"/m/v_song7.Mid\" type sequencer alias song7",
-                                            "play song2 from 0"}));
+  EXPECT_EQ(sent,
+            (std::vector<std::string>{"open \"/m/v_song2.Mid\" type sequencer alias song2",
+                                      "open \"/m/v_song7.Mid\" type sequencer alias song7", "play song2 from 0"}));
   EXPECT_TRUE(timer_on());
 }
 

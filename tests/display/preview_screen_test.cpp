@@ -53,7 +53,7 @@ TEST_F(Preview, EachTickShowsTheNextFrameAndWrapsAfter17) {
     shown.push_back(static_cast<int>(canvas.at(12, 6) & 0xFF) / 10);
   }
   EXPECT_EQ(shown, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 0, 1, 2, 3}));
-  EXPECT_EQ(canvas.at(11, 6), rgb(1, 2, 3));   // left of the frame: untouched
+  EXPECT_EQ(canvas.at(11, 6), rgb(1, 2, 3));     // left of the frame: untouched
   EXPECT_EQ(canvas.at(139, 105), rgb(1, 2, 3));  // beyond 127 x 100
   EXPECT_EQ(canvas.at(138, 105), rgb(30, 30, 30));
   EXPECT_TRUE(reports().empty());

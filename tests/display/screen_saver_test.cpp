@@ -68,8 +68,8 @@ TEST_F(Saver, LoadsDarkThenEveryTickComposesAndPresentsAFrame) {
 TEST_F(Saver, TheSceneIsDrawnInDepthOrder) {
   start("[Vexmoor]\nfirstrun=1\nflower=1\nspeed=10\n");
   Scene& s = scene();
-  s.Flower.X = 480;       // behind the third stone at 473
-  s.TombStone2.X = 120;   // partly behind the close stone at 15..148
+  s.Flower.X = 480;      // behind the third stone at 473
+  s.TombStone2.X = 120;  // partly behind the close stone at 15..148
   ticks(1);
   EXPECT_EQ(frame(500, 490), fixture_colour("v_tombstone2.bmp"));  // flower hidden by the far stone
   EXPECT_EQ(frame(520, 470), fixture_colour("v_tombstone2.bmp"));
@@ -94,7 +94,7 @@ TEST_F(Saver, WithNoCreatureTheLayersAndStonesStillDraw) {
   EXPECT_EQ(frame(288, 510), fixture_colour("v_tombstone2.bmp"));
   EXPECT_EQ(frame(510, 510), fixture_colour("v_tombstone2.bmp"));  // the third stone
   EXPECT_EQ(frame(740, 500), fixture_colour("v_tombstone4.bmp"));
-  EXPECT_EQ(scene().Owl.Picture, 0);  // disabled creatures are not even loaded
+  EXPECT_EQ(scene().Owl.Picture, 0);       // disabled creatures are not even loaded
   EXPECT_NE(scene().Scorpion.Picture, 0);  // these five always are
   EXPECT_NE(scene().Lightning[2].Picture, 0);
 }
@@ -282,8 +282,14 @@ TEST_F(Present, ShowingChangedPartsLeavesTheScreenAsShowingTheWholeFrame) {
     return static_cast<int>((seed >> 8) % static_cast<uint32_t>(below));
   };
   PixelView frame = surface_view(surfaces().FrameBuffer);
-  for (auto [w, h] : {std::pair{640, 480}, {800, 600}, {800, 700}, {1024, 768}, {1366, 768}, {1920, 1080},
-                      {1280, 1024}, {3840, 2160}}) {
+  for (auto [w, h] : {std::pair{640, 480},
+                      {800, 600},
+                      {800, 700},
+                      {1024, 768},
+                      {1366, 768},
+                      {1920, 1080},
+                      {1280, 1024},
+                      {3840, 2160}}) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     Bitmap screen = present(w, h);
     for (int round = 0; round < 6; ++round) {

@@ -33,8 +33,9 @@ class SlowApply : public EndToEnd {
   Dialog open_slow_dialog(const XServer& x, int delay_ms, bool rename_too = false,
                           const std::vector<Window>& others = {}, int left = -1, int top = -1) {
     Dialog dlg;
-    std::vector<std::string> args{"strace", "-f", "-qq", "--seccomp-bpf", "-o", "/dev/null", "-e",
-                                  std::string("trace=fsync") + (rename_too ? ",rename" : "")};
+    std::vector<std::string> args{
+        "strace", "-f",        "-qq", "--seccomp-bpf",
+        "-o",     "/dev/null", "-e",  std::string("trace=fsync") + (rename_too ? ",rename" : "")};
     for (const char* call : {"fsync", "rename"}) {
       if (std::string(call) == "rename" && !rename_too) continue;
       args.push_back("-e");
@@ -148,7 +149,8 @@ TEST_F(SlowApply, ASaverStartedWhileTheDialogWritesShowsTheOldSettingsOrTheNewNe
     ASSERT_TRUE(eventually([&] {
       stopped = s.stderr_text().find("frame period") != std::string::npos;
       return stopped || x.grab(windows[i]).at(400, 100) == top;
-    })) << "saver " << i << ": " << s.stderr_text();
+    })) << "saver "
+        << i << ": " << s.stderr_text();
     bool shown = false, message = false;
     if (!stopped) {
       // The medallion is drawn in the first frame, the message before it.
@@ -161,8 +163,8 @@ TEST_F(SlowApply, ASaverStartedWhileTheDialogWritesShowsTheOldSettingsOrTheNewNe
     new_ones += new_settings;
     if (!old_settings && !new_settings) {
       ++mixed;
-      ADD_FAILURE() << "saver " << i << ", started " << moments[i] << " ms after Apply: "
-                    << (stopped ? "no frame period, a black screen" : "")
+      ADD_FAILURE() << "saver " << i << ", started " << moments[i]
+                    << " ms after Apply: " << (stopped ? "no frame period, a black screen" : "")
                     << (!stopped && shown ? "the medallion without the message" : "")
                     << (!stopped && !shown ? "the message without the medallion" : "");
     }
@@ -186,10 +188,9 @@ TEST_F(SlowApply, TwoDialogsApplyingAtOnceLeaveTheWholeSettingsOfOne) {
   // and every sound the other way, and says "one": keys from the first to
   // the last that Apply writes. The second only says "two".
   std::map<std::string, std::string> first{{"messagetext", "one"}}, second{{"messagetext", "two"}};
-  const std::pair<const char*, bool> creatures[10] = {{"gravedigger", true}, {"crow1", true},    {"watchman", true},
-                                                      {"crow2", true},       {"zombie", true},   {"owl", true},
-                                                      {"skeleton1", true},   {"bat", true},      {"skeleton2", false},
-                                                      {"rat", true}};
+  const std::pair<const char*, bool> creatures[10] = {
+      {"gravedigger", true}, {"crow1", true},     {"watchman", true}, {"crow2", true},      {"zombie", true},
+      {"owl", true},         {"skeleton1", true}, {"bat", true},      {"skeleton2", false}, {"rat", true}};
   tab(x, a, 0);
   for (int i = 0; i < 10; ++i) {
     click(x, a, i % 2 ? 16 + 144 + 8 : 16 + 16 + 8, 32 + 24 + 32 * (i / 2) + 8);
@@ -231,7 +232,8 @@ TEST_F(SlowApply, TwoDialogsApplyingAtOnceLeaveTheWholeSettingsOfOne) {
   }
   const int keys = static_cast<int>(first.size());
   EXPECT_TRUE(of_first == keys || of_second == keys)
-      << of_first << " of " << keys << " keys from one dialog, " << of_second << " from the other\n" << settings_text();
+      << of_first << " of " << keys << " keys from one dialog, " << of_second << " from the other\n"
+      << settings_text();
   RecordProperty("first_won", of_first == keys);
 }
 

@@ -193,7 +193,8 @@ TEST_F(Audio, ListenButtonsPlayTheirSongAndTheirSound) {
     auto heard = left_channel(out);
     loud_from = first_loud(heard);
     return loud_from < heard.size() && heard.size() >= loud_from + at_ms(1200);
-  })) << "the song is heard\n" << dialog->stderr_text();
+  })) << "the song is heard\n"
+      << dialog->stderr_text();
   const std::size_t clicked = written(out);
   click(280 + 192 + 8, 32 + 24 + 8);  // "Thunder"'s: the song stops, the sound plays
   ASSERT_TRUE(eventually([&] { return written(out) >= clicked + at_ms(1000); })) << "the output stalled";
@@ -233,10 +234,10 @@ TEST_F(Audio, AHugeSoundCostsWhatIsKeptTheSaverStartsAndEndsAtOnceAndSaysWhatItL
   auto status = saver->wait_for_exit(20s);
   ASSERT_TRUE(status) << "gone on SIGTERM";
   EXPECT_EQ(*status, 0);
-  EXPECT_EQ(saver->stderr_text(),
-            "vexmoor: cutting " + (media / "v_sound0.wav").string() +
-                ": it lasts 8388.6 s; only its first 30 s are kept\n"
-                "vexmoor: skipping " + (media / "v_sound1.wav").string() + ": not PCM samples (format tag 0x0002)\n");
+  EXPECT_EQ(saver->stderr_text(), "vexmoor: cutting " + (media / "v_sound0.wav").string() +
+                                      ": it lasts 8388.6 s; only its first 30 s are kept\n"
+                                      "vexmoor: skipping " +
+                                      (media / "v_sound1.wav").string() + ": not PCM samples (format tag 0x0002)\n");
 }
 
 TEST_F(Audio, TheListenButtonPlaysAHugeSoundAtOnceAndTellsOfItOnce) {
@@ -273,7 +274,9 @@ TEST_F(Audio, TheListenButtonPlaysAHugeSoundAtOnceAndTellsOfItOnce) {
           return true;
         }
       return false;
-    })) << "round " << round << " heard\n" << dialog->stderr_text();
+    })) << "round "
+        << round << " heard\n"
+        << dialog->stderr_text();
     ASSERT_TRUE(eventually([&] { return written(out) >= heard_at + at_ms(300); })) << "the output stalled";
   }
   const long peak = peak_mb(dialog->pid());
@@ -282,7 +285,7 @@ TEST_F(Audio, TheListenButtonPlaysAHugeSoundAtOnceAndTellsOfItOnce) {
   dialog->send_signal(SIGTERM);
   ASSERT_TRUE(dialog->wait_for_exit(20s));
   EXPECT_EQ(our_lines(dialog->stderr_text()), "vexmoor: cutting " + (media / "v_sound2.wav").string() +
-                                       ": it lasts 8388.6 s; only its first 30 s are kept\n");
+                                                  ": it lasts 8388.6 s; only its first 30 s are kept\n");
 }
 
 }  // namespace

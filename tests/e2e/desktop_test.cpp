@@ -62,7 +62,8 @@ TEST_F(Desktop, AGivenWindowOfAnotherVisualGetsTheSceneFollowsItsSizeAndEndsItWh
     Bitmap shot = x.grab(w);
     return shot.width() == 1000 && shot.at(500, 100) == fixture_colour("v_background_top.bmp") &&
            shot.at(990, 740) == fixture_colour("v_background_bot.bmp");
-  })) << "the scene follows the window's new size\n" << saver->stderr_text();
+  })) << "the scene follows the window's new size\n"
+      << saver->stderr_text();
   EXPECT_TRUE(saver->running()) << "input belongs to the daemon, not to us";
 
   XDestroyWindow(d, w);
@@ -131,13 +132,14 @@ TEST_F(Desktop, InADaemonsWindowTheSaverSleepsBetweenFrames) {
 TEST_F(Desktop, OptionsOfTheRunOverrideTheSettingsFileWithoutWritingIt) {
   XServer x(800, 600);
   const std::string before = "[Vexmoor]\nfirstrun=1\nflower=1\nspeed=40\n";
-  auto saver = start(&x, {"--root", "--message", "/c /p 5", "--clock", "--no-flower"},
-                     {{"XSCREENSAVER_WINDOW", "<unset>"}});
+  auto saver =
+      start(&x, {"--root", "--message", "/c /p 5", "--clock", "--no-flower"}, {{"XSCREENSAVER_WINDOW", "<unset>"}});
   ASSERT_TRUE(eventually([&] {
     Bitmap shot = x.grab();
     return shot.at(400, 100) == fixture_colour("v_background_top.bmp") &&
            count(shot, rgb(64, 64, 64), 0, 5, 500, 24) > 10 && count(shot, rgb(64, 64, 64), 700, 5, 789, 24) > 10;
-  })) << "the message and the clock of the command line; the message is no switch\n" << saver->stderr_text();
+  })) << "the message and the clock of the command line; the message is no switch\n"
+      << saver->stderr_text();
   EXPECT_EQ(count(x.grab(), fixture_colour("v_flower.bmp")), 0);
   std::ifstream in(dir / "config/zelvora.ini");
   std::stringstream ss;

@@ -141,7 +141,8 @@ TEST_F(Dialog, ATickedBoxAndATypedMessageAppliedWithAltAReachTheSaver) {
 
   auto saver = start(&x, {"/s"});
   ASSERT_TRUE(eventually([&] { return count(x.grab(), rgb(64, 64, 64), 0, 5, 1024, 24) > 20; }))
-      << "the saver shows the message applied\n" << saver->stderr_text();
+      << "the saver shows the message applied\n"
+      << saver->stderr_text();
 }
 
 TEST_F(Dialog, CancelAndTheCloseBoxLeaveTheSettingsFileAsItWas) {
@@ -172,8 +173,7 @@ TEST_F(Dialog, EscapeDoesNothing) {
   // What follows the key is handled after it: once the Sounds tab shows, the
   // key has been taken, and the dialog is still there.
   tab(x, p, 2);
-  ASSERT_TRUE(eventually([&] { return at(x, p, 120, 64) == fixture_colour("v_speaker.bmp"); }))
-      << proc->stderr_text();
+  ASSERT_TRUE(eventually([&] { return at(x, p, 120, 64) == fixture_colour("v_speaker.bmp"); })) << proc->stderr_text();
   EXPECT_TRUE(proc->running());
   EXPECT_EQ(file_text(), ini) << "nothing saved";
   xdotool(x, {"key", "alt+c"});

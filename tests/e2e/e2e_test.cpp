@@ -106,11 +106,11 @@ TEST_F(EndToEnd, ThePreviewPlaysInsideItsHostAndEndsWithIt) {
     shot = x.grab(host);
     return shot.width() == 152 && shot.at(12 + 63, 6 + 50) == strip;
   })) << preview->stderr_text();
-  EXPECT_EQ(shot.at(2, 2), 0u);       // the child window's black fills the host
+  EXPECT_EQ(shot.at(2, 2), 0u);  // the child window's black fills the host
   EXPECT_EQ(shot.at(150, 110), 0u);
-  EXPECT_EQ(shot.at(12, 6), 0u);      // the frame's own border (fixture)
+  EXPECT_EQ(shot.at(12, 6), 0u);  // the frame's own border (fixture)
   EXPECT_EQ(shot.at(13, 7), strip);
-  EXPECT_EQ(shot.at(139, 56), 0u);    // right of the 127-wide frame
+  EXPECT_EQ(shot.at(139, 56), 0u);  // right of the 127-wide frame
   XDestroyWindow(d, host);
   XSync(d, False);
   auto status = preview->wait_for_exit(20s);
@@ -143,8 +143,9 @@ TEST_F(EndToEnd, ABadSpeedShowsTheErrorWindowWithItsExactCaption) {
   EXPECT_NE(geometry.find("267x95"), std::string::npos) << geometry;
   // The saver stepped aside for it, so the report is what the user sees:
   // the saver's window is no longer shown and the report's grey is on screen.
-  EXPECT_TRUE(eventually([&] { return xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty(); }))
-      << "the saver's window is hidden";
+  EXPECT_TRUE(eventually([&] {
+    return xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty();
+  })) << "the saver's window is hidden";
   std::string pos = geometry.substr(geometry.find("Position: ") + 10);
   int wx = std::stoi(pos), wy = std::stoi(pos.substr(pos.find(',') + 1));
   int black = 0;

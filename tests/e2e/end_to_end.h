@@ -64,7 +64,8 @@ class EndToEnd : public ::testing::Test {
                                         std::map<std::string, std::string>{{"DISPLAY", x.name()}});
     EXPECT_TRUE(eventually([&] {
       return xprop(x, {"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
-    })) << "openbox: " << wm->stderr_text();
+    })) << "openbox: "
+        << wm->stderr_text();
     return wm;
   }
 

@@ -63,8 +63,8 @@ TEST_F(ForeignWindow, EveryPixelDrawnIntoAnAlphaWindowIsOpaque) {
   };
   // The image shared with the server, the one sent through the connection,
   // and the band a window too large to draw whole is stretched through.
-  for (const Case& c : {Case{"shared memory", 400, 300, true}, Case{"sent", 400, 300, false},
-                        Case{"stretched", 4200, 300, true}}) {
+  for (const Case& c :
+       {Case{"shared memory", 400, 300, true}, Case{"sent", 400, 300, false}, Case{"stretched", 4200, 300, true}}) {
     SCOPED_TRACE(c.what);
     Window w = make_window(d, c.w, c.h, true);
     ASSERT_NE(w, 0u) << "no 32-bit visual on this server";

@@ -38,8 +38,10 @@ TEST_F(EndToEnd, NoModeKeepsTheServersIdleTimeFromGrowing) {
   ours.push_back(start(&x, {"--window-id", std::to_string(daemon_window)}));
   ours.push_back(start(&x, {"/p", std::to_string(preview_host)}));
   ours.push_back(start(&x, {"/c"}));
-  ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "Vexmoor ScreenSaver"}).empty(); }))
-      << "the dialog did not open: " << ours.back()->stderr_text();
+  ASSERT_TRUE(eventually([&] {
+    return !xdotool(x, {"search", "--name", "Vexmoor ScreenSaver"}).empty();
+  })) << "the dialog did not open: "
+      << ours.back()->stderr_text();
   // Past SDL's 30 s by a margin, read as the server counts it; no input is
   // sent, so nothing else may bring it back.
   long last = 0;

@@ -18,15 +18,17 @@ TEST_F(EndToEnd, ASaverStartsWhileTheDialogOrAPreviewRuns) {
   XServer x(800, 600);
   settings("[Vexmoor]\nfirstrun=1\nspeed=40\n");
   auto dialog = start(&x, {"/c"});
-  ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
-      << dialog->stderr_text();
+  ASSERT_TRUE(eventually([&] {
+    return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty();
+  })) << dialog->stderr_text();
   Display* d = x.display();
   Window host = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 152, 112, 0, 0, 0);
   XMapWindow(d, host);
   XSync(d, False);
   auto preview = start(&x, {"/p", std::to_string(host)});
   ASSERT_TRUE(eventually([&] { return x.grab(host).at(12 + 63, 6 + 50) == fixture_colour("v_preview.bmp"); }))
-      << "the preview plays in its host\n" << preview->stderr_text();
+      << "the preview plays in its host\n"
+      << preview->stderr_text();
   auto saver = start(&x, {"/s"});
   ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
   EXPECT_TRUE(saver->running());
@@ -52,8 +54,7 @@ TEST_F(EndToEnd, ALockThatCannotBeTakenIsSaidAndTheSaverStillRuns) {
   std::filesystem::create_directories(dir.path() / ("run/vexmoor-" + std::to_string(getuid()) + ".lock"));
   auto saver = start(&x, {"/s"}, {{"XDG_RUNTIME_DIR", dir / "run"}});
   ASSERT_TRUE(eventually([&] { return scene_shows(x); })) << saver->stderr_text();
-  EXPECT_NE(saver->stderr_text().find("cannot take the one-instance lock"), std::string::npos)
-      << saver->stderr_text();
+  EXPECT_NE(saver->stderr_text().find("cannot take the one-instance lock"), std::string::npos) << saver->stderr_text();
 }
 
 TEST_F(EndToEnd, FifosWhereSettingsOrPicturesShouldBeAreTreatedAsMissing) {
@@ -89,10 +90,14 @@ TEST_F(EndToEnd, ATerminationRequestEndsEveryModeThroughTheNormalShutdown) {
   };
   const Mode modes[] = {
       {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=40\n", SIGTERM, [&] { return scene_shows(x); }},
-      {{"/p", std::to_string(host)}, "", SIGTERM,
+      {{"/p", std::to_string(host)},
+       "",
+       SIGTERM,
        [&] { return x.grab(host).at(12 + 63, 6 + 50) == fixture_colour("v_preview.bmp"); }},
       {{"/c"}, "", SIGINT, [&] { return shown("^Vexmoor ScreenSaver$"); }},
-      {{"/s"}, "[Vexmoor]\nfirstrun=1\nspeed=99999\n", SIGTERM,  // the error window
+      {{"/s"},
+       "[Vexmoor]\nfirstrun=1\nspeed=99999\n",
+       SIGTERM,  // the error window
        [&] { return shown("^Error Code: VXMR- 6 Starter/X_GetData$"); }},
   };
   for (const Mode& m : modes) {
@@ -154,7 +159,8 @@ TEST_F(EndToEnd, TheErrorWindowIsCentredByItsFrameUnderAWindowManager) {
   ASSERT_TRUE(eventually([&] {
     f = frame_of(x.display(), w);
     return std::abs(f.x + f.width / 2 - 512) <= 1 && std::abs(f.y + f.height / 2 - 384) <= 1;
-  })) << f.x << "," << f.y << " " << f.width << "x" << f.height;
+  })) << f.x
+      << "," << f.y << " " << f.width << "x" << f.height;
 }
 
 }  // namespace
@@ -197,8 +203,9 @@ TEST_F(EndToEnd, MediaMadeToCostTheMostStillKeepsTheSaverSmall) {
   GTEST_SKIP() << "the sanitizer's own memory would be counted";
 #endif
   XServer x(800, 600);
-  settings("[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nskeleton2=1\nzombie=1\nwatchman=1\nrat=1\n"
-           "owl=1\nhand=1\nspider=1\nflower=1\nspeed=40\n");
+  settings(
+      "[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nskeleton2=1\nzombie=1\nwatchman=1\nrat=1\n"
+      "owl=1\nhand=1\nspider=1\nflower=1\nspeed=40\n");
   // Every picture claims just under the largest size a picture may have.
   for (const auto& e : std::filesystem::directory_iterator(dir / "data/Zelvora/Vexmoor")) {
     auto bytes = claiming_rle8(2047, 2047);
@@ -307,12 +314,15 @@ TEST_F(EndToEnd, DamagedMediaOfEveryKindIsSurvivedByTheSaverAndTheDialog) {
     std::filesystem::remove_all(dir / "data");
     write_fixture_media(dir / "data/Zelvora/Vexmoor/");
     damage_media(dir.path() / "data/Zelvora/Vexmoor", how, gen);
-    settings("[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nrat=1\nowl=1\nhand=1\nlightning=1\nflower=1\n"
-             "crow1=1\nspeed=20\nsong0=1\nsong3=1\nsound0=1\nsound2=1\nsound6=1\nclock=1\n");
+    settings(
+        "[Vexmoor]\nfirstrun=1\nbat=1\ndove=1\nskeleton1=1\nrat=1\nowl=1\nhand=1\nlightning=1\nflower=1\n"
+        "crow1=1\nspeed=20\nsong0=1\nsong3=1\nsound0=1\nsound2=1\nsound6=1\nclock=1\n");
     XServer x(800, 600);
     auto saver = start(&x, {"/s"});
-    ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty(); }))
-        << static_cast<int>(how) << " " << saver->stderr_text();
+    ASSERT_TRUE(eventually([&] {
+      return !xdotool(x, {"search", "--onlyvisible", "--name", "^Vexmoor$"}).empty();
+    })) << static_cast<int>(how)
+        << " " << saver->stderr_text();
     ASSERT_TRUE(saver->running()) << static_cast<int>(how) << " " << saver->stderr_text();
     xdotool(x, {"key", "space"});
     auto status = saver->wait_for_exit(20s);
@@ -321,16 +331,19 @@ TEST_F(EndToEnd, DamagedMediaOfEveryKindIsSurvivedByTheSaverAndTheDialog) {
     EXPECT_EQ(saver->stderr_text().find("Error Code"), std::string::npos) << saver->stderr_text();
     // Each sound selected says once why it was left out.
     for (int n : {0, 2, 6}) {
-      const std::string told = saver->stderr_text(),
-                        line = "vexmoor: skipping " + (dir / "data/Zelvora/Vexmoor/v_sound") + std::to_string(n) + ".wav: ";
+      const std::string told = saver->stderr_text(), line = "vexmoor: skipping " +
+                                                            (dir / "data/Zelvora/Vexmoor/v_sound") + std::to_string(n) +
+                                                            ".wav: ";
       std::size_t lines = 0;
       for (std::size_t at = told.find(line); at != std::string::npos; at = told.find(line, at + 1)) ++lines;
       EXPECT_EQ(lines, 1u) << static_cast<int>(how) << " sound " << n << "\n" << told;
     }
 
     auto dialog = start(&x, {"/c"});
-    ASSERT_TRUE(eventually([&] { return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty(); }))
-        << static_cast<int>(how) << dialog->stderr_text();
+    ASSERT_TRUE(eventually([&] {
+      return !xdotool(x, {"search", "--name", "^Vexmoor ScreenSaver$"}).empty();
+    })) << static_cast<int>(how)
+        << dialog->stderr_text();
     dialog->send_signal(SIGTERM);
     ASSERT_TRUE(dialog->wait_for_exit(20s));
   }

@@ -90,8 +90,8 @@ class MateScreensaver : public EndToEnd {
     std::filesystem::create_directories(dir / "tmp");
     std::filesystem::permissions(dir / "tmp", std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
     // A sound device, as a desktop has one: ALSA's default writes to a file.
-    std::ofstream(dir / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \"" << (dir / "sound.raw")
-                                     << "\"\n  format \"raw\"\n}\n";
+    std::ofstream(dir / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \""
+                                     << (dir / "sound.raw") << "\"\n  format \"raw\"\n}\n";
   }
 
   // The program as MATE runs it: the copies in the test's home.
@@ -105,19 +105,20 @@ class MateScreensaver : public EndToEnd {
 
   std::unique_ptr<Process> start_daemon(const XServer& x) {
     give_to_plain_user(dir.path());
-    std::vector<std::string> argv = {"unshare", "--mount", "--pid", "--fork", "--kill-child", "--propagation", "private",
-                                     "sh", "-c", kNamespace, "sh", dir.str()};
+    std::vector<std::string> argv = {"unshare", "--mount", "--pid", "--fork",   "--kill-child", "--propagation",
+                                     "private", "sh",      "-c",    kNamespace, "sh",           dir.str()};
     // XDG_CONFIG_HOME before the bus starts: the settings service it starts
     // writes where the bus's environment says.
-    for (std::string a : as_plain_user({"HOME=" + dir.str(), "DISPLAY=" + x.name(), "PATH=" + (dir / "bin") + ":/usr/bin:/bin",
-                                        "LANG=C.UTF-8", "XDG_CONFIG_HOME=" + (dir / ".config"),
-                                        "XDG_DATA_DIRS=" + (dir / "share") + ":/usr/share", "XDG_CURRENT_DESKTOP=MATE",
-                                        "NO_AT_BRIDGE=1"},
-                                       {"dbus-run-session", "--", "sh", "-c", kSession}))
+    for (std::string a : as_plain_user(
+             {"HOME=" + dir.str(), "DISPLAY=" + x.name(), "PATH=" + (dir / "bin") + ":/usr/bin:/bin", "LANG=C.UTF-8",
+              "XDG_CONFIG_HOME=" + (dir / ".config"), "XDG_DATA_DIRS=" + (dir / "share") + ":/usr/share",
+              "XDG_CURRENT_DESKTOP=MATE", "NO_AT_BRIDGE=1"},
+             {"dbus-run-session", "--", "sh", "-c", kSession}))
       argv.push_back(a);
     auto daemon = std::make_unique<Process>(argv, std::map<std::string, std::string>{});
     EXPECT_TRUE(eventually([&] { return std::filesystem::exists(dir / "bus"); }, std::chrono::seconds(60)))
-        << "the daemon never answered on its bus\n" << daemon->stderr_text();
+        << "the daemon never answered on its bus\n"
+        << daemon->stderr_text();
     std::ifstream in(dir / "bus");
     std::getline(in, bus_);
     // The bus's socket is in the session's own /tmp, which is ours at dir/tmp.
@@ -128,9 +129,9 @@ class MateScreensaver : public EndToEnd {
 
   int command(const XServer& x, const char* what) {
     int status = -1;
-    run_tool(as_plain_user({"HOME=" + dir.str(), "DISPLAY=" + x.name(), "PATH=/usr/bin:/bin",
-                            "DBUS_SESSION_BUS_ADDRESS=" + bus_},
-                           {"mate-screensaver-command", what}),
+    run_tool(as_plain_user(
+                 {"HOME=" + dir.str(), "DISPLAY=" + x.name(), "PATH=/usr/bin:/bin", "DBUS_SESSION_BUS_ADDRESS=" + bus_},
+                 {"mate-screensaver-command", what}),
              {}, &status);
     return status;
   }
@@ -207,7 +208,8 @@ TEST_F(MateScreensaver, TheSceneFillsTheMonitorsWindowAndItsSoundPlays) {
   ASSERT_TRUE(eventually([&] {
     shot = x.grab();
     return shot.at(640, 100) == top && shot.at(640, 1015) == bottom;
-  })) << "the monitor holds a whole scene\n" << theme_output(daemon->stderr_text());
+  })) << "the monitor holds a whole scene\n"
+      << theme_output(daemon->stderr_text());
   EXPECT_EQ(shot.at(360 * 1280 / 800, 493 * 1024 / 600), fixture_colour("v_flower.bmp")) << "at the monitor's scale";
   EXPECT_NE(shot.at(2000, 100), top) << "nothing beyond the monitor";
   auto pids = our_processes(dir.str(), copies());

@@ -94,8 +94,8 @@ class Songs : public EndToEnd {
     Bitmap last = x.grab();
     return eventually([&] {
       Bitmap now = x.grab();
-      if (now.width() != last.width() || !std::equal(&now.at(0, 0), &now.at(0, 0) + now.width() * now.height(),
-                                                     &last.at(0, 0)))
+      if (now.width() != last.width() ||
+          !std::equal(&now.at(0, 0), &now.at(0, 0) + now.width() * now.height(), &last.at(0, 0)))
         ++changes;
       last = std::move(now);
       return changes >= n;
@@ -116,7 +116,8 @@ class Songs : public EndToEnd {
 
 TEST_F(Songs, AFloodOfASongIsSkippedInALineAndTheSaverDrawsOnAndEnds) {
   XServer x(800, 600);
-  settings(std::string("[Vexmoor]\nfirstrun=1\nspeed=40\n") + kMovingCreatures + "song0=1\nsong1=1\nsound0=1\nsound1=1\n");
+  settings(std::string("[Vexmoor]\nfirstrun=1\nspeed=40\n") + kMovingCreatures +
+           "song0=1\nsong1=1\nsound0=1\nsound1=1\n");
   write_bytes(media / "v_song0.Mid", make_song_of({one_tick_of(200000, false)}));
   write_bytes(media / "v_song1.Mid", make_song_of({one_tick_of(100000, true)}));
   const std::string out = dir / "saver.raw";
@@ -132,11 +133,12 @@ TEST_F(Songs, AFloodOfASongIsSkippedInALineAndTheSaverDrawsOnAndEnds) {
   const std::string err = saver->stderr_text();
   EXPECT_LT(err.size(), 2048u) << err.substr(0, 2000);
   const std::string path = (media / "v_song").string();
-  EXPECT_EQ(our_lines(err), (std::vector<std::string>{
-                                "vexmoor: skipping " + path + "0.Mid: 200000 events within 10 ms at 0.000 s, more than "
-                                "any music holds (4096)",
-                                "vexmoor: skipping " + path + "1.Mid: 100000 events within 10 ms at 0.000 s, more than "
-                                "any music holds (4096)"}))
+  EXPECT_EQ(our_lines(err), (std::vector<std::string>{"vexmoor: skipping " + path +
+                                                          "0.Mid: 200000 events within 10 ms at 0.000 s, more than "
+                                                          "any music holds (4096)",
+                                                      "vexmoor: skipping " + path +
+                                                          "1.Mid: 100000 events within 10 ms at 0.000 s, more than "
+                                                          "any music holds (4096)"}))
       << err;
   EXPECT_GT(loudest(left_channel(out)), 3000) << "the sounds still play";
 }
@@ -170,7 +172,8 @@ TEST_F(Songs, ASongAsDenseAsMayBeIsPlayedWithoutHoldingUpFramesOrFloodingTheTerm
 // converted by sf3convert.
 TEST_F(Songs, ASoundfontOnlyInTheCompressedLayoutPlaysTheSongs) {
   const std::string sf3 = VEXMOOR_TEST_SF3;
-  if (sf3.empty()) GTEST_SKIP() << "no sf3 soundfont was made (sf3convert and timgm6mb-soundfont; scripts/setup installs them)";
+  if (sf3.empty())
+    GTEST_SKIP() << "no sf3 soundfont was made (sf3convert and timgm6mb-soundfont; scripts/setup installs them)";
   std::string head(0x24, '\0');
   std::ifstream(sf3, std::ios::binary).read(head.data(), 0x24);
   ASSERT_EQ(head.substr(0x18, 4), "ifil");
@@ -202,7 +205,8 @@ TEST_F(Songs, WithoutAnySoundfontTheSaverSaysSoOnceAndRunsSilently) {
   fs::create_directories(root / "sf2");
   fs::create_directories(root / "sf3");
   XServer x(800, 600);
-  settings(std::string("[Vexmoor]\nfirstrun=1\nspeed=40\n") + kMovingCreatures + "song0=1\nsong3=1\nsong7=1\nsound0=1\n");
+  settings(std::string("[Vexmoor]\nfirstrun=1\nspeed=40\n") + kMovingCreatures +
+           "song0=1\nsong3=1\nsong7=1\nsound0=1\n");
   for (int n : {0, 3, 7}) write_bytes(media / ("v_song" + std::to_string(n) + ".Mid"), make_song(2));
   const std::string out = dir / "saver.raw";
   auto env = disk(out);

@@ -93,14 +93,14 @@ SwaySession::SwaySession(const std::filesystem::path& home, SwayOptions options)
          << (home_ / "session").string() << "'\n";
   std::ofstream(home_ / "sway.config") << config.str();
   give_to_plain_user(home_);
-  fs::permissions(home_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                             fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(home_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
   // A runtime directory as a login gives one: the user's alone.
   fs::permissions(runtime_dir(), fs::perms::owner_all);
 
-  std::vector<std::string> env = {"HOME=" + home_.string(), "PATH=/usr/bin:/bin",
-                                  "XDG_RUNTIME_DIR=" + runtime_dir().string(), "WLR_BACKENDS=headless",
-                                  "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
+  std::vector<std::string> env = {
+      "HOME=" + home_.string(), "PATH=/usr/bin:/bin",  "XDG_RUNTIME_DIR=" + runtime_dir().string(),
+      "WLR_BACKENDS=headless",  "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"};
   if (options.outputs > 1) env.push_back("WLR_HEADLESS_OUTPUTS=" + std::to_string(options.outputs));
   sway_ = std::make_unique<Process>(as_plain_user(env, {"sway", "-c", (home_ / "sway.config").string()}),
                                     std::map<std::string, std::string>{});
@@ -113,11 +113,9 @@ SwaySession::SwaySession(const std::filesystem::path& home, SwayOptions options)
   std::getline(state, wayland_display_);
   std::getline(state, x_display_);
   std::getline(state, ipc_socket_);
-  if (wayland_display_.empty() ||
-      !eventually([&] { return fs::exists(runtime_dir() / wayland_display_); }, 60s))
+  if (wayland_display_.empty() || !eventually([&] { return fs::exists(runtime_dir() / wayland_display_); }, 60s))
     failure_ = "sway gave no Wayland socket: " + log();
-  else if (options.xwayland && x_display_.empty())
-    failure_ = "sway gave no XWayland display: " + log();
+  else if (options.xwayland && x_display_.empty()) failure_ = "sway gave no XWayland display: " + log();
 }
 
 SwaySession::~SwaySession() {
@@ -206,7 +204,8 @@ std::vector<std::string> SwaySession::shells_of(const std::string& name) const {
   std::vector<std::string> shells;
   // A view is a leaf whose keys end with its shell; its name comes before.
   for (std::size_t at = 0; (at = json.find("\"shell\": \"", at)) != std::string::npos; ++at)
-    if (string_before(json, at, "name") == name) shells.push_back(json.substr(at + 10, json.find('"', at + 10) - at - 10));
+    if (string_before(json, at, "name") == name)
+      shells.push_back(json.substr(at + 10, json.find('"', at + 10) - at - 10));
   return shells;
 }
 

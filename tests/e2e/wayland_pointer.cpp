@@ -52,8 +52,7 @@ int main() {
   // Nothing comes for this client to handle: the loop only notices the
   // compositor going away. A signal ends the tool as it is, and the
   // compositor unplugs the device with the connection.
-  while (wl_display_dispatch(display) != -1) {
-  }
+  while (wl_display_dispatch(display) != -1) {}
   zwlr_virtual_pointer_v1_destroy(pointer);
   wl_display_flush(display);
   wl_display_disconnect(display);

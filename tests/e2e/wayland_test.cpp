@@ -130,7 +130,8 @@ class Wayland : public EndToEnd {
       const Bitmap shot = sway_->screenshot("", true);
       others = 24 * 24 - count(shot, top, 200, 150, 224, 174);
       return shot.width() > 0 && others == 0;
-    })) << others << " pixels of a cursor over the saver";
+    })) << others
+        << " pixels of a cursor over the saver";
   }
 
   std::unique_ptr<SwaySession> sway_;
@@ -157,7 +158,8 @@ TEST_F(Wayland, NativelyTheSceneFillsTheOutputWithTheUsersSettingsHidesThePointe
   const auto status = s->wait_for_exit(20s);
   ASSERT_TRUE(status) << "a key must end the saver";
   EXPECT_EQ(*status, 0);
-  if (!pointer) GTEST_SKIP() << "no virtual pointer tool was built (wayland-client, wayland-scanner): the cursor unchecked";
+  if (!pointer)
+    GTEST_SKIP() << "no virtual pointer tool was built (wayland-client, wayland-scanner): the cursor unchecked";
 }
 
 TEST_F(Wayland, NativelyAClickEndsTheSaverAndSoDoesATerminationRequest) {
@@ -220,7 +222,8 @@ TEST_F(Wayland, ThroughXWaylandTheSceneFillsTheOutputHidesThePointerAndAKeyEndsI
   const auto status = s->wait_for_exit(20s);
   ASSERT_TRUE(status) << "a key must end the saver";
   EXPECT_EQ(*status, 0);
-  if (!pointer) GTEST_SKIP() << "no virtual pointer tool was built (wayland-client, wayland-scanner): the cursor unchecked";
+  if (!pointer)
+    GTEST_SKIP() << "no virtual pointer tool was built (wayland-client, wayland-scanner): the cursor unchecked";
 }
 
 TEST_F(Wayland, WithOnlyTheXWaylandDisplayTheSceneFillsTheOutputAndAClickEndsIt) {
@@ -356,10 +359,11 @@ TEST_F(Wayland, SwayidleStartsTheSaverWhenIdleAKeyEndsItAndTheNextIdleTimeStarts
     const auto ours = our_processes(dir.str());
     if (ours.size() == 1) first = ours[0];
     return first != 0;
-  })) << "the saver is started once the session is idle\n" << idle.stderr_text();
+  })) << "the saver is started once the session is idle\n"
+      << idle.stderr_text();
   ASSERT_TRUE(scene_fills("", shot, idle));
-  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(later); }))
-      << "the session stays idle under the saver\n" << power.stderr_text();
+  EXPECT_TRUE(eventually([&] { return std::filesystem::exists(later); })) << "the session stays idle under the saver\n"
+                                                                          << power.stderr_text();
   EXPECT_EQ(our_processes(dir.str()), std::vector<int>{first});
   ASSERT_TRUE(sway_->key("space"));
   ASSERT_TRUE(eventually([&] {
@@ -371,7 +375,8 @@ TEST_F(Wayland, SwayidleStartsTheSaverWhenIdleAKeyEndsItAndTheNextIdleTimeStarts
     const auto ours = our_processes(dir.str());
     if (ours.size() == 1 && ours[0] != first) second = ours[0];
     return second != 0;
-  })) << "the next idle time starts it again\n" << idle.stderr_text();
+  })) << "the next idle time starts it again\n"
+      << idle.stderr_text();
   ASSERT_TRUE(scene_fills("", shot, idle));
   EXPECT_TRUE(idle.running());
 }

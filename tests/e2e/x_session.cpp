@@ -97,7 +97,8 @@ XServer::XServer(int width, int height, int depth) {
   posix_spawn_file_actions_adddup2(&fa, fds[1], 3);
   posix_spawn_file_actions_addclose(&fa, fds[0]);
   std::vector<std::string> argv = {"Xvfb", "-displayfd", "3", "-screen", "0",
-                                   std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth), "-nolisten", "tcp",
+                                   std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth),
+                                   "-nolisten", "tcp",
                                    // A last client leaving must not reset what a test reads of the server.
                                    "-noreset"};
   auto a = c_strings(argv);
@@ -138,8 +139,8 @@ Bitmap XServer::grab(Window w) const {
   if (!w) w = DefaultRootWindow(display_);
   XWindowAttributes a;
   if (!XGetWindowAttributes(display_, w, &a)) return {};
-  XImage* img = XGetImage(display_, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
-                          ZPixmap);
+  XImage* img =
+      XGetImage(display_, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes, ZPixmap);
   if (!img) return {};
   // Each channel of the window's visual, scaled to eight bits.
   auto channel = [](unsigned long pixel, unsigned long mask) {

@@ -66,7 +66,9 @@ bool eventually(F cond, std::chrono::milliseconds timeout = std::chrono::millise
   auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
     if (cond()) return true;
-    struct timespec ts {0, 50 * 1000 * 1000};
+    struct timespec ts {
+      0, 50 * 1000 * 1000
+    };
     nanosleep(&ts, nullptr);
   }
   return cond();

@@ -63,10 +63,15 @@ class Daemon : public EndToEnd {
   // A command as the daemon's user, with a clean environment of its own.
   std::vector<std::string> as_user(const XServer& x, std::vector<std::string> cmd,
                                    const std::vector<std::string>& extra = {}) {
-    std::vector<std::string> environment = {
-        "HOME=" + dir.str(),  "DISPLAY=" + x.name(),   "PATH=/usr/bin:/bin", "XDG_CONFIG_HOME=" + (dir / "config"),
-        "XDG_DATA_HOME=" + (dir / "data"), "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
-        "XDG_CACHE_HOME=" + (dir / "cache"), "SDL_AUDIODRIVER=dummy"};
+    std::vector<std::string> environment = {"HOME=" + dir.str(),
+                                            "DISPLAY=" + x.name(),
+                                            "PATH=/usr/bin:/bin",
+                                            "XDG_CONFIG_HOME=" + (dir / "config"),
+                                            "XDG_DATA_HOME=" + (dir / "data"),
+                                            "XDG_DATA_DIRS=" + (dir / "nodata"),
+                                            "XDG_RUNTIME_DIR=" + dir.str(),
+                                            "XDG_CACHE_HOME=" + (dir / "cache"),
+                                            "SDL_AUDIODRIVER=dummy"};
     environment.insert(environment.end(), extra.begin(), extra.end());
     return as_plain_user(environment, cmd);
   }
@@ -108,8 +113,10 @@ TEST(XScreenSaverPage, EachChoiceSendsWhatItSaysOrNothing) {
     EXPECT_EQ(page_arguments(k + "-saved"), std::nullopt);
     for (bool on : {true, false}) {
       const RunOptions o = as_our_options(page_arguments(k + (on ? "-shown" : "-hidden")).value_or(""));
-      std::optional<bool> said = k == "clock" ? o.clock : k == "music" ? o.music : k == "sounds" ? o.sounds
-                                                                                   : std::optional<bool>{};
+      std::optional<bool> said = k == "clock"    ? o.clock
+                                 : k == "music"  ? o.music
+                                 : k == "sounds" ? o.sounds
+                                                 : std::optional<bool>{};
       for (std::size_t i = 0; i < kCreatureKeys.size(); ++i)
         if (k == kCreatureKeys[i] && o.creatures.count(i)) said = o.creatures.at(i);
       EXPECT_EQ(said, on);
@@ -179,7 +186,8 @@ TEST_F(Daemon, OnTwoMonitorsTwoOfUsFillOneEach) {
     shot = x.grab();
     return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == bottom &&
            shot.at(1280 + 960, 1070) == bottom;
-  })) << "each monitor holds a whole scene\n" << daemon.stderr_text();
+  })) << "each monitor holds a whole scene\n"
+      << daemon.stderr_text();
   auto pids = our_processes(dir.str());
   EXPECT_EQ(pids.size(), 2u);
   // One of the two plays the sound; the other is silent: one output open.

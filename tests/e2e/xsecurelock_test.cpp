@@ -48,10 +48,16 @@ class Xsecurelock : public EndToEnd {
   // hands on to its saver, and the one line a user sets.
   std::unique_ptr<Process> lock(const XServer& x, const std::vector<std::string>& extra = {}) {
     give_to_plain_user(dir.path());
-    std::vector<std::string> environment = {
-        "HOME=" + dir.str(), "DISPLAY=" + x.name(), "PATH=/usr/bin:/bin", "XDG_CONFIG_HOME=" + (dir / "config"),
-        "XDG_DATA_HOME=" + (dir / "data"), "XDG_DATA_DIRS=" + (dir / "nodata"), "XDG_RUNTIME_DIR=" + dir.str(),
-        "XDG_CACHE_HOME=" + (dir / "cache"), "SDL_AUDIODRIVER=dummy", std::string("XSECURELOCK_SAVER=") + VEXMOOR_BINARY};
+    std::vector<std::string> environment = {"HOME=" + dir.str(),
+                                            "DISPLAY=" + x.name(),
+                                            "PATH=/usr/bin:/bin",
+                                            "XDG_CONFIG_HOME=" + (dir / "config"),
+                                            "XDG_DATA_HOME=" + (dir / "data"),
+                                            "XDG_DATA_DIRS=" + (dir / "nodata"),
+                                            "XDG_RUNTIME_DIR=" + dir.str(),
+                                            "XDG_CACHE_HOME=" + (dir / "cache"),
+                                            "SDL_AUDIODRIVER=dummy",
+                                            std::string("XSECURELOCK_SAVER=") + VEXMOOR_BINARY};
     environment.insert(environment.end(), extra.begin(), extra.end());
     return std::make_unique<Process>(as_plain_user(environment, {"xsecurelock"}), std::map<std::string, std::string>{});
   }
@@ -105,7 +111,8 @@ TEST_F(Xsecurelock, OnTwoMonitorsOneSceneEachAndOnlyOneOfUsPlaysTheSound) {
     shot = x.grab();
     return shot.at(640, 100) == top && shot.at(1280 + 960, 100) == top && shot.at(640, 1015) == bottom &&
            shot.at(1280 + 960, 1070) == bottom;
-  })) << "each monitor holds a whole scene\n" << locker->stderr_text();
+  })) << "each monitor holds a whole scene\n"
+      << locker->stderr_text();
   auto pids = our_processes(dir.str());
   EXPECT_EQ(pids.size(), 2u);
   EXPECT_TRUE(eventually([&] { return holding(pids, out) == 1; })) << "one sound output between the two";

@@ -21,8 +21,14 @@ struct BmpBuilder {
 
   std::vector<uint8_t> bytes() const {
     std::vector<uint8_t> out;
-    auto w16 = [&](uint32_t v) { out.push_back(v & 255); out.push_back((v >> 8) & 255); };
-    auto w32 = [&](uint32_t v) { w16(v & 0xFFFF); w16(v >> 16); };
+    auto w16 = [&](uint32_t v) {
+      out.push_back(v & 255);
+      out.push_back((v >> 8) & 255);
+    };
+    auto w32 = [&](uint32_t v) {
+      w16(v & 0xFFFF);
+      w16(v >> 16);
+    };
     uint32_t offset = 14 + header_size + static_cast<uint32_t>(masks.size() + palette.size());
     out.push_back('B');
     out.push_back('M');
@@ -148,7 +154,7 @@ TEST(BmpReader, ReadsRunLengthPictures) {
 TEST(BmpReader, ReadsBitFieldsAndIgnoresAlpha) {
   BmpBuilder b{.width = 1, .height = 1, .bpp = 16, .compression = 3};
   b.masks = {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0x00, 0, 0};  // 5-6-5
-  b.pixels = {0x1F, 0xF8, 0, 0};                                    // full red and blue
+  b.pixels = {0x1F, 0xF8, 0, 0};                                     // full red and blue
   auto bm = decode(b);
   ASSERT_TRUE(bm);
   EXPECT_EQ(bm->at(0, 0), rgb(255, 0, 255));

@@ -47,9 +47,7 @@ TEST_F(EventLoopTest, ANegativePeriodIsAnInvalidPropertyValue) {
   try {
     loop.set_interval(t, -5);
     FAIL();
-  } catch (const Failure& f) {
-    EXPECT_EQ(f.code(), kInvalidPropertyValue);
-  }
+  } catch (const Failure& f) { EXPECT_EQ(f.code(), kInvalidPropertyValue); }
   EXPECT_THROW(loop.set_enabled(99, true), Failure);
 }
 

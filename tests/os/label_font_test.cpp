@@ -70,8 +70,8 @@ std::string utf8(char32_t c) {
 // fontconfig's own reading of the face's character map.
 bool face_has(const std::string& file, int index, char32_t c) {
   int count = 0;
-  FcPattern* p = FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(file.c_str()), static_cast<unsigned>(index),
-                                 nullptr, &count);
+  FcPattern* p =
+      FcFreeTypeQuery(reinterpret_cast<const FcChar8*>(file.c_str()), static_cast<unsigned>(index), nullptr, &count);
   if (!p) return false;
   FcCharSet* cs = nullptr;
   const bool has = FcPatternGetCharSet(p, FC_CHARSET, 0, &cs) == FcResultMatch && FcCharSetHasChar(cs, c);

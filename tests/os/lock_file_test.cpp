@@ -25,8 +25,8 @@ InstanceLock in_child(const std::string& path) {
 TEST(InstanceLock, ASaverSeesAnotherOneRunningButNotItsOwnPast) {
   test::TempDir dir;
   std::string path = dir / "vexmoor.lock";
-  EXPECT_EQ(in_child(path), InstanceLock::kAlone);  // its lock ends with it
-  EXPECT_EQ(in_child(path), InstanceLock::kAlone);  // the first one has ended
+  EXPECT_EQ(in_child(path), InstanceLock::kAlone);            // its lock ends with it
+  EXPECT_EQ(in_child(path), InstanceLock::kAlone);            // the first one has ended
   EXPECT_EQ(take_instance_lock(path), InstanceLock::kAlone);  // this process now runs
   EXPECT_EQ(in_child(path), InstanceLock::kOtherRunning);
   EXPECT_EQ(in_child(path), InstanceLock::kOtherRunning);
@@ -64,7 +64,10 @@ TEST(InstanceLock, ALinkAtItsPlaceIsNotFollowedAndAnotherUsersFileIsRefused) {
   EXPECT_NE(problem.find("link"), std::string::npos) << problem;
   if (geteuid() == 0) {  // only root can give a file away
     const std::string theirs = dir / "theirs.lock";
-    { FILE* f = fopen(theirs.c_str(), "w"); fclose(f); }
+    {
+      FILE* f = fopen(theirs.c_str(), "w");
+      fclose(f);
+    }
     ASSERT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
     problem.clear();
     EXPECT_EQ(take_instance_lock(theirs, &problem), InstanceLock::kUnavailable);

@@ -51,8 +51,8 @@ class SoundThreadHeld {
 class Commands : public ::testing::Test {
  protected:
   Commands() : mci(make_system_command_strings()) {
-    test::write_bytes(dir / "song.Mid", test::make_song(2));           // a second long
-    test::write_bytes(dir / "long song.Mid", test::make_song(40));     // twenty seconds
+    test::write_bytes(dir / "song.Mid", test::make_song(2));        // a second long
+    test::write_bytes(dir / "long song.Mid", test::make_song(40));  // twenty seconds
     test::write_bytes(dir / "beep.wav", test::make_wave(440, 1500));
     std::ofstream(dir / "not a song.Mid") << "MThd, or so it says; nothing more";
   }
@@ -78,8 +78,7 @@ TEST_F(Commands, ASongOpensPlaysReportsItsStateAndCloses) {
   EXPECT_EQ(code("play song0 from 0"), 0u);
   EXPECT_EQ(ask("status song0 mode"), "playing");
   int pos = 0;
-  EXPECT_TRUE(wait_until([&] { return (pos = std::stoi(ask("status song0 position"))) > 200; }))
-      << "the song moves on";
+  EXPECT_TRUE(wait_until([&] { return (pos = std::stoi(ask("status song0 position"))) > 200; })) << "the song moves on";
   EXPECT_LT(pos, 3000) << "read as soon as it has";
   EXPECT_EQ(code("pause song0"), 0u);
   EXPECT_EQ(ask("status song0 mode"), "paused");
@@ -224,9 +223,9 @@ TEST_F(Commands, ABrokenSongIsToldOnceWithWhyAndAMissingOneNotAtAll) {
     EXPECT_EQ(code("open " + q("missing.Mid") + " type sequencer alias d"), kMciErrFileNotFound);
   }
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "vexmoor: skipping " + (dir / "not a song.Mid") + ": its header is cut short\n" +
-            "vexmoor: skipping " + (dir / "cut.Mid") + ": it is cut short\n" +
-            "vexmoor: skipping " + (dir / "a folder.Mid") + ": not a file\n");
+            "vexmoor: skipping " + (dir / "not a song.Mid") + ": its header is cut short\n" + "vexmoor: skipping " +
+                (dir / "cut.Mid") + ": it is cut short\n" + "vexmoor: skipping " + (dir / "a folder.Mid") +
+                ": not a file\n");
 }
 
 // The system's General MIDI soundfont in either layout, its choice first.
@@ -257,7 +256,8 @@ TEST(Soundfonts, AreLookedForInBothLayoutsTheSystemsChoiceFirst) {
   const auto places = soundfont_places(root.str());
   ASSERT_FALSE(places.empty());
   EXPECT_EQ(places.front(), root / "sf2/default-GM.sf2");
-  for (const char* f : {"sf3/MuseScore_General.sf3", "sf3/MuseScore_General_Lite.sf3", "sf3/MuseScore_General_Full.sf3"})
+  for (const char* f :
+       {"sf3/MuseScore_General.sf3", "sf3/MuseScore_General_Lite.sf3", "sf3/MuseScore_General_Full.sf3"})
     EXPECT_NE(std::find(places.begin(), places.end(), root / f), places.end()) << f;
   {
     test::ScopedEnv unset("VEXMOOR_SOUNDFONT_ROOT", "");
@@ -275,7 +275,8 @@ TEST(CommandsWithoutOutput, SongsAndSoundsAnswerThatThereIsNothingToPlayOn) {
   test::write_bytes(dir / "beep.wav", test::make_wave(440, 300));
   auto mci = make_system_command_strings();
   std::string reply;
-  EXPECT_EQ(mci->send("open \"" + (dir / "song.Mid") + "\" type sequencer alias song1", reply), kMciErrSeqNoMidiPresent);
+  EXPECT_EQ(mci->send("open \"" + (dir / "song.Mid") + "\" type sequencer alias song1", reply),
+            kMciErrSeqNoMidiPresent);
   EXPECT_EQ(mci->execute("play " + (dir / "beep.wav")), kMciErrWaveOutputsUnsuitable);
   std::ofstream(dir / "broken.wav") << "RIFF";
   EXPECT_EQ(mci->execute("play " + (dir / "broken.wav")), kMciErrInvalidFile) << "a broken file is still broken";
@@ -312,9 +313,10 @@ TEST_F(Commands, SoundsPassTheSavedSoundsChecksAndABrokenOneIsToldOfOnce) {
     std::string reply;
     mci->send("close all", reply);  // each time read afresh
   }
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "vexmoor: cutting " + longer + ": it lasts 95.0 s; only its first 30 s are kept\n"
-            "vexmoor: skipping " + broken + ": not PCM samples (format tag 0x0002)\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "vexmoor: cutting " + longer +
+                                                        ": it lasts 95.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: skipping " +
+                                                        broken + ": not PCM samples (format tag 0x0002)\n");
 }
 
 TEST_F(Commands, TheDialogsTwelveStopsAndOnePlayOnRealFiles) {
@@ -338,8 +340,8 @@ TEST(SongsHeard, ChannelsThatNameNoInstrumentPlayTheDefaultOnesSongAfterSong) {
   test::ScopedEnv driver("SDL_AUDIODRIVER", "disk"), file("SDL_DISKAUDIOFILE", dir / "out.raw");
   std::vector<uint8_t> piano, drums, strings;
   for (int i = 0; i < 8; ++i) {  // quarter notes, 0x83 0x60 = 480 ticks
-    piano.insert(piano.end(), {0x00, 0x90, static_cast<uint8_t>(60 + i), 110, 0x83, 0x60, 0x80,
-                               static_cast<uint8_t>(60 + i), 0});
+    piano.insert(piano.end(),
+                 {0x00, 0x90, static_cast<uint8_t>(60 + i), 110, 0x83, 0x60, 0x80, static_cast<uint8_t>(60 + i), 0});
     drums.insert(drums.end(), {0x00, 0x99, 38, 120, 0x83, 0x60, 0x89, 38, 0});
   }
   strings = {0x00, 0xC2, 48};

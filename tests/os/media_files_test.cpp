@@ -38,11 +38,11 @@ TEST(MidiFiles, AreReadWithTheirTempoMap) {
 TEST(MidiFiles, TellWhichChannelsPlayTheirDefaultInstrument) {
   // Delta times are single bytes here: 0x00 or 0x60 (96 ticks).
   auto song = parse_midi(test::make_song_of({
-      {0x00, 0xC0, 48, 0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0},     // ch 0: strings chosen first
-      {0x00, 0x91, 62, 100, 0x60, 0xC1, 19, 0x00, 0x81, 62, 0},     // ch 1: a note, then the organ
-      {0x60, 0x99, 36, 100, 0x00, 0x89, 36, 0},                     // ch 9: drums, none chosen
-      {0x00, 0xC3, 5, 0x00, 0x92, 64, 0},                           // ch 3 chosen, never sounds;
-  }));                                                               // ch 2 only a silent note-on
+      {0x00, 0xC0, 48, 0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0},  // ch 0: strings chosen first
+      {0x00, 0x91, 62, 100, 0x60, 0xC1, 19, 0x00, 0x81, 62, 0},  // ch 1: a note, then the organ
+      {0x60, 0x99, 36, 100, 0x00, 0x89, 36, 0},                  // ch 9: drums, none chosen
+      {0x00, 0xC3, 5, 0x00, 0x92, 64, 0},                        // ch 3 chosen, never sounds;
+  }));                                                           // ch 2 only a silent note-on
   ASSERT_TRUE(song);
   EXPECT_EQ(song->sounding_channels, (1u << 0) | (1u << 1) | (1u << 9));
   EXPECT_EQ(song->default_program_channels, (1u << 1) | (1u << 9));
@@ -219,7 +219,6 @@ TEST(WaveFiles, AreReadAndAnythingBrokenIsRefused) {
   EXPECT_FALSE(parse_wave(test::make_song(2)));
 }
 
-
 TEST(WaveFiles, PcmInTheExtensibleLayoutIsReadOtherKindsAreNot) {
   using test::make_wave_as;
   auto w = parse_wave(make_wave_as({.rate = 44100, .channels = 2, .bits = 16, .extensible = true}, 1000));
@@ -350,7 +349,8 @@ TEST_F(KeptSounds, ALongSoundIsCutToItsFirst30SecondsFromItsHeaderAlone) {
 TEST_F(KeptSounds, TwelveOfTheLongestFitTogetherAThirteenthDoesNot) {
   std::vector<std::string> paths;
   for (int i = 0; i < 13; ++i)
-    paths.push_back(file("long" + std::to_string(i) + ".wav", test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 31)));
+    paths.push_back(
+        file("long" + std::to_string(i) + ".wav", test::make_wave_as({.rate = 4000, .bits = 8}, 4000 * 31)));
   std::vector<KeptSoundFile> kept;
   for (int i = 0; i < 12; ++i) {
     auto k = read_kept_sound(paths[static_cast<std::size_t>(i)]);
@@ -381,11 +381,10 @@ TEST_F(KeptSounds, EachBrokenOneIsToldOnceAMissingOneNotAtAll) {
   for (int round = 0; round < 3; ++round)
     for (const std::string& p : {broken, compressed, folder, fifo, large, dir / "missing.wav"})
       EXPECT_FALSE(read_kept_sound(p)) << p;
-  EXPECT_EQ(told(), "vexmoor: skipping " + broken + ": not a WAV file\n" +
-                        "vexmoor: skipping " + compressed + ": not PCM samples (format tag 0x0002)\n" +
-                        "vexmoor: skipping " + folder + ": not a file\n" +
-                        "vexmoor: skipping " + fifo + ": not a file\n" +
-                        "vexmoor: skipping " + large + ": larger than 32 MB\n");
+  EXPECT_EQ(told(), "vexmoor: skipping " + broken + ": not a WAV file\n" + "vexmoor: skipping " + compressed +
+                        ": not PCM samples (format tag 0x0002)\n" + "vexmoor: skipping " + folder + ": not a file\n" +
+                        "vexmoor: skipping " + fifo + ": not a file\n" + "vexmoor: skipping " + large +
+                        ": larger than 32 MB\n");
 }
 
 TEST_F(KeptSounds, AHeaderFarFromTheFilesStartIsFoundAndTheFileChangedMeanwhileIsCheckedAgain) {

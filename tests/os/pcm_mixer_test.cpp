@@ -138,7 +138,8 @@ TEST_F(PcmMixer, ConvertsEveryFormItTakesToStereoAt44100) {
   // 48 kHz is a second of 1 kHz at 44.1 kHz.
   std::vector<int> sine(48000);
   for (int k = 0; k < 48000; ++k)
-    sine[static_cast<std::size_t>(k)] = static_cast<int>(std::lround(16000 * std::sin(2 * 3.14159265358979 * 1000 * k / 48000.0)));
+    sine[static_cast<std::size_t>(k)] =
+        static_cast<int>(std::lround(16000 * std::sin(2 * 3.14159265358979 * 1000 * k / 48000.0)));
   const int32_t fast = open(m, "48k.wav", wav_of(1, 48000, 16, sine));
   ASSERT_NE(fast, 0);
   mixer->Play(record(m, 4, fast));
@@ -442,7 +443,8 @@ TEST_F(PcmMixer, PlaysAndLetsGoWhileTheDeviceMixesOnItsOwnThread) {
     std::vector<int32_t> waves;
     for (int i = 0; i < 4; ++i) waves.push_back(threaded->OpenWave(m, dir / "w.wav", 0, 0));
     heard = false;
-    for (int i = 0; i < 200; ++i) threaded->Play(record(m, i % 8, waves[static_cast<std::size_t>(i % 4)], i % 3 ? 0 : -1));
+    for (int i = 0; i < 200; ++i)
+      threaded->Play(record(m, i % 8, waves[static_cast<std::size_t>(i % 4)], i % 3 ? 0 : -1));
     // Let go of sounds while they play, as the device's thread mixes them.
     ASSERT_TRUE(test::wait_until([&] { return heard.load(); })) << "the device's thread heard the plays";
     threaded->FreeWave(m, waves[0]);

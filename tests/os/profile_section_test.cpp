@@ -25,9 +25,10 @@ void write(const std::string& path, const std::string& text) { std::ofstream(pat
 // The keys the dialog's Apply writes, in its order, with values of every form.
 ProfileEntries apply_keys(const std::string& message) {
   ProfileEntries e{{"firstrun", "1"}};
-  for (const char* k : {"bat", "blooddrip", "bouncingpumpkin", "crow1", "crow2", "dove", "firefly", "flower",
-                        "gravedigger", "hand", "lightning", "medallion", "owl", "rat", "scorpion", "skeleton1",
-                        "skeleton2", "spider", "watchman", "zombie"})
+  for (const char* k :
+       {"bat",         "blooddrip", "bouncingpumpkin", "crow1",     "crow2", "dove", "firefly",  "flower",
+        "gravedigger", "hand",      "lightning",       "medallion", "owl",   "rat",  "scorpion", "skeleton1",
+        "skeleton2",   "spider",    "watchman",        "zombie"})
     e.emplace_back(k, " 1");
   e.emplace_back("speed", " 70");
   for (int i = 0; i < 12; ++i) e.emplace_back("song" + std::to_string(i), i == 3 ? " 1" : " 0");
@@ -89,8 +90,8 @@ TEST_F(ProfileSection, TheSectionReadAtOnceAnswersAsEachKeyReadAlone) {
         "word\nsong0= 1\nSONG0=2\nempty=\nsound3 = 0\n[Vexmoor]\nhand=1\n");
   auto section = profile_get_section(ini, "Vexmoor");
   ASSERT_TRUE(section);
-  for (const char* key : {"speed", "SPEED", "bat", "owl", "clock", "messagetext", "song0", "empty",
-                          "sound3", "hand", "missing"})
+  for (const char* key :
+       {"speed", "SPEED", "bat", "owl", "clock", "messagetext", "song0", "empty", "sound3", "hand", "missing"})
     EXPECT_EQ(profile_find(*section, key), profile_get(ini, "Vexmoor", key)) << key;
   ASSERT_TRUE(profile_find(*section, "song0"));
   EXPECT_NE(profile_find(*section, "song0")->find('1'), std::string::npos) << "the first of two same-named keys";

@@ -131,10 +131,10 @@ TEST(FillRect, OnlyWhatLiesInsideTheViewIsFilled) {
   // edges would show in the pixels around it.
   Bitmap whole(16, 8, 7);
   const PixelView v = sub_view(whole.view(), {4, 2, 8, 4});
-  fill_rect(v, 10, 1, 89, 2, 0xFFFFFF);   // starts beyond the right edge
-  fill_rect(v, -20, 0, 5, 4, 0xFFFFFF);   // ends before the left edge
-  fill_rect(v, 0, 5, 8, 3, 0xFFFFFF);     // below the bottom
-  fill_rect(v, 0, -9, 8, 3, 0xFFFFFF);    // above the top
+  fill_rect(v, 10, 1, 89, 2, 0xFFFFFF);  // starts beyond the right edge
+  fill_rect(v, -20, 0, 5, 4, 0xFFFFFF);  // ends before the left edge
+  fill_rect(v, 0, 5, 8, 3, 0xFFFFFF);    // below the bottom
+  fill_rect(v, 0, -9, 8, 3, 0xFFFFFF);   // above the top
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 16; ++x) ASSERT_EQ(whole.at(x, y), 7u) << x << "," << y;
   fill_rect(v, 6, 3, 10, 10, 0x808080);  // overlaps the bottom-right corner

@@ -118,7 +118,7 @@ TEST_F(Mixer, RecordsThatNameNothingOpenPlayNothing) {
   MixPlayParams short_record = record(m, 1, low);
   short_record[0] = 20;
   EXPECT_NE(mixer->Play(short_record), 0u);
-  EXPECT_NE(mixer->Play(record(m, 8, low)), 0u);   // only channels 0..7 are open
+  EXPECT_NE(mixer->Play(record(m, 8, low)), 0u);  // only channels 0..7 are open
   EXPECT_NE(mixer->Play(record(m, -1, low)), 0u);
   EXPECT_NE(mixer->Play(record(m, 1, low + 99)), 0u);
   EXPECT_NE(mixer->Play(record(m + 1, 1, low)), 0u);
@@ -169,8 +169,10 @@ TEST(MixerOfLongSounds, AllPlayTheFirstAtOnceAndAThirteenthIsRefused) {
     EXPECT_EQ(mixer->Play(record(m, 0, waves[0])), 0u);
     if (round == 0) {
       for (int i = 1; i < 12; ++i)
-        EXPECT_TRUE(test::wait_until([&] { return mixer->Play(record(m, i % 8, waves[static_cast<std::size_t>(i)])) == 0; }))
-            << "sound " << i << " never became playable";
+        EXPECT_TRUE(test::wait_until([&] {
+          return mixer->Play(record(m, i % 8, waves[static_cast<std::size_t>(i)])) == 0;
+        })) << "sound "
+            << i << " never became playable";
       for (int32_t w : waves) EXPECT_EQ(mixer->FreeWave(m, w), 0u);
     }
     // The second round ends at once, some sounds perhaps still waiting to
@@ -178,20 +180,44 @@ TEST(MixerOfLongSounds, AllPlayTheFirstAtOnceAndAThirteenthIsRefused) {
     mixer->CloseSession(m);
     EXPECT_EQ(SoundShare::held(), held_before) << "round " << round;
   }
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "vexmoor: cutting " + path(0) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(1) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(2) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(3) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(4) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(5) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(6) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(7) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(8) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(9) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(10) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: cutting " + path(11) + ": it lasts 31.0 s; only its first 30 s are kept\n"
-            "vexmoor: skipping " + path(12) + ": it would take the sounds kept together past 64 MB\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "vexmoor: cutting " + path(0) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(1) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(2) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(3) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(4) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(5) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(6) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(7) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(8) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(9) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(10) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: cutting " +
+                                                        path(11) +
+                                                        ": it lasts 31.0 s; only its first 30 s are kept\n"
+                                                        "vexmoor: skipping " +
+                                                        path(12) +
+                                                        ": it would take the sounds kept together past 64 MB\n");
 }
 
 TEST(MixerWithoutADevice, InitFailsAndTheRestDoesNothing) {

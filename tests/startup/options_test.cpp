@@ -37,9 +37,9 @@ TEST(CommandLineOptions, AreTakenOutBeforeTheSwitchesAreRead) {
 TEST(CommandLineOptions, CreaturesClockMusicAndSoundsTurnOnAndOff) {
   CommandLine cl = parse({"--dove", "--no-bat", "--no-clock", "--music", "--no-sounds", "--spider"});
   EXPECT_EQ(cl.options.creatures.size(), 3u);
-  EXPECT_TRUE(cl.options.creatures.at(5));    // dove
-  EXPECT_FALSE(cl.options.creatures.at(0));   // bat
-  EXPECT_TRUE(cl.options.creatures.at(17));   // spider
+  EXPECT_TRUE(cl.options.creatures.at(5));   // dove
+  EXPECT_FALSE(cl.options.creatures.at(0));  // bat
+  EXPECT_TRUE(cl.options.creatures.at(17));  // spider
   EXPECT_EQ(cl.options.clock, false);
   EXPECT_EQ(cl.options.music, true);
   EXPECT_EQ(cl.options.sounds, false);
@@ -49,17 +49,17 @@ TEST(CommandLineOptions, CreaturesClockMusicAndSoundsTurnOnAndOff) {
 
 TEST(CommandLineOptions, MalformedOptionsSayWhatIsWrong) {
   for (auto bad : std::vector<std::vector<std::string>>{{"--window-id"},
-                                                         {"--window-id", "window"},
-                                                         {"--window-id", "0x"},
-                                                         {"--window-id", "0x123456789"},
-                                                         {"--delay", "fast"},
-                                                         {"--delay", "99999"},
-                                                         {"--delay", "-5"},
-                                                         {"--volume", "101"},
-                                                         {"--volume", "loud"},
-                                                         {"--message"},
-                                                         {"--frobnicate"},
-                                                         {"--no-unicorn"}}) {
+                                                        {"--window-id", "window"},
+                                                        {"--window-id", "0x"},
+                                                        {"--window-id", "0x123456789"},
+                                                        {"--delay", "fast"},
+                                                        {"--delay", "99999"},
+                                                        {"--delay", "-5"},
+                                                        {"--volume", "101"},
+                                                        {"--volume", "loud"},
+                                                        {"--message"},
+                                                        {"--frobnicate"},
+                                                        {"--no-unicorn"}}) {
     CommandLine cl = parse(bad);
     EXPECT_FALSE(cl.error.empty()) << bad[0] << (bad.size() > 1 ? " " + bad[1] : "");
     EXPECT_NE(cl.error.find(bad[0]), std::string::npos) << cl.error;
@@ -83,8 +83,9 @@ TEST(CommandLineOptions, ASwitchGivenAValueIsRefusedNotTakenAsOn) {
 class RunOptionsOverSettings : public test::ProgramTest {};
 
 TEST_F(RunOptionsOverSettings, GivenOptionsWinTheRestKeepsTheFilesValues) {
-  write_settings("[Vexmoor]\nfirstrun=1\nbat=1\nowl=1\nspeed=40\nclock=1\nmessagetext=from the file\nsong4=1\n"
-                 "sound2=1\n");
+  write_settings(
+      "[Vexmoor]\nfirstrun=1\nbat=1\nowl=1\nspeed=40\nclock=1\nmessagetext=from the file\nsong4=1\n"
+      "sound2=1\n");
   GetDirectories();
   read_settings();
   apply_run_options(parse({"--no-bat", "--dove", "--delay", "120", "--message", "from the line"}).options);

@@ -24,14 +24,26 @@ class Settings : public ProgramTest {
   // Which of the twenty creatures are on, in the order of the keys.
   std::vector<std::string> enabled_creatures() {
     Scene& s = scene();
-    std::pair<const char*, Creature*> all[] = {
-        {"bat", &s.Bat[1]},         {"blooddrip", &s.BloodDrip}, {"bouncingpumpkin", &s.BouncingPumpkin},
-        {"crow1", &s.Crow1},        {"crow2", &s.Crow2},         {"dove", &s.Dove},
-        {"firefly", &s.FireFly[1]}, {"flower", &s.Flower},       {"gravedigger", &s.GraveDigger},
-        {"hand", &s.Hand},          {"lightning", &s.Lightning[1]}, {"medallion", &s.Medallion},
-        {"owl", &s.Owl},            {"rat", &s.Rat[1]},          {"scorpion", &s.Scorpion},
-        {"skeleton1", &s.Skeleton1}, {"skeleton2", &s.Skeleton2}, {"spider", &s.Spider},
-        {"watchman", &s.Watchman},  {"zombie", &s.Zombie}};
+    std::pair<const char*, Creature*> all[] = {{"bat", &s.Bat[1]},
+                                               {"blooddrip", &s.BloodDrip},
+                                               {"bouncingpumpkin", &s.BouncingPumpkin},
+                                               {"crow1", &s.Crow1},
+                                               {"crow2", &s.Crow2},
+                                               {"dove", &s.Dove},
+                                               {"firefly", &s.FireFly[1]},
+                                               {"flower", &s.Flower},
+                                               {"gravedigger", &s.GraveDigger},
+                                               {"hand", &s.Hand},
+                                               {"lightning", &s.Lightning[1]},
+                                               {"medallion", &s.Medallion},
+                                               {"owl", &s.Owl},
+                                               {"rat", &s.Rat[1]},
+                                               {"scorpion", &s.Scorpion},
+                                               {"skeleton1", &s.Skeleton1},
+                                               {"skeleton2", &s.Skeleton2},
+                                               {"spider", &s.Spider},
+                                               {"watchman", &s.Watchman},
+                                               {"zombie", &s.Zombie}};
     std::vector<std::string> on;
     for (auto& [key, c] : all) {
       EXPECT_TRUE(c->Enabled == kTrue || c->Enabled == kFalse) << key;
@@ -47,9 +59,9 @@ class Settings : public ProgramTest {
   }
 };
 
-const std::vector<std::string> kDefaultCreatures = {"bat",       "blooddrip", "crow1", "crow2",     "flower",
-                                                    "gravedigger", "lightning", "owl", "rat", "skeleton1",
-                                                    "watchman",  "zombie"};
+const std::vector<std::string> kDefaultCreatures = {"bat",    "blooddrip",   "crow1",     "crow2",
+                                                    "flower", "gravedigger", "lightning", "owl",
+                                                    "rat",    "skeleton1",   "watchman",  "zombie"};
 
 TEST_F(Settings, NoFileGivesTheFirstRunDefaultsAndWritesNothing) {
   read_settings();
@@ -87,8 +99,17 @@ TEST_F(Settings, SavedSettingsAreReadKeyByKey) {
 }
 
 TEST_F(Settings, AVolumeThatIsNotAWholeNumberUpTo100ReadsAsFull) {
-  for (auto [text, volume] : {std::pair{" 40", 40}, {"0", 0}, {"100", 100}, {"101", 100}, {"-5", 100},
-                              {"50%", 100}, {"4.5", 100}, {"loud", 100}, {"", 100}, {"0000", 0}, {"0099999", 100}}) {
+  for (auto [text, volume] : {std::pair{" 40", 40},
+                              {"0", 0},
+                              {"100", 100},
+                              {"101", 100},
+                              {"-5", 100},
+                              {"50%", 100},
+                              {"4.5", 100},
+                              {"loud", 100},
+                              {"", 100},
+                              {"0000", 0},
+                              {"0099999", 100}}) {
     test::reset_program_state();
     write_settings(std::string("[Vexmoor]\nfirstrun=1\nvolume=") + text + "\n");
     read_settings();

@@ -47,8 +47,8 @@ int32_t preview_handle_by_every_suffix(const std::string& lowered) {
   for (std::size_t i = lowered.size(); i >= 1; --i) {
     std::string rest = lowered.substr(lowered.size() - i);
     std::string t = trim_blanks(rest);
-    if (t.size() > 2 && t[0] == '0' && t[1] == 'x' &&
-        t.find_first_not_of("0123456789abcdef", 2) == std::string::npos && t.size() <= 10) {
+    if (t.size() > 2 && t[0] == '0' && t[1] == 'x' && t.find_first_not_of("0123456789abcdef", 2) == std::string::npos &&
+        t.size() <= 10) {
       unsigned long v = std::stoul(t.substr(2), nullptr, 16);
       if (v <= 0x7FFFFFFFul) return static_cast<int32_t>(v);
     }
@@ -66,7 +66,9 @@ TEST(PreviewHandle, OnePassFindsWhatTryingEverySuffixFinds) {
     for (std::size_t i = 0; i < len; ++i) s += alphabet[gen() % alphabet.size()];
     int32_t want = 0;
     bool overflow = false;
-    try { want = preview_handle_by_every_suffix(s); } catch (const Failure&) { overflow = true; }
+    try {
+      want = preview_handle_by_every_suffix(s);
+    } catch (const Failure&) { overflow = true; }
     if (overflow) {
       EXPECT_THROW(parse_preview_handle(s), Failure) << '"' << s << '"';
     } else {

@@ -151,7 +151,8 @@ inline std::vector<uint8_t> make_wave_as(const WaveLayout& l, std::size_t frames
 }
 
 inline void write_bytes(const std::string& path, const std::vector<uint8_t>& b) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
 // How strongly a frequency is present in a stretch of 16-bit samples
@@ -160,7 +161,8 @@ inline double tone_strength(const std::vector<int16_t>& s, std::size_t from, std
                             int rate) {
   double re = 0, im = 0;
   std::size_t n = 0;
-  for (std::size_t i = from; i + static_cast<std::size_t>(step) <= s.size() && n < count; i += static_cast<std::size_t>(step), ++n) {
+  for (std::size_t i = from; i + static_cast<std::size_t>(step) <= s.size() && n < count;
+       i += static_cast<std::size_t>(step), ++n) {
     double ph = 2 * 3.14159265358979 * hz * static_cast<double>(n) / rate;
     re += s[i] * std::cos(ph);
     im += s[i] * std::sin(ph);

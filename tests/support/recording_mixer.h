@@ -11,8 +11,8 @@ namespace vex::test {
 class RecordingWaveMixer : public WaveMixer {
  public:
   struct Call {
-    std::string what;  // "Init", "OpenWave", "Play", ...
-    std::string path;  // OpenWave
+    std::string what;        // "Init", "OpenWave", "Play", ...
+    std::string path;        // OpenWave
     MixPlayParams params{};  // Play
     std::vector<int32_t> args;
   };
@@ -52,7 +52,8 @@ class RecordingWaveMixer : public WaveMixer {
 
 // The channel and wave a recorded play record names.
 inline int32_t record_field(const MixPlayParams& p, int word) {
-  return static_cast<int32_t>(static_cast<uint16_t>(p[word]) | (static_cast<uint32_t>(static_cast<uint16_t>(p[word + 1])) << 16));
+  return static_cast<int32_t>(static_cast<uint16_t>(p[word]) |
+                              (static_cast<uint32_t>(static_cast<uint16_t>(p[word + 1])) << 16));
 }
 
 }  // namespace vex::test

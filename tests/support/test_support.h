@@ -22,9 +22,13 @@ struct Report {
 // Error reports as the window would show them.
 class RecordingBugReport : public BugReportView {
  public:
-  explicit RecordingBugReport(std::vector<std::string>* captions, int* creates) : captions_(captions), creates_(creates) {}
+  explicit RecordingBugReport(std::vector<std::string>* captions, int* creates)
+      : captions_(captions), creates_(creates) {}
   bool exists() const override { return created_; }
-  void create() override { created_ = true; ++*creates_; }
+  void create() override {
+    created_ = true;
+    ++*creates_;
+  }
   void set_caption(const std::string& c) override { captions_->push_back(c); }
   void show() override {}
 

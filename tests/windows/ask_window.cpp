@@ -57,8 +57,9 @@ int main(int argc, char** argv) {
   const bool syscommand = what == "syscommand" && (arg == "screensave" || arg == "monitoroff");
   const bool display = what == "display" && (arg == "off" || arg == "on" || arg == "dimmed");
   if (!syscommand && !display && (argc != 2 || (what != "close" && what != "endsession"))) {
-    std::fputs("usage: ask_window close|endsession|where <title>|syscommand screensave|monitoroff|display off|on|dimmed\n",
-               stderr);
+    std::fputs(
+        "usage: ask_window close|endsession|where <title>|syscommand screensave|monitoroff|display off|on|dimmed\n",
+        stderr);
     return 2;
   }
   std::vector<HWND> savers;

@@ -29,9 +29,7 @@ TEST(DisplayState, TheWindowIsSeenUnlessTheDisplayIsOffAndSaysWhenThatChanges) {
   std::unique_ptr<FullScreenWindow> window;
   try {
     window = create_fullscreen_window(monitors().front());
-  } catch (const Failure& f) {
-    FAIL() << f.detail();
-  }
+  } catch (const Failure& f) { FAIL() << f.detail(); }
   const HWND hwnd = win::to_hwnd(window->native_id());
   int told = 0;
   window->on_seen_changed = [&] { ++told; };

@@ -55,7 +55,8 @@ std::optional<Pcm> read_wave(const std::string& path) {
       if (p.bits != 16 || (p.channels != 1 && p.channels != 2)) return std::nullopt;
       std::size_t end = d.size();
       if (len != 0 && len <= d.size() - at) end = at + len;
-      for (std::size_t i = at; i + 2 * static_cast<std::size_t>(p.channels) <= end; i += 2 * static_cast<std::size_t>(p.channels)) {
+      for (std::size_t i = at; i + 2 * static_cast<std::size_t>(p.channels) <= end;
+           i += 2 * static_cast<std::size_t>(p.channels)) {
         const auto l = static_cast<int16_t>(le(d, i, 2));
         const auto r = p.channels == 2 ? static_cast<int16_t>(le(d, i + 2, 2)) : l;
         p.stereo.push_back(l);

@@ -45,8 +45,8 @@ LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 BOOL CALLBACK report_child(HWND child, LPARAM) {
   RECT rc{};
   GetClientRect(child, &rc);
-  say("child " + std::to_string(reinterpret_cast<uintptr_t>(child)) + " " + std::to_string(rc.right - rc.left) +
-      "x" + std::to_string(rc.bottom - rc.top));
+  say("child " + std::to_string(reinterpret_cast<uintptr_t>(child)) + " " + std::to_string(rc.right - rc.left) + "x" +
+      std::to_string(rc.bottom - rc.top));
   return TRUE;
 }
 

@@ -178,8 +178,8 @@ class X11AttachedWindow : public FullScreenWindow {
       }
       use_shm_ = false;
     }
-    direct_ = depth_ == 24 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 &&
-              visual_->blue_mask == 0xFF;
+    direct_ =
+        depth_ == 24 && visual_->red_mask == 0xFF0000 && visual_->green_mask == 0xFF00 && visual_->blue_mask == 0xFF;
     if (direct_) {
       image_ = XCreateImage(d_, visual_, depth_, ZPixmap, 0, reinterpret_cast<char*>(canvas_.view().pixels), w, h, 32,
                             w * 4);
@@ -320,8 +320,6 @@ class X11AttachedWindow : public FullScreenWindow {
 
 }  // namespace
 
-std::unique_ptr<FullScreenWindow> attach_to_window(unsigned long id) {
-  return std::make_unique<X11AttachedWindow>(id);
-}
+std::unique_ptr<FullScreenWindow> attach_to_window(unsigned long id) { return std::make_unique<X11AttachedWindow>(id); }
 
 }  // namespace vex

@@ -241,8 +241,8 @@ Sound* make_sound(const uint8_t* pcm, std::size_t bytes, int channels, int rate,
   // Through a stream, a piece at a time: converting all at once would need
   // a buffer for every intermediate step at the largest of them, a hundred
   // and more times the input for 8-bit mono at a low rate.
-  SDL_AudioStream* stream = SDL_NewAudioStream(bits == 8 ? AUDIO_U8 : AUDIO_S16LSB, static_cast<Uint8>(channels),
-                                               rate, o.format, static_cast<Uint8>(o.channels), o.freq);
+  SDL_AudioStream* stream = SDL_NewAudioStream(bits == 8 ? AUDIO_U8 : AUDIO_S16LSB, static_cast<Uint8>(channels), rate,
+                                               o.format, static_cast<Uint8>(o.channels), o.freq);
   if (!stream) return nullptr;
   auto s = std::make_unique<Sound>();
   const std::size_t out_frame = SDL_AUDIO_BITSIZE(o.format) / 8 * static_cast<std::size_t>(o.channels);

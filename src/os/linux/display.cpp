@@ -73,7 +73,8 @@ std::optional<ScreenSize> open_display(std::string* error, DisplayUse use) {
     event_loop().set_waiter([](int ms) { SDL_WaitEventTimeout(nullptr, ms); });
   }
   SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return fail(std::string("cannot measure the screen: ") + SDL_GetError());
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0)
+    return fail(std::string("cannot measure the screen: ") + SDL_GetError());
   return ScreenSize{mode.w, mode.h};
 }
 

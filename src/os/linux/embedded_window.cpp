@@ -41,8 +41,8 @@ class X11EmbeddedWindow : public EmbeddedWindow {
       x = std::max(0, (host_size.width - w) / 2);
       y = std::max(0, (host_size.height - h) / 2);
     }
-    child_ = XCreateSimpleWindow(display_, parent, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, 0,
-                                 black);
+    child_ =
+        XCreateSimpleWindow(display_, parent, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h), 0, 0, black);
     XStoreName(display_, child_, caption.c_str());
     XSelectInput(display_, child_, StructureNotifyMask);
     XSelectInput(display_, host, StructureNotifyMask);

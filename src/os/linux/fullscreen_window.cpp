@@ -65,8 +65,7 @@ void pump_sdl_events() {
           if (w->on_close) w->on_close();
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }
@@ -83,8 +82,7 @@ class SdlFullScreenWindow : public FullScreenWindow {
     // which a window manager is then asked to show full-screen there.
     const bool whole = all.size() <= 1 && window_manager_running();
     window_ = SDL_CreateWindow("Vexmoor", m.x, m.y, m.w, m.h,
-                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN |
-                                   (whole ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
+                               SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN | (whole ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (!window_) throw Failure(kNoObject, SDL_GetError());
     if (!whole && window_manager_running()) {
       SDL_SysWMinfo info;

@@ -21,7 +21,6 @@ int record_error(Display*, XErrorEvent* e) {
   return 0;
 }
 
-
 std::string window_title(Display* d, Window w) {
   Atom net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
   Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
@@ -30,8 +29,7 @@ std::string window_title(Display* d, Window w) {
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   std::string title;
-  if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
-          Success &&
+  if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
       data) {
     title.assign(reinterpret_cast<char*>(data), count);
     XFree(data);

@@ -42,8 +42,8 @@ struct Face {
 
 struct Fonts {
   bool tried = false;
-  std::vector<Face> faces;               // [0] is the label font
-  std::map<std::string, int> searched;   // a search's key → the face it found, -1 for none
+  std::vector<Face> faces;              // [0] is the label font
+  std::map<std::string, int> searched;  // a search's key → the face it found, -1 for none
   bool told_missing = false;
 };
 
@@ -119,9 +119,7 @@ bool has_glyph(int face, char32_t c) { return TTF_GlyphIsProvided32(fonts().face
 
 hb_unicode_funcs_t* unicode() { return hb_unicode_funcs_get_default(); }
 
-bool is_format(char32_t c) {
-  return hb_unicode_general_category(unicode(), c) == HB_UNICODE_GENERAL_CATEGORY_FORMAT;
-}
+bool is_format(char32_t c) { return hb_unicode_general_category(unicode(), c) == HB_UNICODE_GENERAL_CATEGORY_FORMAT; }
 
 // Marks, joiners and the like belong to the character before them.
 bool follows(char32_t c) {
@@ -250,8 +248,7 @@ std::vector<Span> runs_of(const Line& l, std::size_t n) {
     if (!runs.empty() && l.levels[i] == l.levels[runs.back().begin] && l.scripts[i] == l.scripts[runs.back().begin] &&
         l.faces[i] == l.faces[runs.back().begin])
       runs.back().end = i + 1;
-    else
-      runs.push_back({i, i + 1});
+    else runs.push_back({i, i + 1});
   }
   return runs;
 }
@@ -334,7 +331,8 @@ void choose_faces(Line& l) {
   }
   if (missing && !fs.told_missing) {
     fs.told_missing = true;
-    std::fprintf(stderr, "vexmoor: no font here has some characters of the label's text (U+%04lX); they show as boxes\n",
+    std::fprintf(stderr,
+                 "vexmoor: no font here has some characters of the label's text (U+%04lX); they show as boxes\n",
                  static_cast<unsigned long>(missing));
   }
 }
@@ -395,7 +393,7 @@ std::size_t fitting(const Line& l, int width, bool* cut) {
 
 struct Laid {
   label_text::Layout layout;
-  std::vector<int> faces;          // per run
+  std::vector<int> faces;  // per run
   std::vector<hb_script_t> scripts;
 };
 
@@ -412,8 +410,8 @@ Laid lay_out_line(const std::string& utf8, int width, LabelAlign align) {
   const std::size_t n = fitting(l, width, &cut);
   // Rule L1 for the line as cut: blanks at its end go to the paragraph's level.
   std::vector<FriBidiLevel> levels = l.levels;
-  if (!fribidi_reorder_line(0, l.types.data(), static_cast<FriBidiStrIndex>(n), 0, l.direction, levels.data(),
-                            nullptr, nullptr))
+  if (!fribidi_reorder_line(0, l.types.data(), static_cast<FriBidiStrIndex>(n), 0, l.direction, levels.data(), nullptr,
+                            nullptr))
     levels = l.levels;
   l.levels = std::move(levels);
   std::vector<Span> spans = runs_of(l, n);
@@ -493,7 +491,8 @@ SDL_Surface* render(const std::string& text, int width, int height, LabelAlign a
   }
   // The top byte is no colour: ours is always 0.
   for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<Pixel*>(static_cast<Uint8*>(out->pixels) + static_cast<std::ptrdiff_t>(y) * out->pitch);
+    auto* row =
+        reinterpret_cast<Pixel*>(static_cast<Uint8*>(out->pixels) + static_cast<std::ptrdiff_t>(y) * out->pitch);
     for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFF;
   }
   return out;

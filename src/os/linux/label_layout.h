@@ -12,13 +12,13 @@
 namespace vex::label_text {
 
 struct Run {
-  std::u32string chars;        // in reading order
-  int left = 0;                // from the text area's left edge; may be negative when cut
+  std::u32string chars;  // in reading order
+  int left = 0;          // from the text area's left edge; may be negative when cut
   int width = 0;
   bool right_to_left = false;
-  std::string script;          // ISO 15924 tag, as HarfBuzz shapes the run ("Latn", "Hebr", ...)
-  std::string face_file;       // the face the run is drawn with
-  int face_index = 0;          // its index in a collection file
+  std::string script;     // ISO 15924 tag, as HarfBuzz shapes the run ("Latn", "Hebr", ...)
+  std::string face_file;  // the face the run is drawn with
+  int face_index = 0;     // its index in a collection file
 };
 
 struct Layout {

@@ -265,8 +265,8 @@ class FluidSequencer : public SequencerDevice {
         me->heard_tick_ = std::max(me->heard_tick_, me->marks_.front().tick);
         me->marks_.pop_front();
       }
-      me->marks_.push_back({audio::music_frames_rendered() + static_cast<uint64_t>(frames),
-                            t > 0 ? static_cast<uint32_t>(t) : 0u});
+      me->marks_.push_back(
+          {audio::music_frames_rendered() + static_cast<uint64_t>(frames), t > 0 ? static_cast<uint32_t>(t) : 0u});
     }
   }
 
@@ -274,8 +274,9 @@ class FluidSequencer : public SequencerDevice {
     const std::string root = soundfont_root();
     const std::string soundfont = find_soundfont(root);
     if (soundfont.empty()) {
-      tell_once(told_no_soundfont, "no General MIDI soundfont in " + root + " (sf2/default-GM.sf2, sf3/default-GM.sf3 "
-                                   "or another the soundfont packages install); the songs stay silent");
+      tell_once(told_no_soundfont, "no General MIDI soundfont in " + root +
+                                       " (sf2/default-GM.sf2, sf3/default-GM.sf3 "
+                                       "or another the soundfont packages install); the songs stay silent");
       unavailable_ = kNoSoundOutput;
       return false;
     }
@@ -293,8 +294,8 @@ class FluidSequencer : public SequencerDevice {
       return false;
     }
     loaded_ = load_failed_ = false;
-    levels_ = std::make_unique<song_level::Measurer>(
-        soundfont, cache_directory() + "/song-levels", [this](int id, double gain) { level_known(id, gain); });
+    levels_ = std::make_unique<song_level::Measurer>(soundfont, cache_directory() + "/song-levels",
+                                                     [this](int id, double gain) { level_known(id, gain); });
     // Reading a large soundfont takes a good part of a frame or more; the
     // saver's first frame does not wait for it.
     loader_ = std::thread([this, soundfont] {

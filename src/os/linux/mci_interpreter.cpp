@@ -142,7 +142,10 @@ uint32_t MciInterpreter::open(const std::vector<std::string>& w, std::string& re
     }
   }
   type = lower(type);
-  if (type.empty()) type = ends_with(device, ".wav") ? "waveaudio" : (ends_with(device, ".mid") || ends_with(device, ".midi")) ? "sequencer" : "";
+  if (type.empty())
+    type = ends_with(device, ".wav")                                   ? "waveaudio"
+           : (ends_with(device, ".mid") || ends_with(device, ".midi")) ? "sequencer"
+                                                                       : "";
   if (type.empty()) return kMciErrDeviceTypeRequired;
   if (type != "sequencer" && type != "waveaudio") return kMciErrInvalidDeviceName;
   uint32_t err = open_file(device, type == "sequencer" ? Type::kSequencer : Type::kWave, alias, false);
@@ -172,8 +175,8 @@ uint32_t MciInterpreter::status(Alias& a, const std::vector<std::string>& items,
   } else if (item == "length") {
     reply = std::to_string(std::lround(a.type == Type::kSequencer ? a.song.length_ms() : a.wave.length_ms()));
   } else if (item == "position") {
-    double ms = a.type == Type::kSequencer ? a.song.ticks_to_ms(sequencer_->position_tick(a.id))
-                                           : waves_->position_ms(a.id);
+    double ms =
+        a.type == Type::kSequencer ? a.song.ticks_to_ms(sequencer_->position_tick(a.id)) : waves_->position_ms(a.id);
     reply = std::to_string(std::lround(ms));
   } else if (item == "ready" || item == "media present") {
     reply = "true";
@@ -192,8 +195,7 @@ uint32_t MciInterpreter::send(const std::string& command, std::string& reply) {
   if (w.empty()) return kMciErrUnrecognizedCommand;
   const std::string verb = lower(w[0]);
   if (verb == "open") return open(w, reply);
-  if (verb != "play" && verb != "stop" && verb != "close" && verb != "status" && verb != "pause" &&
-      verb != "resume")
+  if (verb != "play" && verb != "stop" && verb != "close" && verb != "status" && verb != "pause" && verb != "resume")
     return kMciErrUnrecognizedCommand;
   if (w.size() < 2) return kMciErrMissingParameter;
   if (verb == "close" && lower(w[1]) == "all" && w.size() == 2) {

@@ -49,8 +49,8 @@ std::vector<Line> split_lines(const std::string& text) {
     std::size_t stop = nl == std::string::npos ? text.size() : nl;
     std::size_t content_end = stop;
     if (content_end > pos && text[content_end - 1] == '\r') --content_end;
-    lines.push_back({std::string_view(text).substr(pos, content_end - pos), pos,
-                     nl == std::string::npos ? text.size() : nl + 1});
+    lines.push_back(
+        {std::string_view(text).substr(pos, content_end - pos), pos, nl == std::string::npos ? text.size() : nl + 1});
     pos = lines.back().end;
   }
   return lines;
@@ -79,9 +79,9 @@ std::optional<std::string_view> key_of(std::string_view line) {
 std::string value_of(std::string_view line) { return std::string(line.substr(line.find('=') + 1)); }
 
 struct Found {
-  std::optional<std::size_t> section_line;   // index of the section header
-  std::optional<std::size_t> key_line;       // index of the key's line
-  std::size_t last_in_section = 0;           // last non-blank line of the section
+  std::optional<std::size_t> section_line;  // index of the section header
+  std::optional<std::size_t> key_line;      // index of the key's line
+  std::size_t last_in_section = 0;          // last non-blank line of the section
 };
 
 Found find(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
@@ -91,7 +91,10 @@ Found find(const std::vector<Line>& lines, std::string_view section, std::string
     if (auto name = section_name(lines[i].text)) {
       if (in_section) break;  // the first section of that name is the one used
       in_section = iequals(*name, section);
-      if (in_section) { f.section_line = i; f.last_in_section = i; }
+      if (in_section) {
+        f.section_line = i;
+        f.last_in_section = i;
+      }
       continue;
     }
     if (!in_section) continue;
@@ -170,7 +173,8 @@ std::string with_key(const std::string& text, const std::string& section, const 
                      const std::string& value) {
   // A line end inside a value would split it into lines of its own.
   std::string clean = value;
-  for (char& c : clean) if (c == '\r' || c == '\n') c = ' ';
+  for (char& c : clean)
+    if (c == '\r' || c == '\n') c = ' ';
   std::string eol = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
   auto lines = split_lines(text);
   Found f = find(lines, section, key);

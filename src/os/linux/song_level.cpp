@@ -137,8 +137,8 @@ void prepare_channels(fluid_synth_t* synth, uint16_t default_programs) {
   }
 }
 
-std::optional<Level> measure(const std::string& soundfont, const std::vector<uint8_t>& midi,
-                             uint16_t default_programs, const std::atomic<bool>* stop) {
+std::optional<Level> measure(const std::string& soundfont, const std::vector<uint8_t>& midi, uint16_t default_programs,
+                             const std::atomic<bool>* stop) {
   const double cpu_began = thread_cpu_seconds();
   Synth s;
   if (!s.settings) return std::nullopt;

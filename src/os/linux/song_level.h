@@ -58,8 +58,8 @@ void prepare_channels(fluid_synth_t* synth, uint16_t default_programs);
 // has once it has taken kMeasuringCpuSeconds of CPU.
 inline constexpr double kMeasuredSeconds = 200;
 inline constexpr double kMeasuringCpuSeconds = 8;
-std::optional<Level> measure(const std::string& soundfont, const std::vector<uint8_t>& midi,
-                             uint16_t default_programs, const std::atomic<bool>* stop = nullptr);
+std::optional<Level> measure(const std::string& soundfont, const std::vector<uint8_t>& midi, uint16_t default_programs,
+                             const std::atomic<bool>* stop = nullptr);
 
 // The synthesizer gain that plays a song of this level at kTargetLufs
 // (within the bounds above); kDefaultGain when the level is not known.

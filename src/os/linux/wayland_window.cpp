@@ -30,8 +30,8 @@ struct Output {
   uint32_t name = 0;
   wl_output* output = nullptr;
   zxdg_output_v1* xdg = nullptr;
-  int x = 0, y = 0;             // wl_output's position
-  int mode_w = 0, mode_h = 0;   // its current mode, in device pixels
+  int x = 0, y = 0;            // wl_output's position
+  int mode_w = 0, mode_h = 0;  // its current mode, in device pixels
   int scale = 1;
   int logical_x = 0, logical_y = 0, logical_w = 0, logical_h = 0;  // xdg-output's view
   bool logical = false;
@@ -120,8 +120,8 @@ Window* window_of(wl_surface* s);
 
 // --- outputs -------------------------------------------------------------
 
-void output_geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*,
-                     const char*, int32_t) {
+void output_geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*, const char*,
+                     int32_t) {
   auto* o = static_cast<Output*>(data);
   o->x = x;
   o->y = y;
@@ -137,7 +137,7 @@ void output_done(void*, wl_output*) {}
 void output_scale(void* data, wl_output*, int32_t factor) { static_cast<Output*>(data)->scale = factor; }
 void output_name(void*, wl_output*, const char*) {}
 void output_description(void*, wl_output*, const char*) {}
-const wl_output_listener output_listener = {output_geometry, output_mode,  output_done,
+const wl_output_listener output_listener = {output_geometry, output_mode, output_done,
                                             output_scale,    output_name, output_description};
 
 void xdg_output_position(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
@@ -188,10 +188,9 @@ void pointer_axis_source(void*, wl_pointer*, uint32_t) {}
 void pointer_axis_stop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void pointer_axis_discrete(void*, wl_pointer*, uint32_t, int32_t) {}
 void pointer_axis_value120(void*, wl_pointer*, uint32_t, int32_t) {}
-const wl_pointer_listener pointer_listener = {pointer_enter,        pointer_leave,        pointer_motion,
-                                              pointer_button,       pointer_axis,         pointer_frame,
-                                              pointer_axis_source,  pointer_axis_stop,    pointer_axis_discrete,
-                                              pointer_axis_value120};
+const wl_pointer_listener pointer_listener = {
+    pointer_enter, pointer_leave,       pointer_motion,    pointer_button,        pointer_axis,
+    pointer_frame, pointer_axis_source, pointer_axis_stop, pointer_axis_discrete, pointer_axis_value120};
 
 void keyboard_keymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { ::close(fd); }
 void keyboard_enter(void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
@@ -246,8 +245,8 @@ void global(void*, wl_registry* registry, uint32_t name, const char* interface, 
   Connection& c = *connection;
   if (std::strcmp(interface, wl_compositor_interface.name) == 0 && !c.compositor) {
     c.compositor_version = std::min(version, 4u);
-    c.compositor = static_cast<wl_compositor*>(
-        wl_registry_bind(registry, name, &wl_compositor_interface, c.compositor_version));
+    c.compositor =
+        static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, c.compositor_version));
   } else if (std::strcmp(interface, wl_shm_interface.name) == 0 && !c.shm) {
     c.shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
   } else if (std::strcmp(interface, xdg_wm_base_interface.name) == 0 && !c.wm_base) {

@@ -45,8 +45,7 @@ Fl_Align to_fl(TextAlign a) {
 class FltkControl : public Control {
  public:
   explicit FltkControl(Fl_Widget* w) : widget_(w) {
-    widget_->callback(
-        [](Fl_Widget*, void* self) { static_cast<FltkControl*>(self)->fire(); }, this);
+    widget_->callback([](Fl_Widget*, void* self) { static_cast<FltkControl*>(self)->fire(); }, this);
     widget_->labelsize(kFontSize);
   }
   void set_caption(const std::string& caption) override {
@@ -156,13 +155,11 @@ class PictureWidget : public Fl_Widget {
       case FL_LEAVE:
         if (window()) window()->cursor(FL_CURSOR_DEFAULT);
         return 1;
-      case FL_PUSH:
-        return 1;
+      case FL_PUSH: return 1;
       case FL_RELEASE:
         if (Fl::event_inside(this) && clicked) clicked();
         return 1;
-      default:
-        return Fl_Widget::handle(event);
+      default: return Fl_Widget::handle(event);
     }
   }
 
@@ -384,11 +381,11 @@ void mark_as_tool_window(Display* d, ::Window xid) {
   constexpr long kFunctions = 1, kDecorations = 2;
   constexpr long kFuncMove = 4, kFuncClose = 32;
   constexpr long kDecorBorder = 2, kDecorTitle = 8, kDecorMenu = 16;
-  const long motif[5] = {kFunctions | kDecorations, kFuncMove | kFuncClose, kDecorBorder | kDecorTitle | kDecorMenu,
-                         0, 0};
+  const long motif[5] = {kFunctions | kDecorations, kFuncMove | kFuncClose, kDecorBorder | kDecorTitle | kDecorMenu, 0,
+                         0};
   const Atom motif_hints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
-  XChangeProperty(d, xid, motif_hints, motif_hints, 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(motif), 5);
+  XChangeProperty(d, xid, motif_hints, motif_hints, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(motif),
+                  5);
 }
 
 class FltkWindow : public Window {
@@ -405,8 +402,7 @@ class FltkWindow : public Window {
           auto* me = static_cast<FltkWindow*>(self);
           // A dialog has no cancel key: Escape leaves it open. Its buttons
           // and its close box are the ways out.
-          if (me->kind_ == WindowKind::kDialog && Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
-            return;
+          if (me->kind_ == WindowKind::kDialog && Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
           if (me->on_close) me->on_close();
         },
         this);
@@ -416,7 +412,6 @@ class FltkWindow : public Window {
     containers_.clear();
     delete window_;
   }
-
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -446,16 +441,13 @@ class FltkWindow : public Window {
     // its outer size is only known from then on.
     if (window_manager_running())
       settle(500, [&] { return window_->shown() && outermost(d, fl_xid(window_)) != fl_xid(window_); });
-    else
-      settle(200, [&] { return window_->shown() != 0; });
+    else settle(200, [&] { return window_->shown() != 0; });
     Fl::flush();
   }
   bool shown() const override { return window_->shown() != 0; }
 
   int outer_width() const override { return shown() ? outer_geometry(fl_display, fl_xid(window_)).w : window_->w(); }
-  int outer_height() const override {
-    return shown() ? outer_geometry(fl_display, fl_xid(window_)).h : window_->h();
-  }
+  int outer_height() const override { return shown() ? outer_geometry(fl_display, fl_xid(window_)).h : window_->h(); }
 
   void move_outer_to(int left, int top) override {
     if (!shown()) {

@@ -9,9 +9,7 @@ void copy_to_surface(const Bitmap& from, SDL_Surface* to) {
                     to->format->format, to->pixels, to->pitch);
 }
 
-PixelView surface_pixels(SDL_Surface* s) {
-  return {static_cast<Pixel*>(s->pixels), s->w, s->h, s->pitch / 4};
-}
+PixelView surface_pixels(SDL_Surface* s) { return {static_cast<Pixel*>(s->pixels), s->w, s->h, s->pitch / 4}; }
 
 }  // namespace
 
@@ -50,11 +48,10 @@ void SurfaceShower::update_parts(std::span<const PixelRect> parts) {
     const PixelRect r = clip_rect(p, s->w, s->h);
     if (r.empty()) continue;
     if (converting_ && backing_.width() == s->w && backing_.height() == s->h)
-      SDL_ConvertPixels(r.w, r.h, SDL_PIXELFORMAT_RGB888, backing_.view().row(r.y) + r.x, backing_.width() * 4,
-                        s->format->format,
-                        static_cast<Uint8*>(s->pixels) + static_cast<std::ptrdiff_t>(r.y) * s->pitch +
-                            r.x * s->format->BytesPerPixel,
-                        s->pitch);
+      SDL_ConvertPixels(
+          r.w, r.h, SDL_PIXELFORMAT_RGB888, backing_.view().row(r.y) + r.x, backing_.width() * 4, s->format->format,
+          static_cast<Uint8*>(s->pixels) + static_cast<std::ptrdiff_t>(r.y) * s->pitch + r.x * s->format->BytesPerPixel,
+          s->pitch);
     rects_.push_back({r.x, r.y, r.w, r.h});
   }
   if (!rects_.empty()) SDL_UpdateWindowSurfaceRects(window_, rects_.data(), static_cast<int>(rects_.size()));

@@ -55,16 +55,10 @@ class Win32EmbeddedWindow : public EmbeddedWindow {
 
   LRESULT handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-      case WM_DESTROY:
-        host_went();
-        return 0;
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT:
-        canvas_.paint(hwnd_);
-        return 0;
-      default:
-        return DefWindowProcW(hwnd_, msg, wp, lp);
+      case WM_DESTROY: host_went(); return 0;
+      case WM_ERASEBKGND: return 1;
+      case WM_PAINT: canvas_.paint(hwnd_); return 0;
+      default: return DefWindowProcW(hwnd_, msg, wp, lp);
     }
   }
 

@@ -49,9 +49,7 @@ class Win32FullScreenWindow : public FullScreenWindow {
     return canvas_.view();
   }
   void update() override { canvas_.show_on(hwnd_, nullptr, 0); }
-  void update_parts(std::span<const PixelRect> parts) override {
-    canvas_.show_on(hwnd_, parts.data(), parts.size());
-  }
+  void update_parts(std::span<const PixelRect> parts) override { canvas_.show_on(hwnd_, parts.data(), parts.size()); }
   void show() override {
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
@@ -89,11 +87,8 @@ class Win32FullScreenWindow : public FullScreenWindow {
           return TRUE;
         }
         break;
-      case WM_ERASEBKGND:
-        return 1;  // the canvas covers the whole window
-      case WM_PAINT:
-        canvas_.paint(hwnd_);
-        return 0;
+      case WM_ERASEBKGND: return 1;  // the canvas covers the whole window
+      case WM_PAINT: canvas_.paint(hwnd_); return 0;
       case WM_SIZE:
         if (on_resize) on_resize(LOWORD(lp), HIWORD(lp));
         return 0;
@@ -109,8 +104,7 @@ class Win32FullScreenWindow : public FullScreenWindow {
           return TRUE;
         }
         break;
-      default:
-        break;
+      default: break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
   }

@@ -59,9 +59,9 @@ struct LabelPainter {
     } else {
       dc = CreateCompatibleDC(nullptr);
       // 12 points at the 96 dots an inch the scene is laid out for.
-      font = CreateFontW(-MulDiv(12, 96, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                         L"Arial");
+      font =
+          CreateFontW(-MulDiv(12, 96, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                      CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
       SelectObject(dc, font);
     }
     w = std::max(width, w);

@@ -5,7 +5,6 @@
 
 #include "os/launcher.h"
 
-
 namespace vex {
 
 bool open_in_browser(const std::string& url) {

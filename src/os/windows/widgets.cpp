@@ -181,8 +181,8 @@ class PictureBox : public Win32Control {
         bi.bmiHeader.biCompression = BI_RGB;
         RECT r{};
         GetClientRect(hwnd_, &r);
-        StretchDIBits(dc, 0, 0, r.right, r.bottom, 0, 0, pixels_.width(), pixels_.height(), pixels_.view().pixels,
-                      &bi, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, 0, 0, r.right, r.bottom, 0, 0, pixels_.width(), pixels_.height(), pixels_.view().pixels, &bi,
+                      DIB_RGB_COLORS, SRCCOPY);
         EndPaint(hwnd_, &ps);
         return 0;
       }
@@ -206,8 +206,7 @@ class PictureBox : public Win32Control {
         if (was && PtInRect(&r, pt) && on_click) on_click();
         return 0;
       }
-      default:
-        break;
+      default: break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
   }
@@ -299,8 +298,8 @@ class Form : public Window {
     const DWORD style = WS_CAPTION | WS_SYSMENU | (kind == WindowKind::kNormal ? WS_MINIMIZEBOX : 0);
     // A fixed-size tool window: no minimise or maximise box, no sizing.
     ex_style_ = kind == WindowKind::kDialog ? WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT : WS_EX_CONTROLPARENT;
-    hwnd_ = CreateWindowExW(ex_style_, kFormClass, win::widen(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            w, h, nullptr, nullptr, win::instance(), nullptr);
+    hwnd_ = CreateWindowExW(ex_style_, kFormClass, win::widen(caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, w,
+                            h, nullptr, nullptr, win::instance(), nullptr);
     if (!hwnd_) throw Failure(kNoObject, "cannot create a window: " + win::last_error_text());
     forms()[hwnd_] = this;
     SetPropW(hwnd_, L"VexmoorDialog", reinterpret_cast<HANDLE>(1));
@@ -311,8 +310,8 @@ class Form : public Window {
     AdjustWindowRectEx(&r, style, FALSE, ex_style_);
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
     caption_ = caption;
-    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0,
-                            0, 0, hwnd_, nullptr, win::instance(), nullptr);
+    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                            0, hwnd_, nullptr, win::instance(), nullptr);
     root_ = std::make_unique<Win32Container>(this, 0, 0, nullptr);
   }
   ~Form() override {
@@ -331,7 +330,6 @@ class Form : public Window {
   std::list<std::unique_ptr<Win32Container>>& containers() { return containers_; }
   std::map<HWND, Win32Control*> by_hwnd;
   std::map<HWND, Win32Tabs*> tabs_by_hwnd;
-
 
   void set_caption(const std::string& caption) override {
     caption_ = caption;
@@ -427,13 +425,11 @@ class Form : public Window {
         forget_page_brush();
         InvalidateRect(hwnd_, nullptr, TRUE);
         break;
-      case WM_QUERYENDSESSION:
-        return TRUE;
+      case WM_QUERYENDSESSION: return TRUE;
       case WM_ENDSESSION:
         if (wp) win::end_now();
         return 0;
-      default:
-        break;
+      default: break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
   }
@@ -624,7 +620,8 @@ Tabs& Win32Container::add_tabs(PixelRect r, const std::vector<std::string>& capt
 }
 
 Win32Tabs::Win32Tabs(HWND hwnd, Form* form, int ox, int oy, std::size_t count) : hwnd_(hwnd), pages_(count) {
-  for (std::size_t i = 0; i < count; ++i) containers_.push_back(std::make_unique<Win32Container>(form, ox, oy, &pages_[i]));
+  for (std::size_t i = 0; i < count; ++i)
+    containers_.push_back(std::make_unique<Win32Container>(form, ox, oy, &pages_[i]));
 }
 
 }  // namespace

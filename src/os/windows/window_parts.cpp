@@ -91,8 +91,7 @@ bool common_message(UINT msg, WPARAM wp, LRESULT& result) {
       if (wp) end_now();
       result = 0;
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
