@@ -11,7 +11,8 @@
 #                       answers; sets xvfb_pid and xvfb_display
 # stop_xvfb             ends it again
 # cpu_ticks PID         the process's user and system clock ticks so far
-# all_creatures_ini     prints settings ([Vexmoor] section) with every creature on
+# all_creatures_ini     prints settings ([Vexmoor] section) with every creature on,
+#                       the keys read from build/release's vexmoor_creature_keys
 # mutation_apply FILE FROM TO [OUT]
 #                       writes OUT (default FILE.mutant) with the one occurrence of FROM
 #                       replaced (\n in FROM and TO stands for a line break);
@@ -76,9 +77,11 @@ cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
 all_creatures_ini() {
   local keys k
-  keys=$("$vexmoor_root/build/release/bench/vexmoor_creature_keys" 2>/dev/null) ||
-    keys="bat blooddrip bouncingpumpkin crow1 crow2 dove firefly flower gravedigger hand lightning medallion
-          owl rat scorpion skeleton1 skeleton2 spider watchman zombie"
+  # The keys come from the creature table itself, never from a copy here.
+  keys=$("$vexmoor_root/build/release/bench/vexmoor_creature_keys") || {
+    echo "lib.sh: build vexmoor_creature_keys first (build/release)" >&2
+    return 1
+  }
   echo "[Vexmoor]"; echo "firstrun=1"; echo "speed=70"
   for k in $keys; do echo "$k=1"; done
 }
